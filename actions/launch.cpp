@@ -1,0 +1,36 @@
+#include "actions/launch.h"
+
+#include "engine/engine.h"
+
+namespace keyloom {
+namespace {
+
+bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+
+}  // namespace
+
+void runProg::runProgram(Engine& engine, Index entry) {
+    if (engine.state.abandoned) return;
+    std::string commandLine = engine.argument(entry);
+    std::optional<long> pid;
+    if (!isBlank(commandLine)) pid = engine.desktop.startProgram(commandLine);
+    if (!pid) {
+        engine.toolkit.messageBox(kNotFound, kAppTitle, platform::MessageStyle::Ok);
+        return;
+    }
+    // Bring the new program's window to the front as soon as it has one. A
+    // program that shows none in time was still started: that is no error.
+    const double deadline = engine.toolkit.now() + kWindowTimeout;
+    while (!engine.state.abandoned && !engine.desktop.activateProcessWindow(*pid) &&
+           engine.toolkit.now() < deadline)
+        engine.toolkit.shortWait(20);
+}
+
+void executeFile::executeFile(Engine& engine, Index entry) {
+    if (engine.state.abandoned) return;
+    std::string name = engine.argument(entry);
+    if (name.empty() || !engine.desktop.openDocument(name))
+        engine.toolkit.messageBox(kNotFound, kErrorTitle, platform::MessageStyle::Ok);
+}
+
+}  // namespace keyloom

@@ -1,0 +1,85 @@
+// keyloom-play: runs a macro file against the X11 desktop without windows.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "engine/engine.h"
+#include "files/listReader.h"
+#include "platform/consoleToolkit.h"
+#include "platform/fake/fakePlatform.h"
+#include "platform/x11/x11Desktop.h"
+
+namespace {
+
+using namespace keyloom;
+
+constexpr const char* kUsage =
+    "usage: keyloom-play [--dry-run] FILE\n"
+    "Runs the macro FILE against the focused window of the X11 desktop.\n"
+    "  --dry-run  act on nothing: print one line per desktop operation\n"
+    "SIGINT or SIGTERM stops the run at its next stop test, as does the Pause key;\n"
+    "keys and buttons the macro still holds are released.\n";
+
+int playDry(RunState& state, LineList& list) {
+    std::ios::sync_with_stdio(false);
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    platform::FakePlatform dry(&std::cout);
+    Engine engine(state, list, dry, dry);
+    engine.warn = [](const std::string& text) { std::cerr << "keyloom-play: " << text << '\n'; };
+    engine.command2Click();
+    std::cout.flush();
+    return 0;
+}
+
+int playLive(RunState& state, LineList& list) {
+    std::string error;
+    auto desktop = platform::X11Desktop::open(nullptr, &error);
+    if (!desktop) {
+        std::cerr << "keyloom-play: " << error << '\n';
+        return 1;
+    }
+    platform::ConsoleToolkit toolkit(std::cerr);
+    Engine engine(state, list, *desktop, toolkit);
+    engine.warn = [](const std::string& text) { std::cerr << "keyloom-play: " << text << '\n'; };
+    engine.command2Click();
+    desktop->sync();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool dryRun = false;
+    const char* path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--dry-run") == 0) {
+            dryRun = true;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << kUsage;
+            return 0;
+        } else if (path == nullptr && (argv[i][0] != '-' || std::strcmp(argv[i], "--") == 0 ||
+                                       argv[i][1] == '\0')) {
+            if (std::strcmp(argv[i], "--") == 0 && i + 1 < argc) ++i;
+            path = argv[i];
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    if (path == nullptr) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string error;
+    auto list = keyloom::readListFile(path, &error);
+    if (!list) {
+        std::cerr << "keyloom-play: cannot read " << path << ": " << error << '\n';
+        return 2;
+    }
+    keyloom::RunState state;
+    // As after loading a file into the main list.
+    state.lastIndex = list->count();
+    return dryRun ? playDry(state, *list) : playLive(state, *list);
+}

@@ -1,0 +1,171 @@
+// The runner. Blocks of Repeat/End_Repeat nest as deep as the list is long, so
+// the runner keeps its own stack of frames instead of recursing: a list of a
+// million End_Repeat entries cannot overflow the machine stack.
+#include <string_view>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/macCommands.h"
+#include "engine/parser.h"
+
+namespace keyloom {
+
+struct Frame {
+    enum class Kind { Entry, Block, Range };
+    explicit Frame(Kind k) : kind(k) {}
+    Kind kind;
+    Index index = 0;      // Entry: its index. Block: the End_Repeat entry.
+    std::string text;     // Entry: its text as read
+    std::size_t pos = 0;  // Entry: where the remaining tokens begin
+    Index size = 0;       // Block: entries per pass
+    std::int64_t passes = 0;
+    Index next = 0;       // Range: the next entry to run
+    Index last = 0;       // Range: the last entry of the range
+    Index remaining = 0;  // Range: how many entries may still run
+};
+
+struct Engine::Run {
+    std::vector<Frame> frames;
+    bool loopRequested = false;
+};
+
+Engine::Engine(RunState& s, MacroList& l, platform::Desktop& d, platform::Toolkit& t)
+    : state(s), list(l), desktop(d), toolkit(t), input(d, s) {}
+
+Engine::~Engine() = default;
+
+void Engine::command2Click() {
+    state.stopFlag = 0;
+    runList();
+}
+
+void Engine::command1Click() { state.stopFlag = 1; }
+
+void Engine::abandon() {
+    state.abandoned = true;
+    state.stopFlag = 1;
+    input.releaseAll();
+}
+
+std::string Engine::entryText(Index index) const {
+    if (index < 0 || index >= list.count()) return {};
+    return list.entry(index);
+}
+
+std::string Engine::argument(Index index) const {
+    return std::string(parser::argumentOf(entryText(index)));
+}
+
+bool Engine::stopTest() {
+    if (!state.abandoned) {
+        platform::StopRequest request = toolkit.pendingStop();
+        if (request == platform::StopRequest::Abandon) abandon();
+        if (request != platform::StopRequest::NoRequest || desktop.stopKeyPressed())
+            state.stopFlag = 1;
+    }
+    return state.stopFlag == 1 || state.abandoned;
+}
+
+void Engine::endRepeat(Index e) {
+    if (current_ == nullptr) return;
+    Frame block(Frame::Kind::Block);
+    block.index = e;
+    block.size = e - state.repeatStart - 1;
+    current_->frames.push_back(std::move(block));
+}
+
+void Engine::loop() {
+    if (stopTest() || current_ == nullptr) return;
+    current_->loopRequested = true;
+}
+
+void Engine::drive(Run& run) {
+    while (!run.frames.empty()) {
+        if (run.loopRequested || state.abandoned) {
+            run.frames.clear();
+            return;
+        }
+        Frame& top = run.frames.back();
+        switch (top.kind) {
+        case Frame::Kind::Entry: {
+            if (top.pos >= top.text.size()) {
+                run.frames.pop_back();
+                break;
+            }
+            std::string_view rest = std::string_view(top.text).substr(top.pos);
+            std::string_view token = parser::nextToken(rest);
+            top.pos = rest.empty() ? top.text.size() : top.text.size() - rest.size();
+            state.curToken.assign(token);
+            doCommand(*this, top.index);  // may push frames: `top` is stale now
+            break;
+        }
+        case Frame::Kind::Block: {
+            if (top.passes >= static_cast<std::int64_t>(state.repeatCount) - 1 || stopTest()) {
+                run.frames.pop_back();
+                break;
+            }
+            ++top.passes;
+            Frame range(Frame::Kind::Range);
+            range.next = state.repeatStart + 1;
+            range.last = top.index - 1;
+            range.remaining = top.size;
+            run.frames.push_back(std::move(range));
+            break;
+        }
+        case Frame::Kind::Range: {
+            if (top.remaining <= 0) {
+                run.frames.pop_back();
+                break;
+            }
+            Index i = top.next++;
+            top.remaining = top.next > top.last ? 0 : top.remaining - 1;
+            Frame entry(Frame::Kind::Entry);
+            entry.index = i;
+            entry.text = entryText(i);
+            run.frames.push_back(std::move(entry));
+            break;
+        }
+        }
+    }
+}
+
+void Engine::runList() {
+    Run run;
+    Run* outer = current_;
+    current_ = &run;
+    ++state.runDepth;
+    struct Leave {
+        Engine& engine;
+        Run* outer;
+        ~Leave() {
+            engine.current_ = outer;
+            if (--engine.state.runDepth == 0) engine.releaseAfterOutermostRun();
+        }
+    } leave{*this, outer};
+
+    for (;;) {
+        const Index bound = state.lastIndex;
+        for (Index i = 0; i <= bound; ++i) {
+            Frame entry(Frame::Kind::Entry);
+            entry.index = i;
+            entry.text = entryText(i);
+            if (stopTest()) return;
+            // Past the end of the list every entry reads empty, and nothing
+            // can lengthen the list before the pass is over.
+            if (i >= list.count()) break;
+            if (entry.text.empty()) continue;
+            run.frames.push_back(std::move(entry));
+            drive(run);
+            if (state.abandoned) return;
+            if (run.loopRequested) break;
+        }
+        if (!run.loopRequested) return;
+        run.loopRequested = false;
+        // A list whose passes let no events run must still answer Stop.
+        toolkit.letEventsRun();
+    }
+}
+
+void Engine::releaseAfterOutermostRun() { input.releaseAll(); }
+
+}  // namespace keyloom

@@ -1,0 +1,57 @@
+// Tokenizer, argument rule, number conversion and the MouseMove argument, and
+// the whole engine running one fuzzed entry against the fake desktop.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "actions/mEvents.h"
+#include "engine/engine.h"
+#include "engine/number.h"
+#include "engine/parser.h"
+#include "platform/fake/fakePlatform.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);
+
+    std::string_view view = text;
+    std::size_t tokens = 0;
+    while (!view.empty()) {
+        keyloom::parser::nextToken(view);
+        ++tokens;
+    }
+    std::string line = text;
+    std::size_t copied = 0;
+    while (!line.empty()) {
+        keyloom::parser::nextToken(line, " ", keyloom::parser::kCompareIgnoreCase);
+        ++copied;
+    }
+    if (tokens != copied) __builtin_trap();
+
+    std::string_view argument = keyloom::parser::argumentOf(text);
+    if (argument.size() > text.size()) __builtin_trap();
+    keyloom::toInt32(argument);
+    keyloom::toInt16(argument);
+    keyloom::mEvents::parseMouseMove(argument);
+
+    // Run the input as a list of entries (split at newlines), with every
+    // question answered No so that the run always ends.
+    keyloom::RunState state;
+    keyloom::VectorList list;
+    std::string_view rest = text;
+    while (!rest.empty() && list.count() < 64) {
+        std::size_t nl = rest.find('\n');
+        list.entries().emplace_back(rest.substr(0, nl));
+        rest = nl == std::string_view::npos ? std::string_view{} : rest.substr(nl + 1);
+    }
+    state.lastIndex = list.count();
+    keyloom::platform::FakePlatform fake;
+    keyloom::Engine engine(state, list, fake, fake);
+    int events = 0;
+    // Loops and doubling blocks stop after a bounded number of events.
+    fake.onEvents = [&] {
+        if (++events > 50) engine.command1Click();
+    };
+    fake.stopKeyPresses = 0;
+    engine.command2Click();
+    return 0;
+}

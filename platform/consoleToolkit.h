@@ -1,0 +1,35 @@
+// The toolkit of the headless player: no windows. Messages go to stderr, a
+// question is answered with its default button (No), waits sleep, and SIGINT
+// or SIGTERM ask the run to stop (a second one abandons it at once).
+#pragma once
+
+#include <iosfwd>
+
+#include "platform/platform.h"
+
+namespace keyloom::platform {
+
+class ConsoleToolkit final : public Toolkit {
+public:
+    explicit ConsoleToolkit(std::ostream& messages);
+    ~ConsoleToolkit() override;
+
+    double now() override;
+    void letEventsRun() override {}
+    void waitUntil(double deadline) override;
+    void shortWait(int ms) override;
+    MessageAnswer messageBox(const std::string& text, const std::string& title,
+                             MessageStyle style) override;
+    std::optional<std::string> fileDialog(DialogKind, const std::string&, int) override {
+        return std::nullopt;
+    }
+    bool showHelp() override { return false; }
+    std::optional<std::string> clipboardText() override { return std::nullopt; }
+    void setClipboardText(const std::string&) override {}
+    StopRequest pendingStop() override;
+
+private:
+    std::ostream& messages_;
+};
+
+}  // namespace keyloom::platform

@@ -1,0 +1,136 @@
+// The services Keyloom needs from the desktop and from the window toolkit.
+//
+// `Desktop` is what reaches other programs: synthetic keys and buttons, the
+// cursor, key state, window activation, typing, program starts. `Toolkit` is
+// what the program's own event loop provides: letting events run, waiting with
+// events running, the clock, message boxes, file dialogs, help, the clipboard.
+// The engine, the actions, the file routines and the window handlers call
+// nothing else, so they run against the fake backend in tests and against a
+// real backend (X11 today) in the programs.
+//
+// Callers validate; backends only execute.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace keyloom::platform {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// keybd_event flags.
+inline constexpr std::uint32_t kKeyDown = 0;
+inline constexpr std::uint32_t kKeyUp = 2;
+
+// mouse_event flags: left is the primary button, right the secondary one,
+// whatever the physical buttons are.
+inline constexpr std::uint32_t kLeftDown = 2;
+inline constexpr std::uint32_t kLeftUp = 4;
+inline constexpr std::uint32_t kRightDown = 8;
+inline constexpr std::uint32_t kRightUp = 16;
+
+enum class LockKey { Caps, Num, Scroll };
+
+// One step of a typed key string, already checked by the notation parser.
+struct KeyStroke {
+    enum class Kind {
+        Char,     // type this character, whatever keys it takes on the current layout
+        Tap,      // press and release the key with virtual-key code `vk`
+        Press,    // press and hold `vk` (a modifier of the notation)
+        Release,  // release `vk`
+    };
+    Kind kind = Kind::Char;
+    char32_t ch = 0;
+    std::uint8_t vk = 0;
+    friend bool operator==(const KeyStroke&, const KeyStroke&) = default;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // keybd_event: vk and scan are 8-bit codes, flags kKeyDown or kKeyUp.
+    virtual void keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
+    // mouse_event: one of the k*Down/k*Up flags, at the current cursor position.
+    virtual void mouseEvent(std::uint32_t flags) = 0;
+    virtual void setCursorPos(int x, int y) = 0;
+    virtual Point getCursorPos() = 0;
+
+    // GetAsyncKeyState: bit 15 set while the key is down now; for the mouse
+    // buttons (vk 1 and 2, physical left and right) bit 0 set when the button
+    // was pressed since the previous query.
+    virtual std::int16_t getAsyncKeyState(int vk) = 0;
+    // Resets the key-state table of the calling thread where the platform has one.
+    virtual void setKeyboardState(const std::array<std::uint8_t, 256>& states) = 0;
+    // SwapMouseButton: nonzero result when the buttons were swapped before the call.
+    virtual int swapMouseButton(int swap) = 0;
+    virtual bool lockKeyOn(LockKey key) = 0;
+
+    // Brings the top-level window with this title to the front; false when
+    // no window answers to it.
+    virtual bool activateWindow(const std::string& title) = 0;
+    // Types `strokes`, the parsed form of the key string `text`.
+    virtual void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) = 0;
+    // Starts a program from a command line in a normal window; returns its
+    // process id, or nothing when it cannot be started.
+    virtual std::optional<long> startProgram(const std::string& commandLine) = 0;
+    // Activates a top-level window of that process; false while it has none.
+    virtual bool activateProcessWindow(long pid) = 0;
+    // Opens a document with its default application; false when that fails.
+    virtual bool openDocument(const std::string& path) = 0;
+    // True once for each physical press of the stop key (Pause) since the
+    // previous call. Keys the program injects itself never count.
+    virtual bool stopKeyPressed() = 0;
+};
+
+enum class MessageStyle {
+    Ok,             // OK button, no icon
+    OkExclamation,  // OK button, exclamation icon
+    YesNoQuestion,  // Yes and No, question icon, No is the default
+};
+
+enum class MessageAnswer { Ok, Yes, No };
+
+enum class DialogKind { Open, SaveAs };
+
+// What reaches the program from outside its windows while a run goes on
+// (a signal for the player).
+enum class StopRequest { NoRequest, Stop, Abandon };
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    // Monotonic clock in seconds; it does not follow the time of day.
+    virtual double now() = 0;
+    // Lets pending window events run once and returns.
+    virtual void letEventsRun() = 0;
+    // Returns at `deadline` (never before), letting window events run meanwhile.
+    virtual void waitUntil(double deadline) = 0;
+    // The short wait of a one-shot timer of `ms` milliseconds: lets events run
+    // until the timer has ticked once.
+    virtual void shortWait(int ms) = 0;
+
+    virtual MessageAnswer messageBox(const std::string& text, const std::string& title,
+                                     MessageStyle style) = 0;
+    // A standard Open or Save As dialog. `filter` is "description|pattern|...",
+    // `filterIndex` counts from 1. Nothing when the user cancels.
+    virtual std::optional<std::string> fileDialog(DialogKind kind, const std::string& filter,
+                                                  int filterIndex) = 0;
+    // Shows the help book at its contents; false when it cannot be shown.
+    virtual bool showHelp() = 0;
+
+    virtual std::optional<std::string> clipboardText() = 0;
+    virtual void setClipboardText(const std::string& text) = 0;
+
+    virtual StopRequest pendingStop() = 0;
+};
+
+}  // namespace keyloom::platform

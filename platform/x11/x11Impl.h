@@ -1,0 +1,39 @@
+// State of the X11 desktop shared by its source files.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <map>
+
+#include "platform/x11/x11Desktop.h"
+
+namespace keyloom::platform {
+
+// Keycodes found for keysyms, and keysyms bound to spare keycodes because the
+// current keyboard map lacks them.
+class Keymap {
+public:
+    explicit Keymap(Display* display) : display_(display) {}
+    ~Keymap();
+    // A keycode that produces `keysym` (at some shift level); binds a spare
+    // keycode to it when the map has none. 0 when no keycode can be had.
+    KeyCode keycodeFor(KeySym keysym);
+    // Forgets what was looked up: the map changed.
+    void invalidate() { found_.clear(); }
+
+private:
+    KeyCode bindSpare(KeySym keysym);
+
+    Display* display_;
+    std::map<KeySym, KeyCode> found_;
+    std::map<KeyCode, KeySym> bound_;  // spare keycodes we bound, restored on close
+};
+
+struct X11Desktop::Impl {
+    explicit Impl(Display* d) : display(d), keymap(d) {}
+    Display* display;
+    Window root = 0;
+    Keymap keymap;
+};
+
+}  // namespace keyloom::platform

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test tier: unit, x11 and gui
+# under a virtual display, the unit tier again under the sanitizers, and each
+# fuzz target for a short while.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh test
+
+cmake --preset ci >/dev/null
+cmake --build --preset ci
+bash scripts/with-display.sh ctest --preset ci --timeout 120
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan -L unit --timeout 300
+
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs a command on a new virtual X display (Xvfb) with a window manager
+# (openbox), then takes both down. The command's exit status is returned.
+set -euo pipefail
+
+workdir=$(mktemp -d)
+cleanup() {
+  [[ -n "${wm_pid:-}" ]] && kill "$wm_pid" 2>/dev/null || true
+  [[ -n "${x_pid:-}" ]] && kill "$x_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+x_pid=$!
+for _ in $(seq 100); do
+  [[ -s "$workdir/display" ]] && break
+  sleep 0.05
+done
+[[ -s "$workdir/display" ]] || { echo "Xvfb did not start:"; cat "$workdir/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n1 "$workdir/display")"
+
+openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.05
+done
+
+export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+"$@"

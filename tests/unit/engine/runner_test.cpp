@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include "support/harness.h"
+
+namespace keyloom::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct RunCase {
+    const char* name;
+    Lines entries;
+    Lines expected;
+};
+
+class RunnerTable : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(RunnerTable, SendsExactlyTheseEvents) {
+    Harness h(GetParam().entries);
+    EXPECT_EQ(h.run(), GetParam().expected);
+}
+
+const Lines kTab = tap(9), kEnter = tap(13);
+
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
+std::string caseName(const ::testing::TestParamInfo<RunCase>& param) { return param.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Tokens, RunnerTable,
+    ::testing::Values(
+        RunCase{"Empty", {}, {}},
+        RunCase{"InOrder", {"Press_Tab", "Press_Tab", "Press_Enter"}, concat({kTab, kTab, kEnter})},
+        RunCase{"CaseMatters", {"wait >2", "WAIT >2", "press_enter", "Lclick", "lclick"}, {}},
+        RunCase{"GluedMarkerIsNoKeyword", {"Wait>2"}, {}},
+        RunCase{"LeadingSpace", {" Press_Enter"}, kEnter},
+        RunCase{"TwoSpaces", {"Press_Enter  Press_Tab"}, concat({kEnter, kTab})},
+        RunCase{"TrailingSpace", {"Press_Enter "}, kEnter},
+        RunCase{"SpacesOnly", {"    "}, {}},
+        RunCase{"ArgumentIgnoredByKeys", {"Press_Enter >abc"}, kEnter},
+        RunCase{"SeveralOnOneEntry", {"Press_Tab Press_Tab Press_Enter"}, concat({kTab, kTab, kEnter})},
+        RunCase{"KeywordInArgumentRunsToo", {"SendText >please Press_Enter"},
+                concat({{"type please Press_Enter"}, kEnter})},
+        RunCase{"NoMarkerWholeEntryIsArgument", {"SendText hello"}, {"type SendText hello"}},
+        RunCase{"BothWaitsTakeLastArgument", {"Wait >2 Wait >3"}, {"wait 2.500", "wait 2.500"}},
+        RunCase{"KeyBeforeArgumentCommand", {"Press_Enter Wait >3"}, concat({kEnter, {"wait 2.500"}})}),
+    caseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, RunnerTable,
+    ::testing::Values(
+        RunCase{"Delete", {"Press_Del"}, tap(46)},
+        RunCase{"Navigation",
+                {"Press_BackSpace Press_ESC Press_Home Press_End Press_Up Press_Down Press_Left "
+                 "Press_Right Press_PageUp Press_PageDown Press_Ins"},
+                concat({tap(8), tap(27), tap(36), tap(35), tap(38), tap(40), tap(37), tap(39),
+                        tap(33), tap(34), tap(45)})},
+        RunCase{"FunctionKeys", {"Press_F1 Press_F12"}, concat({tap(112), tap(123)})},
+        RunCase{"ModifiersHeldAcrossEntries",
+                {"Press_CTRL", "SendText >c", "Release_CTRL"},
+                {"key 17 down", "key 67 down", "key 67 up", "key 17 up"}},
+        RunCase{"ShiftAndAlt", {"Press_Shift", "Release_Shift", "Press_ALT", "Release_ALT"},
+                {"key 16 down", "key 16 up", "key 18 down", "key 18 up"}},
+        RunCase{"KeysTheTableLacks",
+                {"Press_Space Press_Pause Press_Caps Press_NumLock Press_ScrollLock Press_PrintScreen"},
+                concat({tap(32), tap(19), tap(20), tap(144), tap(145), tap(44)})},
+        RunCase{"LockKeysTapOnlyWhenStateDiffers",
+                {"CapsOff", "CapsOn", "CapsOn", "NumOn", "NumOff", "ScrollOn", "ScrollOff"},
+                concat({tap(20), tap(144), tap(144), tap(145), tap(145)})},
+        RunCase{"Message", {"Message >hello there"}, {"message hello there"}}),
+    caseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Flow, RunnerTable,
+    ::testing::Values(
+        RunCase{"WaitPausesHalfASecondLess", {"Wait >2", "Wait >1"}, {"wait 1.500", "wait 0.500"}},
+        RunCase{"WaitsThatDoNotPause", {"Wait >0", "Wait >-3", "Wait >abc", "Wait >", "Wait"}, {}},
+        RunCase{"WaitRoundsHalfToEven", {"Wait >2.5", "Wait >3.5"}, {"wait 1.500", "wait 3.500"}},
+        RunCase{"RepeatThree", {"Repeat >3", "Press_Tab", "End_Repeat"}, repeated(kTab, 3)},
+        RunCase{"RepeatOne", {"Repeat >1", "Press_Tab", "End_Repeat"}, kTab},
+        RunCase{"RepeatZero", {"Repeat >0", "Press_Tab", "End_Repeat"}, kTab},
+        RunCase{"RepeatNegative", {"Repeat >-5", "Press_Tab", "End_Repeat"}, kTab},
+        RunCase{"NestedUsesInnerStartAndCount",
+                {"Repeat >2", "Press_Tab", "Repeat >3", "Press_Enter", "End_Repeat", "End_Repeat"},
+                concat({kTab, repeated(kEnter, 9)})},
+        RunCase{"EmptyBlocks", {"Repeat >2", "End_Repeat", "End_Repeat"}, {}},
+        RunCase{"EndRepeatAlone", {"End_Repeat"}, {}},
+        RunCase{"BadCountKeepsOldCount",
+                {"Repeat >2", "Press_Tab", "End_Repeat", "Repeat >x", "Press_Enter", "End_Repeat"},
+                concat({kTab, kTab, kEnter, kEnter})},
+        RunCase{"TokensAfterEndRepeatRunAfterThePasses",
+                {"Repeat >2", "Press_Tab", "End_Repeat Press_Enter"}, concat({kTab, kTab, kEnter})}),
+    caseName);
+
+TEST(Runner, RunOnEmptyListDoesNothing) {
+    Harness h;
+    EXPECT_TRUE(h.run().empty());
+}
+
+TEST(Runner, BoundIsFixedFromLastIndexAtEachPass) {
+    Harness h({"Press_Tab", "Press_Enter"});
+    h.state.lastIndex = 0;  // as after Add of the first entry: the bound lags
+    EXPECT_EQ(h.run(), concat({kTab}));
+}
+
+TEST(Runner, ClearLeavesBoundButNothingRuns) {
+    Harness h({"Press_Tab"});
+    h.list.entries().clear();
+    h.state.lastIndex = 5;
+    EXPECT_TRUE(h.run().empty());
+}
+
+TEST(Runner, LoopRestartsUntilStopAndLetsEventsRunBetweenPasses) {
+    Harness h({"Press_Tab", "Loop"});
+    h.fake.logToolkit = true;
+    int passes = 0;
+    h.fake.onEvents = [&] {
+        if (++passes == 3) h.engine.command1Click();
+    };
+    Lines expected = repeated(concat({kTab, {"events"}}), 3);
+    EXPECT_EQ(h.run(), expected);
+}
+
+TEST(Runner, LoopSkipsTheRestOfItsEntry) {
+    Harness h({"Press_Tab", "Loop Press_Enter"});
+    int passes = 0;
+    h.fake.onEvents = [&] {
+        if (++passes == 2) h.engine.command1Click();
+    };
+    EXPECT_EQ(h.run(), repeated(kTab, 2));
+}
+
+TEST(Runner, StopDuringWaitEndsAfterThatEntry) {
+    Harness h({"Press_Tab", "Wait Press_Enter >1", "Loop"});
+    h.fake.onEvents = [&] { h.engine.command1Click(); };
+    // The wait runs out, the rest of its entry runs, then the run ends.
+    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}, kEnter}));
+    EXPECT_EQ(h.state.stopFlag, 1);
+}
+
+TEST(Runner, StopDuringThirdPassOfFive) {
+    Harness h({"Repeat >5", "Press_Tab", "Wait >1", "End_Repeat", "Press_Enter"});
+    int waits = 0;
+    h.fake.onEvents = [&] {
+        if (++waits == 3) h.engine.command1Click();
+    };
+    EXPECT_EQ(h.run(), repeated(concat({kTab, {"wait 0.500"}}), 3));
+}
+
+TEST(Runner, RunDuringWaitNestsAndOuterRunCarriesOn) {
+    Harness h({"Press_Tab", "Wait >1", "Press_Enter"});
+    bool nested = false;
+    h.fake.onEvents = [&] {
+        if (nested) return;
+        nested = true;
+        h.engine.command2Click();
+    };
+    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}, kTab, {"wait 0.500"}, kEnter, kEnter}));
+}
+
+TEST(Runner, EditsDuringARunAreSeenWhenReached) {
+    Harness h({"Wait >1", "Press_Tab", "Press_Tab"});
+    h.fake.onEvents = [&] {
+        h.list.entries()[1] = "Press_Enter";
+        // The bound of a loaded list is one past its last entry: the first
+        // appended entry still runs, the second lies beyond the bound.
+        h.list.entries().push_back("Press_ESC");
+        h.list.entries().push_back("Press_Home");
+    };
+    EXPECT_EQ(h.run(), concat({{"wait 0.500"}, kEnter, kTab, tap(27)}));
+}
+
+TEST(Runner, ArgumentIsReadFromTheEntryAsItIsNow) {
+    Harness h({"Press_Shift SendText >abc"});
+    h.fake.onEvents = [&] { h.list.entries()[0] = "changed >xyz"; };
+    EXPECT_EQ(h.run(), concat({{"key 16 down", "type xyz", "key 16 up"}}));
+}
+
+TEST(Runner, HeldKeysAndButtonsAreReleasedWhenTheRunEnds) {
+    Harness h({"Press_CTRL", "Press_Shift", "LDown", "RDown", "Press_ALT", "Release_ALT"});
+    EXPECT_EQ(h.run(), (Lines{"key 17 down", "key 16 down", "button left down", "button right down",
+                              "key 18 down", "key 18 up", "key 16 up", "key 17 up",
+                              "button left up", "button right up"}));
+}
+
+TEST(Runner, StoppedRunReleasesHeldKeysOnlyWhenOutermostRunEnds) {
+    Harness h({"Press_CTRL", "Wait >1", "Press_Tab"});
+    int calls = 0;
+    h.fake.onEvents = [&] {
+        if (++calls > 1) return;
+        h.engine.command2Click();  // nested run: presses Ctrl again, then waits
+        h.engine.command1Click();
+    };
+    Lines log = h.run();
+    // Ctrl goes up once, at the very end, after the outer run's remaining entries.
+    EXPECT_EQ(std::count(log.begin(), log.end(), "key 17 up"), 1);
+    EXPECT_EQ(log.back(), "key 17 up");
+}
+
+TEST(Runner, SignalAbandonStopsActingAtOnceAndReleases) {
+    Harness h({"Press_CTRL", "Wait >1", "Press_Tab", "Loop"});
+    h.fake.onEvents = [&] { h.fake.stopRequest = platform::StopRequest::Abandon; };
+    EXPECT_EQ(h.run(), (Lines{"key 17 down", "wait 0.500", "key 17 up"}));
+}
+
+TEST(Runner, StopKeyIsNoticedAtTheNextStopTest) {
+    Harness h({"Press_Tab", "Loop"});
+    h.fake.onEvents = [&] { h.fake.stopKeyPresses = 1; };
+    EXPECT_EQ(h.run(), kTab);
+}
+
+TEST(Runner, ListsBeyond32767EntriesRunToTheEnd) {
+    std::vector<std::string> entries(40000, "");
+    entries[39999] = "Press_Tab";
+    entries[32768] = "Press_Enter";
+    Harness h(entries);
+    EXPECT_EQ(h.run(), concat({kEnter, kTab}));
+}
+
+TEST(Runner, RepeatAtIndexBeyond32767) {
+    std::vector<std::string> entries(33000, "");
+    entries[32900] = "Repeat >3";
+    entries[32901] = "Press_Tab";
+    entries[32902] = "End_Repeat";
+    Harness h(entries);
+    EXPECT_EQ(h.run(), repeated(kTab, 3));
+}
+
+TEST(Runner, DoublingEndRepeatsCanBeStopped) {
+    // Each End_Repeat doubles the work of the ones before it: 2^60 passes.
+    std::vector<std::string> entries{"Repeat >2", "Press_Shift", "Release_Shift"};
+    entries.insert(entries.end(), 60, "End_Repeat");
+    Harness h(entries);
+    int events = 0;
+    h.fake.onEvents = [&] {
+        if (++events == 1000) h.fake.stopKeyPresses = 1;
+    };
+    Lines log = h.run();
+    EXPECT_EQ(h.state.stopFlag, 1);
+    // After the stop, the passes in progress finish and no new pass begins.
+    EXPECT_LT(log.size(), 1000u + 4u * 60u);
+    EXPECT_EQ(log.back(), "key 16 up");
+}
+
+}  // namespace
+}  // namespace keyloom::test
