@@ -53,19 +53,21 @@ int playLive(RunState& state, LineList& list) {
 int main(int argc, char** argv) {
     bool dryRun = false;
     const char* path = nullptr;
+    bool options = true;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--dry-run") == 0) {
+        std::string arg = argv[i];
+        if (options && arg == "--dry-run") {
             dryRun = true;
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+        } else if (options && (arg == "--help" || arg == "-h")) {
             std::cout << kUsage;
             return 0;
-        } else if (path == nullptr && (argv[i][0] != '-' || std::strcmp(argv[i], "--") == 0 ||
-                                       argv[i][1] == '\0')) {
-            if (std::strcmp(argv[i], "--") == 0 && i + 1 < argc) ++i;
-            path = argv[i];
-        } else {
+        } else if (options && arg == "--") {
+            options = false;
+        } else if ((options && arg.size() > 1 && arg[0] == '-') || path != nullptr) {
             std::cerr << kUsage;
             return 2;
+        } else {
+            path = argv[i];
         }
     }
     if (path == nullptr) {

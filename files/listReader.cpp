@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "platform/codepage.h"
@@ -56,11 +57,13 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string* e
                                                           std::fclose);
     if (!file) return fail();
     std::string bytes;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        long size = std::ftell(file.get());
-        if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
-        std::rewind(file.get());
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        errno = EISDIR;
+        return fail();
     }
+    auto size = std::filesystem::file_size(path, ec);
+    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
     char buffer[1 << 16];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);

@@ -1,0 +1,76 @@
+// keyloom-play as a user runs it: what --dry-run prints and how it exits.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+};
+
+Result play(const std::string& args) {
+    std::string command = std::string(KEYLOOM_PLAY) + " " + args + " 2>/dev/null";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string writeMacro(const std::string& name, const std::string& bytes) {
+    std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+TEST(Player, DryRunPrintsOneLinePerDesktopOperation) {
+    std::string path = writeMacro(
+        "dry.tkl",
+        "Press_Tab\r\nWait >2\r\nWait >0\r\nMouseMove >10, 20\r\nLDblClick\r\nRClick\r\n"
+        "SendText >hi\r\nSendText >q\r\nSetFocus >Editor\r\nRunProgram >xterm -e true\r\n"
+        "ExecuteFile >/tmp/x y.txt\r\nMessage >done\r\nCapsOn\r\nCapsOn\r\n");
+    Result r = play("--dry-run " + path);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "key 9 down\nkey 9 up\nwait 1.500\nmove 10 20\n"
+              "button left down\nbutton left up\nbutton left down\nbutton left up\n"
+              "button right down\nbutton right up\ntype hi\nkey 81 down\nkey 81 up\n"
+              "activate Editor\nrun xterm -e true\nopen /tmp/x y.txt\nmessage done\n"
+              "key 20 down\nkey 20 up\n");
+}
+
+TEST(Player, BadInputNeitherCrashesNorHangs) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131) % 256);
+    std::string longLine(1 << 20, 'x');
+    for (std::size_t i = 1; i < longLine.size(); i += 2) longLine[i] = ' ';
+    std::string path = writeMacro("bad.tkl", binary + "\r\n" + longLine + "\r\nMouseMove >oops\r\n"
+                                                 "Repeat >zz\r\nEnd_Repeat\r\nWait >1e9\r\n \r\n");
+    Result r = play("--dry-run " + path);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(Player, UnreadableFileExitsTwo) {
+    EXPECT_EQ(play(testing::TempDir() + "does-not-exist.tkl").status, 2);
+    EXPECT_EQ(play("--dry-run").status, 2);
+    EXPECT_EQ(play("--bogus x").status, 2);
+}
+
+TEST(Player, ExampleMacroPlaysInDryRun) {
+    Result r = play(std::string("--dry-run ") + KEYLOOM_EXAMPLES + "/hello.tkl");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("type Hello from Keyloom!"), std::string::npos);
+}
+
+}  // namespace
