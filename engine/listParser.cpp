@@ -81,6 +81,7 @@ void Engine::loop() {
 
 void Engine::drive(Run& run) {
     while (!run.frames.empty()) {
+        if (!state.abandoned && toolkit.pendingStop() == platform::StopRequest::Abandon) abandon();
         if (run.loopRequested || state.abandoned) {
             run.frames.clear();
             return;

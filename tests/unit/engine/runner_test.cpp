@@ -203,6 +203,12 @@ TEST(Runner, SignalAbandonStopsActingAtOnceAndReleases) {
     EXPECT_EQ(h.run(), (Lines{"key 17 down", "wait 0.500", "key 17 up"}));
 }
 
+TEST(Runner, AbandonDuringAWaitSendsNothingMoreFromThatEntry) {
+    Harness h({"Press_CTRL", "Wait Press_Tab >1"});
+    h.fake.onEvents = [&] { h.fake.stopRequest = platform::StopRequest::Abandon; };
+    EXPECT_EQ(h.run(), (Lines{"key 17 down", "wait 0.500", "key 17 up"}));
+}
+
 TEST(Runner, StopKeyIsNoticedAtTheNextStopTest) {
     Harness h({"Press_Tab", "Loop"});
     h.fake.onEvents = [&] { h.fake.stopKeyPresses = 1; };
