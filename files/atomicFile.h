@@ -1,0 +1,22 @@
+// Replacing a file without ever destroying the old one: the new bytes go to a
+// temporary file beside the target, are flushed to disk, and the temporary
+// file is renamed over the target. On any failure the target is as it was
+// and the temporary file is gone.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace keyloom::files {
+
+enum class PathKind { Missing, RegularFile, Other };
+
+// What lies at `path` now, links followed.
+PathKind pathKind(const std::string& path);
+
+// Writes `bytes` as the whole content of `path`. A new file gets the usual
+// permissions for new files, a replaced one keeps its own. False (with the
+// reason in `error`) when anything failed.
+bool replaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+}  // namespace keyloom::files

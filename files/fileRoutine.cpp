@@ -1,0 +1,101 @@
+#include "files/fileRoutine.h"
+
+#include "engine/engine.h"
+#include "files/atomicFile.h"
+
+namespace keyloom::fileRoutine {
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageStyle;
+
+bool overwriteRefused(const std::string& fileName, platform::Toolkit& toolkit) {
+    if (files::pathKind(fileName) != files::PathKind::RegularFile) return false;
+    return toolkit.messageBox(kOverwriteQuestion, kAppTitle, MessageStyle::YesNoQuestion) !=
+           MessageAnswer::Yes;
+}
+
+SaveResult writeOrComplain(const std::string& fileName, std::string_view bytes,
+                           platform::Toolkit& toolkit) {
+    if (files::replaceFile(fileName, bytes)) return SaveResult::Written;
+    toolkit.messageBox(kSaveError, kAppTitle, MessageStyle::OkExclamation);
+    return SaveResult::Failed;
+}
+
+void setLastIndex(Context& context) { context.state.lastIndex = context.mainList.count(); }
+
+}  // namespace
+
+std::string textFileBytes(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16 + 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            bytes += "\r\n";
+        } else if (c == '\n') {
+            bytes += "\r\n";
+        } else {
+            bytes += c;
+        }
+    }
+    bytes += "\r\n";
+    return bytes;
+}
+
+std::string editorTextOf(std::string bytes) {
+    std::string text = decodeFileText(std::move(bytes));
+    std::size_t write = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            text[write++] = '\n';
+        } else {
+            text[write++] = text[i];
+        }
+    }
+    text.resize(write);
+    return text;
+}
+
+std::string listFileBytes(const MacroList& entries) {
+    std::string bytes;
+    for (Index i = 0; i < entries.count(); ++i) {
+        bytes += entries.entry(i);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::optional<LineList> loadList(const std::string& fileName) { return readListFile(fileName); }
+
+SaveResult saveList(const std::string& fileName, const MacroList& entries,
+                    platform::Toolkit& toolkit) {
+    if (overwriteRefused(fileName, toolkit)) return SaveResult::Declined;
+    return writeOrComplain(fileName, listFileBytes(entries), toolkit);
+}
+
+SaveResult saveEditorText(const std::string& fileName, int saveMode, std::string_view text,
+                          Context& context) {
+    if (saveMode == 1 && overwriteRefused(fileName, context.toolkit)) return SaveResult::Declined;
+    SaveResult result = writeOrComplain(fileName, textFileBytes(text), context.toolkit);
+    if (result == SaveResult::Written) setLastIndex(context);
+    return result;
+}
+
+void openEditorFile(const std::string& fileName, EditorFile& editor) {
+    const std::string caption = kCaptionPrefix + fileName;
+    if (editor.caption() == caption) return;
+    if (auto bytes = readFileBytes(fileName)) editor.setText(editorTextOf(std::move(*bytes)));
+    editor.addRecentFile(fileName);
+    editor.setCaption(caption);
+}
+
+SaveResult saveRecording(const std::string& fileName, std::string_view text, Context& context) {
+    if (!files::replaceFile(fileName, textFileBytes(text))) return SaveResult::Failed;
+    setLastIndex(context);
+    return SaveResult::Written;
+}
+
+}  // namespace keyloom::fileRoutine
