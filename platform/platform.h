@@ -12,9 +12,12 @@
 #pragma once
 
 #include <array>
+#include <bitset>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace keyloom::platform {
@@ -37,6 +40,9 @@ inline constexpr std::uint32_t kRightDown = 8;
 inline constexpr std::uint32_t kRightUp = 16;
 
 enum class LockKey { Caps, Num, Scroll };
+
+// A set of virtual-key codes.
+using KeySet = std::bitset<256>;
 
 // One step of a typed key string, already checked by the notation parser.
 struct KeyStroke {
@@ -72,6 +78,26 @@ public:
     // SwapMouseButton: nonzero result when the buttons were swapped before the call.
     virtual int swapMouseButton(int swap) = 0;
     virtual bool lockKeyOn(LockKey key) = 0;
+
+    // The virtual-key codes of the keyboard keys that are down now (bit 15 of
+    // getAsyncKeyState), read in one query where the platform has one. The
+    // default asks getAsyncKeyState key by key, leaving out the mouse buttons
+    // (codes 1, 2, 4, 5, 6): asking for one would clear its pressed-since bit.
+    virtual KeySet keysDown() {
+        KeySet down;
+        for (int vk = 3; vk < 256; ++vk)
+            if (vk != 4 && vk != 5 && vk != 6 && getAsyncKeyState(vk) < 0)
+                down.set(static_cast<std::size_t>(vk));
+        return down;
+    }
+    // True when the mouse buttons are swapped, so that the physical right
+    // button is the primary one. The default probes with swapMouseButton and
+    // puts the setting back; a platform that can read the setting overrides it.
+    virtual bool mouseButtonsSwapped() {
+        int before = swapMouseButton(0);
+        if (before != 0) swapMouseButton(before);
+        return before != 0;
+    }
 
     // Brings the top-level window with this title to the front; false when
     // no window answers to it.
@@ -117,6 +143,8 @@ public:
     // The short wait of a one-shot timer of `ms` milliseconds: lets events run
     // until the timer has ticked once.
     virtual void shortWait(int ms) = 0;
+    // Sleep: blocks the program for `ms` milliseconds; no window event runs meanwhile.
+    virtual void sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
     virtual MessageAnswer messageBox(const std::string& text, const std::string& title,
                                      MessageStyle style) = 0;

@@ -111,6 +111,11 @@ void FakePlatform::shortWait(int ms) {
     eventsRan();
 }
 
+void FakePlatform::sleep(int ms) {
+    toolkitLine("sleep " + std::to_string(ms));
+    clock += ms / 1000.0;
+}
+
 MessageAnswer FakePlatform::messageBox(const std::string& text, const std::string& title,
                                        MessageStyle style) {
     write("message " + text);

@@ -73,6 +73,7 @@ public:
     void letEventsRun() override;
     void waitUntil(double deadline) override;
     void shortWait(int ms) override;
+    void sleep(int ms) override;  // the clock moves on; logged as "sleep N"
     MessageAnswer messageBox(const std::string& text, const std::string& title,
                              MessageStyle style) override;
     std::optional<std::string> fileDialog(DialogKind kind, const std::string& filter,

@@ -26,6 +26,8 @@ public:
     void setKeyboardState(const std::array<std::uint8_t, 256>& states) override;
     int swapMouseButton(int swap) override;
     bool lockKeyOn(LockKey key) override;
+    KeySet keysDown() override;
+    bool mouseButtonsSwapped() override;
     bool activateWindow(const std::string& title) override;
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) override;
     std::optional<long> startProgram(const std::string& commandLine) override;

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 
 #include <map>
+#include <memory>
 
 #include "platform/x11/x11Desktop.h"
 
@@ -29,11 +30,16 @@ private:
     std::map<KeyCode, KeySym> bound_;  // spare keycodes we bound, restored on close
 };
 
+// Key and button state read for the recorder (x11KeyState.cpp): its own
+// connection, opened at the first query.
+class KeyState;
+
 struct X11Desktop::Impl {
     explicit Impl(Display* d) : display(d), keymap(d) {}
     Display* display;
     Window root = 0;
     Keymap keymap;
+    std::shared_ptr<KeyState> keyState;
 };
 
 }  // namespace keyloom::platform

@@ -1,0 +1,48 @@
+#include "recorder/samplers.h"
+
+#include <string>
+
+#include "recorder/keyTable.h"
+
+namespace keyloom::recorder {
+
+void Samplers::keyboardPass() {
+    const platform::KeySet down = desktop_.keysDown();
+    for (const KeyRow& row : kKeyTable)
+        if (down.test(row.vk)) recording_.appendLine(row.line);
+    desktop_.setKeyboardState(kKeyStates);
+}
+
+void Samplers::cursorSample() {
+    const platform::Point at = desktop_.getCursorPos();
+    if (at.x == state_.lastX && at.y == state_.lastY) return;
+    recording_.appendLine("MouseMove >" + std::to_string(at.x) + "," + std::to_string(at.y));
+    state_.lastX = at.x;
+    state_.lastY = at.y;
+}
+
+void Samplers::buttonSample() {
+    // The physical button that acts as the primary one: vk 2 (right) when
+    // the buttons are swapped, else vk 1 (left).
+    recordLeftButton(mouseSwapped() ? 2 : 1);
+    toolkit_.letEventsRun();
+    toolkit_.sleep(kButtonPause);
+}
+
+bool Samplers::mouseSwapped() { return desktop_.mouseButtonsSwapped(); }
+
+bool Samplers::recordLeftButton(int vk) {
+    // Down now (bit 15) or pressed since the previous query (bit 0).
+    const bool down = desktop_.getAsyncKeyState(vk) != 0;
+    if (!down && !state_.upWritten) {
+        recording_.appendLine("LUp");
+        state_.upWritten = true;
+    }
+    if (down) {
+        recording_.appendLine("LDown");
+        state_.upWritten = false;
+    }
+    return down;
+}
+
+}  // namespace keyloom::recorder

@@ -1,0 +1,223 @@
+// The recorder's samplers against the fake desktop: which lines each
+// observation writes, and in which order.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fakePlatform.h"
+#include "recorder/keyTable.h"
+#include "recorder/samplers.h"
+
+namespace keyloom::recorder {
+namespace {
+
+constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
+constexpr std::int16_t kPressedSince = 1;
+
+struct Lines : Recording {
+    std::vector<std::string> lines;
+    void appendLine(std::string_view line) override { lines.emplace_back(line); }
+};
+
+struct Recorder {
+    platform::FakePlatform fake;
+    SamplerState state;
+    Lines out;
+    Samplers samplers{fake, fake, state, out};
+
+    std::vector<std::string> passWith(std::initializer_list<int> keys) {
+        fake.keyStates.clear();
+        for (int vk : keys) fake.keyStates[vk] = kDown;
+        out.lines.clear();
+        samplers.keyboardPass();
+        return out.lines;
+    }
+};
+
+using Strings = std::vector<std::string>;
+
+struct KeyCase {
+    int vk;
+    std::string line;
+};
+
+// Every key the poll knows, with the line it writes: the named keys one by
+// one, then the letters, digits, keypad and function keys by their rule.
+std::vector<KeyCase> everyKey() {
+    std::vector<KeyCase> cases{
+        {0x2C, "Press_PrintScreen"}, {0x12, "Press_ALT"},      {0x08, "Press_BackSpace"},
+        {0x09, "Press_Tab"},         {0x0D, "Press_Enter"},    {0x10, "Press_Shift"},
+        {0x11, "Press_CTRL"},        {0x13, "Press_Pause"},    {0x14, "Press_Caps"},
+        {0x1B, "Press_ESC"},         {0x20, "Press_Space"},    {0x21, "Press_PageUp"},
+        {0x22, "Press_PageDown"},    {0x23, "Press_End"},      {0x24, "Press_Home"},
+        {0x25, "Press_Left"},        {0x26, "Press_Up"},       {0x27, "Press_Right"},
+        {0x28, "Press_Down"},        {0x2A, "Press_PrintScreen"}, {0x2D, "Press_Ins"},
+        {0x2E, "Press_Del"},         {0x90, "Press_NumLock"},  {0x6A, "SendText >*"},
+        {0x6B, "SendText >+"},       {0x6C, "Press_Enter"},    {0x6D, "SendText >-"},
+        {0x6E, "SendText >."},       {0x6F, "SendText >/"},
+    };
+    for (char c = 'A'; c <= 'Z'; ++c)
+        cases.push_back({c, std::string("SendText >") + static_cast<char>(std::tolower(c))});
+    for (int d = 0; d <= 9; ++d) {
+        cases.push_back({0x30 + d, "SendText >" + std::to_string(d)});
+        cases.push_back({0x60 + d, "SendText >" + std::to_string(d)});
+    }
+    for (int f = 1; f <= 12; ++f) cases.push_back({0x6F + f, "Press_F" + std::to_string(f)});
+    return cases;
+}
+
+TEST(KeyboardPass, EachKeyOfTheTableWritesItsLineOnce) {
+    const auto cases = everyKey();
+    ASSERT_EQ(cases.size(), kKeyTable.size());
+    for (const KeyCase& c : cases) {
+        Recorder r;
+        EXPECT_EQ(r.passWith({c.vk}), Strings{c.line}) << "vk 0x" << std::hex << c.vk;
+    }
+}
+
+TEST(KeyboardPass, KeysOutsideTheTableWriteNothing) {
+    // Scroll Lock, the Windows keys, punctuation, the mouse buttons, right Shift.
+    for (int vk : {0x91, 0x5B, 0x5C, 0x5D, 0xBA, 0xBC, 0xDE, 0x01, 0x02, 0x04, 0xA1, 0x0C}) {
+        Recorder r;
+        EXPECT_EQ(r.passWith({vk}), Strings{}) << "vk 0x" << std::hex << vk;
+    }
+}
+
+TEST(KeyboardPass, KeysHeldTogetherComeInPollingOrder) {
+    Recorder r;
+    EXPECT_EQ(r.passWith({'A', 0x10}), (Strings{"Press_Shift", "SendText >a"}));
+    EXPECT_EQ(r.passWith({'7', 0x11, 0x12, 0x2C}),
+              (Strings{"Press_PrintScreen", "Press_ALT", "Press_CTRL", "SendText >7"}));
+    EXPECT_EQ(r.passWith({0x7B, 0x67, 0x37, 'Z'}),
+              (Strings{"SendText >z", "SendText >7", "SendText >7", "Press_F12"}));
+    EXPECT_EQ(r.passWith({0x2A, 0x2C}), (Strings{"Press_PrintScreen", "Press_PrintScreen"}));
+}
+
+TEST(KeyboardPass, EveryKeyDownWritesTheWholeTableInOrder) {
+    Recorder r;
+    for (int vk = 1; vk < 256; ++vk) r.fake.keyStates[vk] = kDown;
+    r.samplers.keyboardPass();
+    ASSERT_EQ(r.out.lines.size(), 87u);
+    for (std::size_t i = 0; i < kKeyTable.size(); ++i) EXPECT_EQ(r.out.lines[i], kKeyTable[i].line);
+    EXPECT_EQ(r.out.lines.front(), "Press_PrintScreen");
+    EXPECT_EQ(r.out.lines.back(), "Press_F12");
+}
+
+TEST(KeyboardPass, AHeldKeyIsWrittenAtEveryPassAndOnlyWhileDown) {
+    Recorder r;
+    r.fake.keyStates['Q'] = kDown;
+    for (int pass = 0; pass < 3; ++pass) r.samplers.keyboardPass();
+    r.fake.keyStates['Q'] = 0;
+    r.samplers.keyboardPass();
+    EXPECT_EQ(r.out.lines, (Strings{"SendText >q", "SendText >q", "SendText >q"}));
+    EXPECT_EQ(r.fake.resetCount, 4) << "the key-state table is reset after every pass";
+}
+
+TEST(KeyboardPass, OnlyTheDownNowBitCounts) {
+    // Pressed and released between two passes: bit 0 alone is not looked at.
+    Recorder r;
+    r.fake.keyStates['A'] = kPressedSince;
+    r.fake.keyStates['B'] = static_cast<std::int16_t>(kDown | kPressedSince);
+    r.samplers.keyboardPass();
+    EXPECT_EQ(r.out.lines, Strings{"SendText >b"});
+}
+
+TEST(CursorSample, WritesAPositionOnlyWhenItDiffersFromTheLastWritten) {
+    Recorder r;
+    r.samplers.cursorSample();  // resting at 0,0 in a new window
+    r.fake.cursor = {412, 97};
+    r.samplers.cursorSample();
+    r.samplers.cursorSample();  // resting
+    r.fake.cursor = {412, 98};
+    r.samplers.cursorSample();
+    r.fake.cursor = {-5, -1200};
+    r.samplers.cursorSample();
+    r.fake.cursor = {0, -1200};
+    r.samplers.cursorSample();
+    EXPECT_EQ(r.out.lines, (Strings{"MouseMove >412,97", "MouseMove >412,98",
+                                    "MouseMove >-5,-1200", "MouseMove >0,-1200"}));
+    EXPECT_EQ(r.state.lastX, 0);
+    EXPECT_EQ(r.state.lastY, -1200);
+}
+
+TEST(CursorSample, AMoveAwayAndBackBetweenSamplesWritesNothing) {
+    Recorder r;
+    r.fake.cursor = {10, 20};
+    r.samplers.cursorSample();
+    r.fake.cursor = {300, 400};
+    r.fake.cursor = {10, 20};
+    r.samplers.cursorSample();
+    EXPECT_EQ(r.out.lines, Strings{"MouseMove >10,20"});
+}
+
+TEST(CursorSample, LastPositionCarriesOverToTheNextRecording) {
+    Recorder r;
+    r.state = {50, 60, false};
+    r.fake.cursor = {50, 60};
+    r.samplers.cursorSample();
+    EXPECT_TRUE(r.out.lines.empty());
+}
+
+TEST(ButtonSample, FirstSampleWithTheButtonUpWritesLUpOnce) {
+    Recorder r;
+    r.samplers.buttonSample();
+    r.samplers.buttonSample();
+    EXPECT_EQ(r.out.lines, Strings{"LUp"});
+    EXPECT_TRUE(r.state.upWritten);
+}
+
+TEST(ButtonSample, AHeldButtonWritesLDownAtEverySampleThenOneLUp) {
+    Recorder r;
+    r.state.upWritten = true;
+    r.fake.keyStates[1] = kDown;
+    for (int i = 0; i < 5; ++i) r.samplers.buttonSample();  // held for about one second
+    r.fake.keyStates[1] = 0;
+    r.samplers.buttonSample();
+    r.samplers.buttonSample();
+    EXPECT_EQ(r.out.lines, (Strings{"LDown", "LDown", "LDown", "LDown", "LDown", "LUp"}));
+}
+
+TEST(ButtonSample, AClickBetweenSamplesIsCaughtThroughThePressedSinceBit) {
+    Recorder r;
+    r.state.upWritten = true;
+    r.fake.keyStates[1] = kPressedSince;
+    EXPECT_TRUE(r.samplers.recordLeftButton(1));
+    r.fake.keyStates[1] = 0;
+    EXPECT_FALSE(r.samplers.recordLeftButton(1));
+    EXPECT_EQ(r.out.lines, (Strings{"LDown", "LUp"}));
+}
+
+TEST(ButtonSample, WithSwappedButtonsThePhysicalRightButtonIsRecorded) {
+    Recorder r;
+    r.fake.buttonsSwapped = true;
+    r.state.upWritten = true;
+    r.fake.keyStates[1] = kDown;  // physical left: the secondary button now
+    r.samplers.buttonSample();
+    EXPECT_TRUE(r.out.lines.empty());
+    r.fake.keyStates[2] = kDown;
+    r.samplers.buttonSample();
+    r.fake.keyStates[2] = 0;
+    r.samplers.buttonSample();
+    EXPECT_EQ(r.out.lines, (Strings{"LDown", "LUp"}));
+    EXPECT_TRUE(r.fake.buttonsSwapped) << "probing leaves the swap as it was";
+    r.fake.buttonsSwapped = false;
+    EXPECT_FALSE(r.samplers.mouseSwapped());
+    EXPECT_FALSE(r.fake.buttonsSwapped);
+}
+
+TEST(ButtonSample, EventsRunAfterTheLineAndThenTheProgramPauses) {
+    Recorder r;
+    r.fake.logToolkit = true;
+    r.fake.cursor = {7, 8};
+    r.fake.onEvents = [&] { r.samplers.cursorSample(); };  // the cursor timer was due
+    const double before = r.fake.clock;
+    r.samplers.buttonSample();
+    EXPECT_EQ(r.out.lines, (Strings{"LUp", "MouseMove >7,8"}));
+    EXPECT_EQ(r.fake.log, (Strings{"events", "sleep 25"}));
+    EXPECT_NEAR(r.fake.clock - before, 0.025, 1e-9);
+}
+
+}  // namespace
+}  // namespace keyloom::recorder
