@@ -1,0 +1,148 @@
+#include "x11/support/childProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+
+namespace keyloom::test {
+
+double monotonicNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+ChildProcess::~ChildProcess() {
+    closeInput();
+    if (pid_ > 0) {
+        signal(SIGTERM);
+        if (!wait(10.0)) {
+            signal(SIGKILL);
+            wait(10.0);
+        }
+    }
+    if (out_ >= 0) close(out_);
+}
+
+bool ChildProcess::start(const std::vector<std::string>& argv, std::string* error,
+                         const std::string& outputTo) {
+    int inPipe[2] = {-1, -1};
+    int outPipe[2] = {-1, -1};
+    if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0) {
+        if (error != nullptr) *error = std::strerror(errno);
+        return false;
+    }
+    int outFile = -1;
+    if (!outputTo.empty()) outFile = open(outputTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(inPipe[0], STDIN_FILENO);
+        dup2(outFile >= 0 ? outFile : outPipe[1], STDOUT_FILENO);
+        // Signals the test blocks or ignores must reach the program as usual.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGPIPE, SIG_DFL);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    if (outFile >= 0) close(outFile);
+    if (pid < 0) {
+        if (error != nullptr) *error = std::strerror(errno);
+        close(inPipe[1]);
+        close(outPipe[0]);
+        return false;
+    }
+    // Our own writes to a program that has ended must not kill the test.
+    std::signal(SIGPIPE, SIG_IGN);
+    pid_ = pid;
+    in_ = inPipe[1];
+    out_ = outPipe[0];
+    return true;
+}
+
+std::optional<std::string> ChildProcess::readLine(double timeoutSeconds) {
+    const double deadline = monotonicNow() + timeoutSeconds;
+    for (;;) {
+        std::size_t end = buffer_.find('\n');
+        if (end != std::string::npos) {
+            std::string line = buffer_.substr(0, end);
+            buffer_.erase(0, end + 1);
+            return line;
+        }
+        if (outputEnded_) return std::nullopt;
+        double left = deadline - monotonicNow();
+        if (left <= 0) return std::nullopt;
+        pollfd fd{out_, POLLIN, 0};
+        int ready = poll(&fd, 1, static_cast<int>(left * 1000) + 1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) continue;
+        char chunk[1 << 16];
+        ssize_t n = read(out_, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            outputEnded_ = true;
+            continue;
+        }
+        buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+void ChildProcess::writeLine(const std::string& text) {
+    if (in_ < 0) return;
+    std::string line = text + "\n";
+    const char* p = line.data();
+    std::size_t left = line.size();
+    while (left > 0) {
+        ssize_t n = write(in_, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+void ChildProcess::closeInput() {
+    if (in_ >= 0) close(in_);
+    in_ = -1;
+}
+
+void ChildProcess::signal(int signalNumber) {
+    if (pid_ > 0) kill(pid_, signalNumber);
+}
+
+std::optional<int> ChildProcess::wait(double timeoutSeconds) {
+    if (pid_ <= 0) return std::nullopt;
+    const double deadline = monotonicNow() + timeoutSeconds;
+    for (;;) {
+        int status = 0;
+        pid_t done = wait4(pid_, &status, WNOHANG, &usage_);
+        if (done == pid_) {
+            pid_ = -1;
+            if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+            return WEXITSTATUS(status);
+        }
+        if (done < 0 && errno != EINTR) {
+            pid_ = -1;
+            return std::nullopt;
+        }
+        if (monotonicNow() > deadline) return std::nullopt;
+        timespec pause{0, 2'000'000};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+}  // namespace keyloom::test

@@ -1,0 +1,57 @@
+// A program started by a test or a benchmark, with its standard input and
+// output on pipes: lines are read with a timeout, the program is stopped and
+// reaped when the object goes away.
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace keyloom::test {
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts argv[0] (a path) with `argv`; standard error stays ours. With
+    // `outputTo` the program writes its standard output to that file instead
+    // of a pipe to us.
+    bool start(const std::vector<std::string>& argv, std::string* error = nullptr,
+               const std::string& outputTo = {});
+
+    // The next line of output without its newline; nothing when the timeout
+    // passes first or the output has ended (then `outputEnded()`).
+    std::optional<std::string> readLine(double timeoutSeconds);
+    bool outputEnded() const { return outputEnded_; }
+
+    void writeLine(const std::string& text);
+    void closeInput();
+    void signal(int signalNumber);
+
+    // Waits for the program to end: its exit status, 128 + the signal when a
+    // signal ended it, nothing when it still runs at the timeout.
+    std::optional<int> wait(double timeoutSeconds);
+    // Resources the ended program used (wait4).
+    const rusage& usage() const { return usage_; }
+    bool running() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+    bool outputEnded_ = false;
+    std::string buffer_;
+    rusage usage_{};
+};
+
+// Monotonic seconds.
+double monotonicNow();
+
+}  // namespace keyloom::test

@@ -1,0 +1,101 @@
+// The probe window (tests/probe) run from a test: start it, wait until it
+// holds the focus, read what it received.
+//
+//     ProbeProcess probe("keyloom probe");
+//     ASSERT_TRUE(probe.start()) << probe.error();
+//     ... send input, then make sure the server has it (XSync) ...
+//     std::vector<ProbeEvent> got = probe.sync();   // every event so far
+//
+// `sync()` is a barrier: the probe answers it only after printing every event
+// the server sent it before. Input sent on another connection is covered once
+// that connection has synced (X11Desktop::sync, XSync).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "x11/support/childProcess.h"
+
+namespace keyloom::test {
+
+// One line of the probe.
+struct ProbeEvent {
+    std::string kind;  // "KeyPress", "KeyRelease", "ButtonPress", "ButtonRelease",
+                       // "MotionNotify", "FocusIn", "FocusOut", "ready", "synced"
+    unsigned keycode = 0;
+    unsigned long keysym = 0;
+    std::string name;  // keysym name
+    unsigned state = 0;
+    unsigned button = 0;
+    int x = 0;  // root coordinates
+    int y = 0;
+    unsigned long time = 0;
+    unsigned long window = 0;  // "ready": the window and its size
+    int width = 0;
+    int height = 0;
+    std::string line;  // as printed
+
+    bool isKey() const { return kind == "KeyPress" || kind == "KeyRelease"; }
+    bool isButton() const { return kind == "ButtonPress" || kind == "ButtonRelease"; }
+    bool isPress() const { return kind == "KeyPress" || kind == "ButtonPress"; }
+};
+
+ProbeEvent parseProbeLine(const std::string& line);
+
+// Key and button events only, in order.
+std::vector<ProbeEvent> keysAndButtons(const std::vector<ProbeEvent>& events);
+
+struct ProbeOptions {
+    bool motion = false;       // report MotionNotify
+    bool batch = false;        // write lines out per burst, not per line
+    std::string geometry;      // WxH+X+Y; empty: the probe's default
+};
+
+class ProbeProcess {
+public:
+    explicit ProbeProcess(std::string title, ProbeOptions options = {});
+
+    // Starts the probe and waits for "ready": false when it does not come
+    // within the timeout (the reason in `error()`).
+    bool start(double timeoutSeconds = 30);
+    const std::string& error() const { return error_; }
+    const std::string& title() const { return title_; }
+
+    // The window in root coordinates, from the "ready" line.
+    unsigned long window() const { return ready_.window; }
+    int left() const { return ready_.x; }
+    int top() const { return ready_.y; }
+    int width() const { return ready_.width; }
+    int height() const { return ready_.height; }
+    int centerX() const { return left() + width() / 2; }
+    int centerY() const { return top() + height() / 2; }
+
+    // The next event; nothing at the timeout or when the probe has ended.
+    std::optional<ProbeEvent> next(double timeoutSeconds = 30);
+    // Reads events until one satisfies `stop` (it is the last one returned);
+    // `*found` tells whether it came before the timeout.
+    std::vector<ProbeEvent> readUntil(const std::function<bool(const ProbeEvent&)>& stop,
+                                      double timeoutSeconds = 30, bool* found = nullptr);
+    // Every event the probe received up to now (see above); `*done` is false
+    // when the probe did not answer within the timeout.
+    std::vector<ProbeEvent> sync(double timeoutSeconds = 30, bool* done = nullptr);
+
+    // Ends the probe (a line on its input) and returns its exit status.
+    std::optional<int> stop();
+    ChildProcess& process() { return process_; }
+
+private:
+    std::string title_;
+    ProbeOptions options_;
+    ChildProcess process_;
+    ProbeEvent ready_;
+    std::string error_;
+};
+
+// Paths of the programs under test (set by the build).
+std::string probePath();
+std::string playerPath();
+
+}  // namespace keyloom::test
