@@ -8,7 +8,7 @@
 #include "files/listReader.h"
 #include "platform/consoleToolkit.h"
 #include "platform/fake/fakePlatform.h"
-#include "platform/x11/x11Desktop.h"
+#include "platform/systemDesktop.h"
 
 namespace {
 
@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "keys and buttons the macro still holds are released.\n";
 
 int playDry(RunState& state, LineList& list) {
+    platform::useBinaryStandardOutput();
     std::ios::sync_with_stdio(false);
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
@@ -35,7 +36,7 @@ int playDry(RunState& state, LineList& list) {
 
 int playLive(RunState& state, LineList& list) {
     std::string error;
-    auto desktop = platform::X11Desktop::open(nullptr, &error);
+    auto desktop = platform::openSystemDesktop(&error);
     if (!desktop) {
         std::cerr << "keyloom-play: " << error << '\n';
         return 1;
@@ -44,7 +45,6 @@ int playLive(RunState& state, LineList& list) {
     Engine engine(state, list, *desktop, toolkit);
     engine.warn = [](const std::string& text) { std::cerr << "keyloom-play: " << text << '\n'; };
     engine.command2Click();
-    desktop->sync();
     return 0;
 }
 

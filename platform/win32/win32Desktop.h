@@ -1,0 +1,51 @@
+// The desktop of a Windows session: the user32 input functions for synthetic
+// input and key state, window activation, program starts and the shell's open.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace keyloom::platform {
+
+class Win32Desktop final : public Desktop {
+public:
+    Win32Desktop();
+    ~Win32Desktop() override;
+    Win32Desktop(const Win32Desktop&) = delete;
+    Win32Desktop& operator=(const Win32Desktop&) = delete;
+
+    void keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
+    void mouseEvent(std::uint32_t flags) override;
+    void setCursorPos(int x, int y) override;
+    Point getCursorPos() override;
+    std::int16_t getAsyncKeyState(int vk) override;
+    void setKeyboardState(const std::array<std::uint8_t, 256>& states) override;
+    int swapMouseButton(int swap) override;
+    bool lockKeyOn(LockKey key) override;
+    bool activateWindow(const std::string& title) override;
+    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) override;
+    std::optional<long> startProgram(const std::string& commandLine) override;
+    bool activateProcessWindow(long pid) override;
+    bool openDocument(const std::string& path) override;
+    bool stopKeyPressed() override;
+
+    struct StopKeyWatch;  // the low-level keyboard hook that sees the physical Pause key
+
+private:
+    std::unique_ptr<StopKeyWatch> stopKey_;
+};
+
+namespace win32 {
+
+// Which of `titles` the title `wanted` names: an exact match first, then one
+// that differs only in letter case, then the first that begins with `wanted`
+// in any letter case. An empty `wanted` names none.
+std::optional<std::size_t> pickTitle(const std::vector<std::wstring>& titles,
+                                     std::wstring_view wanted);
+
+}  // namespace win32
+}  // namespace keyloom::platform

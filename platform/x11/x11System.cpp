@@ -1,0 +1,13 @@
+#include "platform/systemDesktop.h"
+#include "platform/x11/x11Desktop.h"
+
+namespace keyloom::platform {
+
+std::unique_ptr<Desktop> openSystemDesktop(std::string* error) {
+    return X11Desktop::open(nullptr, error);
+}
+
+// POSIX streams never translate line ends.
+void useBinaryStandardOutput() {}
+
+}  // namespace keyloom::platform
