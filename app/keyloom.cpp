@@ -1,0 +1,83 @@
+// keyloom: the windowed program. The application object owns the run state,
+// the desktop, the toolkit and the window registry for the whole program; the
+// main window is its only window at start.
+#include <wx/app.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/snglinst.h>
+#include <wx/stdpaths.h>
+
+#include <memory>
+
+#include "engine/engine.h"
+#include "platform/systemDesktop.h"
+#include "ui/common/services.h"
+#include "ui/common/wxText.h"
+#include "ui/main/tKeyloomFrame.h"
+#include "ui/main/windows.h"
+
+namespace {
+
+using namespace keyloom;
+
+// The help book: in "help" beside the program, or where an installation
+// puts it.
+std::string findHelpBook() {
+    wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+    const wxString dir = exe.GetPath();
+    for (const wxString& candidate :
+         {dir + "/help/Loomhlp.hhp", dir + "/../share/keyloom/help/Loomhlp.hhp"}) {
+        if (wxFileName::FileExists(candidate)) return ui::fromWx(candidate);
+    }
+    return ui::fromWx(dir + "/help/Loomhlp.hhp");
+}
+
+class KeyloomApp final : public wxApp {
+public:
+    bool OnInit() override {
+        // No command-line options: the toolkit's own are not parsed either.
+        SetAppName("keyloom");
+        std::string error;
+        desktop_ = platform::openSystemDesktop(&error);
+        if (!desktop_) {
+            wxMessageBox(ui::toWx("Cannot reach the desktop: " + error), ui::toWx(kAppTitle),
+                         wxOK | wxICON_ERROR);
+            return false;
+        }
+        toolkit_ = std::make_unique<ui::WxToolkit>(findHelpBook());
+        single_ = std::make_unique<wxSingleInstanceChecker>();
+        single_->CreateDefault();
+
+        auto* frame = new ui::tKeyloomFrame(state_, *desktop_, *toolkit_, windows_);
+        services_ = std::make_unique<ui::Services>(ui::Services{
+            *desktop_, *toolkit_, state_, {*toolkit_, state_, frame->handlers().macroList()},
+            windows_, [frame] { frame->endProgram(); }});
+        ui::registerWindows(windows_, *services_);
+
+        if (!frame->handlers().Form_Load(single_->IsAnotherRunning())) {
+            delete frame;
+            return false;
+        }
+        SetTopWindow(frame);
+        frame->Show();
+        return true;
+    }
+
+    int OnExit() override {
+        single_.reset();
+        return wxApp::OnExit();
+    }
+
+private:
+    // Destroyed after the toolkit has deleted the last window.
+    RunState state_;
+    std::unique_ptr<platform::Desktop> desktop_;
+    std::unique_ptr<ui::WxToolkit> toolkit_;
+    ui::WindowRegistry windows_;
+    std::unique_ptr<ui::Services> services_;
+    std::unique_ptr<wxSingleInstanceChecker> single_;
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP(KeyloomApp);

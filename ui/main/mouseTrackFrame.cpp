@@ -1,0 +1,39 @@
+#include "ui/main/mouseTrackFrame.h"
+
+#include "ui/common/textLabel.h"
+#include "ui/common/wxText.h"
+
+namespace keyloom::ui {
+namespace {
+
+const wxColour kLightYellow(255, 255, 192);
+constexpr int kInterval = 10;  // ms, as often as the desktop's timers fire
+
+}  // namespace
+
+mouseTrackFrame::mouseTrackFrame(platform::Desktop& desktop)
+    : wxFrame(nullptr, wxID_ANY, "Form1", wxDefaultPosition, wxDefaultSize,
+              wxFRAME_TOOL_WINDOW | wxFRAME_NO_TASKBAR | wxSTAY_ON_TOP | wxBORDER_NONE),
+      handlers_(*this, desktop) {
+    SetBackgroundColour(kLightYellow);
+    SetFont(wxFont(wxFontInfo(7).Family(wxFONTFAMILY_SWISS)));
+    Label1 = new TextLabel(this, wxID_ANY, "0,0", wxPoint(0, 0), FromDIP(wxSize(41, 17)));
+    Label1->SetBackgroundColour(kLightYellow);
+    Label1->SetForegroundColour(*wxBLACK);
+    SetClientSize(FromDIP(wxSize(46, 14)));
+    Timer1.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { handlers_.Timer1_Timer(); });
+    handlers_.Form_Load();
+    Timer1.Start(kInterval);
+}
+
+double mouseTrackFrame::dotsPerInchX() const { return GetDPI().x > 0 ? GetDPI().x : 96.0; }
+
+double mouseTrackFrame::dotsPerInchY() const { return GetDPI().y > 0 ? GetDPI().y : 96.0; }
+
+void mouseTrackFrame::moveTo(int left, int top) {
+    if (GetPosition() != wxPoint(left, top)) Move(left, top);
+}
+
+void mouseTrackFrame::setLabel(const std::string& text) { Label1->SetLabel(toWx(text)); }
+
+}  // namespace keyloom::ui
