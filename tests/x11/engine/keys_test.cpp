@@ -1,7 +1,9 @@
 // Key commands played through the X11 desktop into a real window.
-#include <X11/keysym.h>
-
+// gtest before Xlib, whose None macro it cannot take.
 #include "engineFixture.h"
+#include "x11/support/rawInput.h"
+
+#include <X11/keysym.h>
 
 namespace keyloom::test {
 namespace {
@@ -31,6 +33,24 @@ TEST_F(X11EngineTest, EachKeyWordTapsItsKeyInTheFocusedWindow) {
         SCOPED_TRACE(c.word);
         EXPECT_EQ(playExpecting({c.word}, tapOf(c.key)), tapOf(c.key));
     }
+}
+
+// Window managers take Print for themselves (openbox runs a screenshot tool,
+// or says it cannot): the server must still get the tap, and the window sees
+// it only when nothing took it.
+TEST_F(X11EngineTest, PrintScreenTapsPrintOnTheDesktop) {
+    RawInputLog raw;
+    ASSERT_TRUE(raw);
+    const auto before = clientWindows(x.get());
+    auto inWindow = describe(play({"Press_PrintScreen"}));
+    std::vector<std::string> keys;
+    for (const RawEvent& e : raw.take(2))
+        if (e.key) keys.push_back(e.describe());
+    const std::string print = std::to_string(keycode(XK_Print));
+    EXPECT_EQ(keys, (std::vector<std::string>{"down key " + print, "up key " + print}));
+    EXPECT_TRUE(inWindow.empty() || inWindow == tapOf("Print"));
+    // Whatever the key opened must not cover the next test's window.
+    closeWindowsOpenedSince(x.get(), before, 1.0);
 }
 
 TEST_F(X11EngineTest, KeyWordsInOneListArriveInListOrder) {
