@@ -1,0 +1,365 @@
+#include "ui/main/tKeyloom.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fakeMainView.h"
+#include "files/fileRoutine.h"
+#include "platform/fake/fakePlatform.h"
+
+namespace keyloom::ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::MessageAnswer;
+using Lines = std::vector<std::string>;
+
+Lines tap(int vk) {
+    return {"key " + std::to_string(vk) + " down", "key " + std::to_string(vk) + " up"};
+}
+
+Lines concat(std::initializer_list<Lines> parts) {
+    Lines out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// The main window after start-up, against the fake platform.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(window.Form_Load(false)); }
+
+    // Adds entries as a user does: value commands by their first word.
+    void add(const std::string& command, const std::string& value = "") {
+        bool picked = false;
+        for (std::size_t i = 0; i < kCommandWords.size(); ++i)
+            if (kCommandWords[i] == command) {
+                view.pick(static_cast<int>(i));
+                picked = true;
+            }
+        if (!picked) view.type(command);
+        view.value = value;
+        window.add2List_Click();
+    }
+
+    RunState state;
+    platform::FakePlatform fake;
+    FakeMainView view;
+    FakeWindows windows;
+    tKeyloom window{view, state, fake, fake, windows};
+};
+
+TEST(MainWindowStart, SecondCopyShowsTheMessageAndEnds) {
+    RunState state;
+    platform::FakePlatform fake;
+    fake.logToolkit = true;
+    FakeMainView view;
+    FakeWindows windows;
+    tKeyloom window(view, state, fake, fake, windows);
+    EXPECT_FALSE(window.Form_Load(true));
+    EXPECT_EQ(fake.log, (Lines{"message The program is already running!",
+                               "title Tervel's Keyloom"}));
+    EXPECT_TRUE(view.comboItems.empty()) << "no further start-up step";
+}
+
+TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
+    RunState fresh;
+    fresh.stopFlag = 1;
+    fresh.lastIndex = 9;
+    FakeMainView v;
+    v.combo = "left over";
+    tKeyloom w(v, fresh, fake, fake, windows);
+    ASSERT_TRUE(w.Form_Load(false));
+    EXPECT_EQ(w.trackingOff, 1);
+    EXPECT_EQ(v.combo, "");
+    EXPECT_EQ(v.comboItems.size(), 60u);
+    EXPECT_EQ(fresh.stopFlag, 0);
+    EXPECT_EQ(fresh.lastIndex, 0);
+    EXPECT_EQ(v.readout, "0,0") << "before the first tick";
+    EXPECT_TRUE(fake.log.empty());
+}
+
+TEST_F(MainWindow, AddAppendsAndEmptiesTheValue) {
+    add("Wait");
+    EXPECT_EQ(view.entries, Lines{"Wait >1"});
+    EXPECT_EQ(view.value, "") << "emptied after the default was filled in";
+    EXPECT_EQ(state.lastIndex, 0);
+    add("Press_Enter", "abc");
+    add("wait");
+    EXPECT_EQ(view.entries, (Lines{"Wait >1", "Press_Enter", "wait >"}));
+    EXPECT_EQ(state.lastIndex, 2) << "the index of the new last entry";
+    EXPECT_EQ(view.combo, "wait") << "the command field keeps its text";
+
+    add("", "5");
+    EXPECT_EQ(view.entries.size(), 3u);
+    EXPECT_EQ(view.value, "");
+    EXPECT_EQ(state.lastIndex, 3) << "the count before the (empty) change";
+}
+
+TEST_F(MainWindow, InsertGoesBeforeTheSelectedEntry) {
+    view.entries = {"a", "b", "c"};
+    view.selected = 2;
+    view.pick(10);  // Press_Tab
+    view.value = "x";
+    window.insert_Click();
+    EXPECT_EQ(view.entries, (Lines{"a", "b", "Press_Tab", "c"}));
+    EXPECT_EQ(view.value, "");
+    EXPECT_EQ(state.lastIndex, 3);
+
+    view.selected = -1;
+    view.value = "y";
+    window.insert_Click();
+    EXPECT_EQ(view.entries.size(), 4u) << "nothing inserted without a selection";
+    EXPECT_EQ(view.value, "") << "the value is emptied all the same";
+    EXPECT_EQ(state.lastIndex, 4);
+}
+
+TEST_F(MainWindow, DeleteRemovesOnlyTheSelectedEntry) {
+    view.entries = {"a", "b", "c"};
+    state.lastIndex = 2;
+    view.selected = 1;
+    window.deleteButton_Click();
+    EXPECT_EQ(view.entries, (Lines{"a", "c"}));
+    EXPECT_EQ(state.lastIndex, 2) << "the count after the removal";
+    window.deleteButton_Click();
+    EXPECT_EQ(view.entries, (Lines{"a", "c"}));
+}
+
+TEST_F(MainWindow, ClearKeepsLastIndexAndRunThenDoesNothing) {
+    add("Press_Tab");
+    add("Press_Tab");
+    window.clear_Click();
+    EXPECT_TRUE(view.entries.empty());
+    EXPECT_EQ(state.lastIndex, 1);
+    window.Command2_Click();
+    EXPECT_TRUE(fake.log.empty());
+}
+
+TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
+    view.entries = {"short", "SendText >a text much wider than the list box itself"};
+    struct Case {
+        Index hit;
+        bool button;
+        std::string tip;
+    };
+    const std::vector<Case> cases = {
+        {1, false, view.entries[1]}, {0, false, "short"},  {-1, false, ""},
+        {2, false, ""},              {0, true, ""},        {1, true, ""},
+    };
+    std::string before;
+    for (const Case& c : cases) {
+        window.List1_MouseMove(c.hit, c.button);
+        // A held button leaves the tooltip as it was.
+        EXPECT_EQ(view.listTip, c.button ? before : c.tip) << c.hit;
+        before = view.listTip;
+    }
+}
+
+TEST_F(MainWindow, RunPlaysTheListAsItStands) {
+    add("Press_Tab");
+    add("Press_Tab");
+    add("Press_Enter");
+    add("LClick");
+    view.entries.push_back("Lclick");
+    window.Command2_Click();
+    EXPECT_EQ(fake.log, concat({tap(9), tap(9), tap(13), {"button left down", "button left up"}}));
+    EXPECT_EQ(view.entries.size(), 5u) << "running never changes the list";
+}
+
+TEST_F(MainWindow, StopDuringAWaitEndsTheRunAfterThatEntry) {
+    add("Press_Tab");
+    add("Wait", "2");
+    add("Press_Enter");
+    fake.onEvents = [this] { window.Command1_Click(); };
+    window.Command2_Click();
+    EXPECT_EQ(fake.log, concat({tap(9), {"wait 1.500"}}));
+    EXPECT_EQ(state.stopFlag, 1);
+}
+
+TEST_F(MainWindow, RunDuringAWaitNestsAndTheOuterRunGoesOn) {
+    add("Press_Tab");
+    add("Wait", "1");
+    add("Press_Enter");
+    int nested = 0;
+    fake.onEvents = [&] {
+        if (nested++ == 0) window.Command2_Click();
+    };
+    window.Command2_Click();
+    EXPECT_EQ(fake.log, concat({tap(9), {"wait 0.500"}, tap(9), {"wait 0.500"}, tap(13), tap(13)}));
+}
+
+TEST_F(MainWindow, EditsUnderARunAreSeen) {
+    add("Wait", "1");
+    add("Press_Tab");
+    fake.onEvents = [this] {
+        view.selected = 1;
+        view.pick(11);  // Press_Enter
+        window.insert_Click();
+    };
+    window.Command2_Click();
+    // The bound of the pass stays 1: the entry now at index 1 runs.
+    EXPECT_EQ(fake.log, concat({{"wait 0.500"}, tap(13)}));
+}
+
+TEST_F(MainWindow, ReadoutShowsTheCursorPosition) {
+    for (auto [p, text] : std::vector<std::pair<platform::Point, std::string>>{
+             {{512, 384}, "512,384"}, {{0, 0}, "0,0"}, {{-1280, -5}, "-1280,-5"}}) {
+        fake.cursor = p;
+        window.Timer1_Timer();
+        EXPECT_EQ(view.readout, text);
+    }
+}
+
+TEST_F(MainWindow, DoubleClickOnTheReadoutSwitchesTheTracker) {
+    EXPECT_EQ(view.readoutTip, "") << "no tooltip before the first double click";
+    window.mouseLocation_DblClick();
+    EXPECT_EQ(windows.log, Lines{"show tracker"});
+    EXPECT_EQ(view.readoutTip, "Double Click to turn off tracking");
+    EXPECT_EQ(window.trackingOff, 0);
+
+    window.mouseLocation_DblClick();
+    EXPECT_EQ(windows.log, (Lines{"show tracker", "unload tracker"}));
+    EXPECT_EQ(view.readoutTip, "Double Click to turn on tracking");
+    EXPECT_EQ(window.trackingOff, 1);
+}
+
+TEST_F(MainWindow, TrackerClosedElsewhereTakesTwoDoubleClicksToReturn) {
+    window.mouseLocation_DblClick();
+    windows.open[static_cast<std::size_t>(WindowId::Tracker)] = false;  // its own close box
+    window.mouseLocation_DblClick();
+    EXPECT_FALSE(windows.loaded(WindowId::Tracker));
+    EXPECT_EQ(view.readoutTip, "Double Click to turn on tracking");
+    window.mouseLocation_DblClick();
+    EXPECT_TRUE(windows.loaded(WindowId::Tracker));
+}
+
+TEST_F(MainWindow, ExitAndCloseUnloadEveryOtherWindow) {
+    for (WindowId id : {WindowId::Editor, WindowId::Recorder, WindowId::Tracker, WindowId::About})
+        windows.show(id);
+    windows.log.clear();
+    window.Form_Unload();
+    EXPECT_EQ(windows.log, (Lines{"unload editor", "unload recorder", "unload tracker",
+                                  "unload about"}));
+
+    windows.show(WindowId::Editor);
+    windows.log.clear();
+    window.exit_Click();
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(windows.log, Lines{"unload editor"});
+}
+
+TEST_F(MainWindow, ClosingDuringARunStopsItActingAndReleasesHeldKeys) {
+    add("Press_CTRL");
+    add("Wait", "3");
+    add("Press_Tab");
+    fake.onEvents = [this] { window.Form_Unload(); };
+    window.Command2_Click();
+    // Ctrl goes down; closing during the wait releases it; Tab is never sent.
+    EXPECT_EQ(fake.log, (Lines{"key 17 down", "wait 2.500", "key 17 up"}));
+    EXPECT_TRUE(state.abandoned);
+    EXPECT_EQ(state.runDepth, 0);
+}
+
+TEST_F(MainWindow, MenusShowTheirWindows) {
+    window.edit_Click();
+    window.record_Click();
+    window.about_Click();
+    EXPECT_EQ(windows.log, (Lines{"show editor", "show recorder", "show about"}));
+}
+
+TEST_F(MainWindow, HelpThatCannotBeShownSaysSo) {
+    window.hrlp_Click();
+    EXPECT_TRUE(fake.log.empty());
+    fake.helpAvailable = false;
+    window.hrlp_Click();
+    EXPECT_EQ(fake.log, Lines{std::string("message ") + kHelpMissing});
+}
+
+TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
+    window.startShortTimer(10);
+    EXPECT_EQ(view.timer(MainTimer::Timer3).interval, 10);
+    EXPECT_TRUE(window.shortTimerRunning(10));
+    EXPECT_FALSE(window.shortTimerRunning(1));
+    window.Timer3_Timer();
+    EXPECT_FALSE(window.shortTimerRunning(10));
+
+    window.startShortTimer(1);
+    EXPECT_EQ(view.timer(MainTimer::Timer4).interval, 1);
+    EXPECT_TRUE(window.shortTimerRunning(1));
+    window.Timer4_Timer();
+    EXPECT_FALSE(view.timer(MainTimer::Timer4).enabled);
+    EXPECT_FALSE(view.timer(MainTimer::Timer3).enabled);
+}
+
+// Load and Save through the window, with real files.
+class MainWindowFiles : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        std::string pattern = ::testing::TempDir() + "mainFilesXXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        fake.logToolkit = true;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static std::string slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path dir;
+};
+
+TEST_F(MainWindowFiles, LoadReplacesTheListAndSetsLastIndexToItsCount) {
+    fs::path file = dir / "m.tkl";
+    std::ofstream(file, std::ios::binary) << "Press_Tab\r\n\r\n  \r\nWait >1";
+    view.entries = {"old"};
+    fake.dialogPaths = {file.string()};
+    window.load_Click();
+    EXPECT_EQ(fake.log, Lines{"open-dialog 1 Tervel Files (*.tkl)|*.tkl"});
+    EXPECT_EQ(view.entries, (Lines{"Press_Tab", "  ", "Wait >1"}));
+    EXPECT_EQ(state.lastIndex, 3);
+}
+
+TEST_F(MainWindowFiles, LoadOfAnUnreadableFileKeepsTheList) {
+    view.entries = {"a", "b"};
+    state.lastIndex = 0;
+    fake.dialogPaths = {(dir / "missing.tkl").string()};
+    window.load_Click();
+    EXPECT_EQ(view.entries, (Lines{"a", "b"}));
+    EXPECT_EQ(state.lastIndex, 2);
+}
+
+TEST_F(MainWindowFiles, CancelledDialogsDoNothing) {
+    view.entries = {"a"};
+    state.lastIndex = 7;
+    window.load_Click();
+    window.save_Click();
+    EXPECT_EQ(view.entries, Lines{"a"});
+    EXPECT_EQ(state.lastIndex, 7);
+    EXPECT_EQ(fake.log, (Lines{"open-dialog 1 Tervel Files (*.tkl)|*.tkl",
+                               "save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"}));
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(MainWindowFiles, SaveWritesTheListAndAsksBeforeOverwriting) {
+    view.entries = {"Press_Tab", "SendText >caf\xC3\xA9"};
+    fs::path file = dir / "out.txt";
+    fake.dialogPaths = {file.string(), file.string()};
+    window.save_Click();
+    EXPECT_EQ(slurp(file), "Press_Tab\r\nSendText >caf\xC3\xA9\r\n");
+
+    view.entries = {"changed"};
+    fake.log.clear();
+    window.save_Click();  // the question is answered No by default
+    EXPECT_EQ(fake.log[1], std::string("message ") + fileRoutine::kOverwriteQuestion);
+    EXPECT_EQ(slurp(file), "Press_Tab\r\nSendText >caf\xC3\xA9\r\n");
+}
+
+}  // namespace
+}  // namespace keyloom::ui::test
