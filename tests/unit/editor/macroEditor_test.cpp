@@ -1,0 +1,240 @@
+// The editor's handlers against the fake toolkit and real files: the
+// palette, the Edit menu and clipboard, the File menu, recent files, caption.
+#include "ui/editor/macroEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/fake/fakePlatform.h"
+#include "tests/unit/editor/fakeEditorView.h"
+
+namespace keyloom::ui {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct Editor : ::testing::Test {
+    platform::FakePlatform fake;
+    RunState state;
+    VectorList mainList{{"Press_Tab", "Press_Enter", "LClick"}};
+    test::FakeEditorView view;
+    macroEditor editor{view, fake, state, mainList};
+    fs::path dir;
+
+    void SetUp() override {
+        fake.logToolkit = true;
+        dir = fs::temp_directory_path() /
+              ("keyloom-editor-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string path(const char* name) const { return (dir / name).string(); }
+    // Bytes of the file the editor's text gives.
+    std::string savedAs(const std::string& name) {
+        fake.dialogPaths.push_back(path(name.c_str()));
+        editor.mnuFileItem_Click(kSaveAs);
+        return readBytes(path(name.c_str()));
+    }
+    void open(const std::string& fileName) {
+        fake.dialogPaths.push_back(fileName);
+        editor.mnuFileItem_Click(kOpen);
+    }
+};
+
+TEST(Palette, ArgumentCommandsGetTheSeparatorAndEveryLineItsBreak) {
+    struct Case {
+        int index;
+        std::string line;
+    } cases[] = {
+        {0, "RunProgram >\n"}, {3, "Wait >\n"},         {5, "SendText >\n"},
+        {7, "Repeat >\n"},     {8, "End_Repeat\n"},     {11, "Press_Enter\n"},
+        {44, "Press_PrintScreen\n"}, {59, "Loop\n"},    {-1, ""},
+        {60, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(paletteLine(c.index), c.line) << c.index;
+}
+
+TEST_F(Editor, PaletteLinesGoAtTheEndWhereverTheCaretIs) {
+    editor.List1_DblClick(3);   // Wait
+    editor.List1_DblClick(11);  // Press_Enter
+    EXPECT_EQ(view.textValue, "Wait >\nPress_Enter\n");
+    EXPECT_EQ(savedAs("a.tkl"), "Wait >\r\nPress_Enter\r\n\r\n");
+
+    view.setText("abc");
+    view.select(1, 2);
+    editor.List1_DblClick(5);  // SendText continues the unbroken last line
+    EXPECT_EQ(view.textValue, "abcSendText >\n");
+    EXPECT_EQ(view.selectedText(), "b") << "the selection is left alone";
+}
+
+TEST_F(Editor, CutAndCopyAreEnabledWhenTheEditMenuOpensOnASelection) {
+    view.setText("LClick\nLoop\n");
+    EXPECT_TRUE(view.cutCopyEnabled) << "both start enabled";
+    editor.mnuEdit_Click();
+    EXPECT_FALSE(view.cutCopyEnabled);
+    view.select(0, 1);
+    editor.mnuEdit_Click();
+    EXPECT_TRUE(view.cutCopyEnabled);
+}
+
+TEST_F(Editor, CutCopyAndPasteGoThroughTheClipboard) {
+    view.setText("LClick\nLoop\n");
+    view.select(0, 6);
+    editor.mnuEditItem_Click(kCopy);
+    EXPECT_EQ(fake.clipboard, "LClick");
+    EXPECT_EQ(view.textValue, "LClick\nLoop\n");
+
+    view.select(7, 11);
+    editor.mnuEditItem_Click(kCut);
+    EXPECT_EQ(fake.clipboard, "Loop");
+    EXPECT_EQ(view.textValue, "LClick\n\n");
+
+    view.select(0, 0);
+    editor.mnuEditItem_Click(kPaste);
+    EXPECT_EQ(view.textValue, "LoopLClick\n\n");
+    view.select(0, 4);
+    editor.mnuEditItem_Click(kPaste);  // replaces the selection
+    EXPECT_EQ(view.textValue, "LoopLClick\n\n");
+}
+
+TEST_F(Editor, CopyWithoutSelectionLeavesAnEmptyClipboardAndPasteOfNothingRemovesTheSelection) {
+    fake.clipboard = "old";
+    view.setText("Wait >2\n");
+    editor.mnuEditItem_Click(kCopy);  // a shortcut used while the items are still enabled
+    EXPECT_EQ(fake.clipboard, "");
+    fake.clipboard.reset();
+    view.select(0, 4);
+    editor.mnuEditItem_Click(kPaste);
+    EXPECT_EQ(view.textValue, " >2\n");
+}
+
+TEST_F(Editor, CaptionPassesFromTheTitleToUntitledOrAPath) {
+    EXPECT_EQ(editor.caption(), "Tervel's Keyloom");
+    view.setText("something");
+    editor.mnuFileItem_Click(kNew);
+    EXPECT_EQ(view.textValue, "");
+    EXPECT_EQ(view.captionValue, "Tervel's Keyloom: Untitled");
+
+    writeBytes(path("m.tkl"), "Press_Tab\r\n");
+    open(path("m.tkl"));
+    EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("m.tkl"));
+    EXPECT_EQ(view.textValue, "Press_Tab\n");
+
+    savedAs("other.tkl");
+    EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("m.tkl")) << "saving keeps the caption";
+    editor.mnuFileItem_Click(kNew);
+    EXPECT_EQ(view.captionValue, "Tervel's Keyloom: Untitled");
+    EXPECT_EQ(view.recentItems, Strings{path("m.tkl")}) << "New keeps the recent files";
+}
+
+TEST_F(Editor, OpenUsesFilterCWithTheTklFilesPreselected) {
+    writeBytes(path("m.tkl"), "LClick");
+    open(path("m.tkl"));
+    EXPECT_EQ(fake.log.front(),
+              "open-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl|");
+    editor.mnuFileItem_Click(kSaveAs);  // cancelled
+    EXPECT_EQ(fake.log.back(), "save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl");
+}
+
+TEST_F(Editor, RecentFilesGrowByOneEntryPerNewPath) {
+    writeBytes(path("a.tkl"), "Press_F1\r\n");
+    writeBytes(path("b.tkl"), "Press_F2\r\n");
+    EXPECT_FALSE(view.separatorShown) << "hidden until the first file is opened";
+    open(path("a.tkl"));
+    EXPECT_TRUE(view.separatorShown);
+    open(path("b.tkl"));
+    EXPECT_EQ(view.textValue, "Press_F2\n");
+
+    writeBytes(path("a.tkl"), "Press_F3\r\n");
+    editor.mnuFileArray_Click(1);  // re-read, no new entry
+    EXPECT_EQ(view.textValue, "Press_F3\n");
+    EXPECT_EQ(view.recentItems, (Strings{path("a.tkl"), path("b.tkl")}));
+
+    writeBytes(path("a.tkl"), "Press_F4\r\n");
+    editor.mnuFileArray_Click(1);  // the caption names it: nothing at all
+    EXPECT_EQ(view.textValue, "Press_F3\n");
+    editor.mnuFileArray_Click(3);  // no such entry
+    editor.mnuFileArray_Click(0);
+    EXPECT_EQ(view.textValue, "Press_F3\n");
+    EXPECT_EQ(editor.recentFiles().size(), 2u);
+}
+
+TEST_F(Editor, AnUnreadablePathStillTakesTheCaptionAndARecentEntry) {
+    view.setText("kept");
+    open(path("missing.tkl"));
+    EXPECT_EQ(view.textValue, "kept");
+    EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("missing.tkl"));
+    EXPECT_EQ(view.recentItems, Strings{path("missing.tkl")});
+}
+
+TEST_F(Editor, SaveAsAsksBeforeOverwritingAndSetsLastIndex) {
+    view.setText("A");
+    EXPECT_EQ(savedAs("a.txt"), "A\r\n");
+    EXPECT_EQ(state.lastIndex, 3);
+
+    // Read back: "A" and a line break; saved again: two line breaks.
+    open(path("a.txt"));
+    EXPECT_EQ(view.textValue, "A\n");
+    fake.answers.push_back(platform::MessageAnswer::No);
+    EXPECT_EQ(savedAs("a.txt"), "A\r\n") << "No keeps the file";
+    fake.answers.push_back(platform::MessageAnswer::Yes);
+    EXPECT_EQ(savedAs("a.txt"), "A\r\n\r\n");
+    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 2);
+}
+
+TEST_F(Editor, CloseOverwritesWithoutAskingThenClosesAndStaysOpenWhenCancelled) {
+    writeBytes(path("c.tkl"), "old");
+    view.setText("Loop");
+    editor.mnuFileItem_Click(kClose);  // cancelled
+    EXPECT_EQ(view.unloads, 0);
+    EXPECT_EQ(readBytes(path("c.tkl")), "old");
+
+    fake.dialogPaths.push_back(path("c.tkl"));
+    editor.mnuFileItem_Click(kClose);
+    EXPECT_EQ(readBytes(path("c.tkl")), "Loop\r\n");
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 0);
+}
+
+TEST_F(Editor, CloseStillClosesAfterAFailedSave) {
+    view.setText("Loop");
+    fake.dialogPaths.push_back((dir / "no-such-folder" / "x.tkl").string());
+    editor.mnuFileItem_Click(kClose);
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(),
+                         "message Error occurred trying to close file, please retry."),
+              1);
+}
+
+TEST_F(Editor, ExitClosesWithoutSavingAndCancelledDialogsChangeNothing) {
+    view.setText("text");
+    editor.mnuFileItem_Click(kOpen);
+    editor.mnuFileItem_Click(kSaveAs);
+    editor.mnuFileItem_Click(4);  // the separator
+    EXPECT_EQ(view.textValue, "text");
+    EXPECT_EQ(view.captionValue, "Tervel's Keyloom");
+    EXPECT_EQ(view.unloads, 0);
+    EXPECT_TRUE(fs::is_empty(dir));
+    editor.mnuFileItem_Click(kExit);
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+}  // namespace
+}  // namespace keyloom::ui

@@ -1,0 +1,180 @@
+// The recorder window's handlers against the fake platform: starting and
+// stopping, the sampler state's lifetime, and saving through the editor.
+#include "ui/recorder/mRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+
+#include "platform/fake/fakePlatform.h"
+#include "tests/unit/editor/fakeEditorView.h"
+
+namespace keyloom::ui {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
+
+struct FakeRecordView : mRecordView {
+    std::string textValue;
+    std::string buttonCaption = "Begin Recording";
+    std::map<RecordTimer, int> intervals{
+        {RecordTimer::Timer1, 0}, {RecordTimer::Timer2, 0}, {RecordTimer::Timer3, 0}};
+    int unloads = 0;
+
+    void appendLine(std::string_view line) override {
+        textValue += line;
+        textValue += "\n";
+    }
+    std::string text() const override { return textValue; }
+    void setText(const std::string& text) override { textValue = text; }
+    void setButtonCaption(const std::string& caption) override { buttonCaption = caption; }
+    void setTimerInterval(RecordTimer timer, int ms) override { intervals[timer] = ms; }
+    void unloadWindow() override { ++unloads; }
+
+    bool running() const {
+        return intervals.at(RecordTimer::Timer1) == 150 && intervals.at(RecordTimer::Timer2) == 300 &&
+               intervals.at(RecordTimer::Timer3) == 200;
+    }
+    bool stopped() const {
+        return intervals.at(RecordTimer::Timer1) == 0 && intervals.at(RecordTimer::Timer2) == 0 &&
+               intervals.at(RecordTimer::Timer3) == 0;
+    }
+};
+
+// The program around one recorder window: the main list, and an editor that
+// is created (hidden) when the recorder first asks for it.
+struct Recorder : ::testing::Test {
+    platform::FakePlatform fake;
+    RunState state;
+    VectorList mainList{{"Wait >1", "LClick"}};
+    test::FakeEditorView editorView;
+    std::unique_ptr<macroEditor> editor;
+    int editorsCreated = 0;
+    FakeRecordView view;
+    std::unique_ptr<mRecord> window;
+
+    void SetUp() override { open(); }
+
+    // What the main window's record_Click does when no recorder is loaded.
+    void open() {
+        view = FakeRecordView{};
+        window = std::make_unique<mRecord>(view, fake, fake, state, mainList, [this]() -> macroEditor* {
+            if (!editor) {
+                editor = std::make_unique<macroEditor>(editorView, fake, state, mainList);
+                ++editorsCreated;
+            }
+            return editor.get();
+        });
+        window->Form_Load();
+    }
+    void sampleAll() {
+        window->Timer1_Timer();
+        window->Timer2_Timer();
+        window->Timer3_Timer();
+    }
+};
+
+TEST_F(Recorder, TheButtonStartsAndStopsTheThreeSamplers) {
+    EXPECT_TRUE(window->notRecording);
+    EXPECT_EQ(fake.resetCount, 1) << "loading resets the key-state table";
+    view.textValue = "an unsaved recording\n";
+    window->Command1_Click();
+    EXPECT_EQ(view.textValue, "") << "a new recording clears the old one without asking";
+    EXPECT_EQ(view.buttonCaption, "End Recording");
+    EXPECT_TRUE(view.running());
+    EXPECT_FALSE(window->notRecording);
+
+    fake.keyStates['H'] = kDown;
+    fake.cursor = {412, 97};
+    sampleAll();
+    window->Command1_Click();
+    EXPECT_EQ(view.buttonCaption, "Begin Recording");
+    EXPECT_TRUE(view.stopped());
+    EXPECT_EQ(view.textValue, "SendText >h\nMouseMove >412,97\nLUp\n") << "the text stays";
+}
+
+TEST_F(Recorder, NewEmptiesTheTextAndTheRecordingGoesOn) {
+    window->Command1_Click();
+    fake.cursor = {1, 2};
+    window->Timer2_Timer();
+    window->new_Click();
+    EXPECT_EQ(view.textValue, "");
+    EXPECT_TRUE(view.running());
+    fake.cursor = {3, 4};
+    window->Timer2_Timer();
+    EXPECT_EQ(view.textValue, "MouseMove >3,4\n");
+}
+
+TEST_F(Recorder, SamplerStateIsKeptBetweenRecordingsAndFreshInANewWindow) {
+    fake.cursor = {40, 50};
+    window->Command1_Click();
+    sampleAll();
+    fake.keyStates[1] = kDown;
+    window->Timer3_Timer();  // the recording ends on "LDown"
+    window->Command1_Click();
+    EXPECT_EQ(view.textValue, "MouseMove >40,50\nLUp\nLDown\n");
+
+    fake.keyStates[1] = 0;
+    window->Command1_Click();
+    sampleAll();
+    EXPECT_EQ(view.textValue, "LUp\n") << "same place, and the last line was LDown";
+    window->Timer3_Timer();
+    EXPECT_EQ(view.textValue, "LUp\n");
+
+    window->exit_Click();
+    EXPECT_EQ(view.unloads, 1);
+    window->Form_Unload();
+    EXPECT_TRUE(view.stopped());
+
+    fake.cursor = {0, 0};
+    open();
+    EXPECT_EQ(view.buttonCaption, "Begin Recording");
+    EXPECT_EQ(view.textValue, "");
+    window->Command1_Click();
+    sampleAll();
+    EXPECT_EQ(view.textValue, "LUp\n") << "0,0 is where a new window starts; LUp comes first";
+}
+
+TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
+    fs::path file = fs::temp_directory_path() / "keyloom-recording-save.tkl";
+    fs::remove(file);
+    window->Command1_Click();
+    fake.cursor = {5, 6};
+    sampleAll();
+    view.textValue += "Wait >2";  // typed by hand
+    fake.logToolkit = true;
+    fake.dialogPaths.push_back(file.string());
+    window->save_Click();
+    EXPECT_TRUE(view.running()) << "saving does not stop the recording";
+    EXPECT_EQ(editorsCreated, 1);
+    EXPECT_EQ(fake.log, Strings{"save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes, "MouseMove >5,6\r\nLUp\r\nWait >2\r\n");
+    EXPECT_EQ(state.lastIndex, 2);
+
+    // Saving again over it: no question, no message; the same editor's dialog.
+    fake.dialogPaths.push_back(file.string());
+    window->save_Click();
+    EXPECT_EQ(editorsCreated, 1);
+    EXPECT_EQ(fake.log.size(), 2u);
+    fs::remove(file);
+}
+
+TEST_F(Recorder, ACancelledOrFailedSaveWritesNothingAndSaysNothing) {
+    view.textValue = "LDown\n";
+    window->save_Click();
+    fake.dialogPaths.push_back((fs::temp_directory_path() / "no-such-dir-kl" / "r.tkl").string());
+    window->save_Click();
+    EXPECT_EQ(fake.log, Strings{});
+    EXPECT_EQ(view.textValue, "LDown\n");
+}
+
+}  // namespace
+}  // namespace keyloom::ui
