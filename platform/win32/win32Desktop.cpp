@@ -14,13 +14,33 @@ int lockKeyCode(LockKey key) {
     return VK_CAPITAL;
 }
 
+std::uint32_t otherButton(std::uint32_t flags) {
+    switch (flags) {
+    case kLeftDown: return kRightDown;
+    case kLeftUp: return kRightUp;
+    case kRightDown: return kLeftDown;
+    case kRightUp: return kLeftUp;
+    }
+    return flags;
+}
+
 }  // namespace
+
+bool win32::runningOnWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 void Win32Desktop::keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
     keybd_event(vk, scan, flags, 0);
 }
 
-void Win32Desktop::mouseEvent(std::uint32_t flags) { mouse_event(flags, 0, 0, 0, 0); }
+void Win32Desktop::mouseEvent(std::uint32_t flags) {
+    // The flags name the primary and secondary buttons; the system takes them
+    // for the physical ones and swaps them when the user swapped the buttons.
+    if (injectedButtonsFollowSwap_ && mouseButtonsSwapped()) flags = otherButton(flags);
+    mouse_event(flags, 0, 0, 0, 0);
+}
 
 void Win32Desktop::setCursorPos(int x, int y) { SetCursorPos(x, y); }
 
@@ -38,6 +58,8 @@ void Win32Desktop::setKeyboardState(const std::array<std::uint8_t, 256>& states)
 }
 
 int Win32Desktop::swapMouseButton(int swap) { return SwapMouseButton(swap) ? 1 : 0; }
+
+bool Win32Desktop::mouseButtonsSwapped() { return GetSystemMetrics(SM_SWAPBUTTON) != 0; }
 
 bool Win32Desktop::lockKeyOn(LockKey key) { return (GetKeyState(lockKeyCode(key)) & 1) != 0; }
 

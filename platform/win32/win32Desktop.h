@@ -26,6 +26,7 @@ public:
     void setKeyboardState(const std::array<std::uint8_t, 256>& states) override;
     int swapMouseButton(int swap) override;
     bool lockKeyOn(LockKey key) override;
+    bool mouseButtonsSwapped() override;
     bool activateWindow(const std::string& title) override;
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) override;
     std::optional<long> startProgram(const std::string& commandLine) override;
@@ -37,9 +38,15 @@ public:
 
 private:
     std::unique_ptr<StopKeyWatch> stopKey_;
+    // Windows applies the swapped-buttons setting to injected buttons too;
+    // Wine does not.
+    bool injectedButtonsFollowSwap_;
 };
 
 namespace win32 {
+
+// True under Wine, which differs from Windows in a few details of input.
+bool runningOnWine();
 
 // Which of `titles` the title `wanted` names: an exact match first, then one
 // that differs only in letter case, then the first that begins with `wanted`

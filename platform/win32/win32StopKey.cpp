@@ -50,7 +50,8 @@ DWORD WINAPI watchKeys(void* parameter) {
 
 }  // namespace
 
-Win32Desktop::Win32Desktop() : stopKey_(std::make_unique<StopKeyWatch>()) {
+Win32Desktop::Win32Desktop()
+    : stopKey_(std::make_unique<StopKeyWatch>()), injectedButtonsFollowSwap_(!win32::runningOnWine()) {
     stopKey_->ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     stopKey_->thread = CreateThread(nullptr, 0, watchKeys, stopKey_.get(), 0, &stopKey_->threadId);
     if (stopKey_->thread != nullptr) WaitForSingleObject(stopKey_->ready, INFINITE);

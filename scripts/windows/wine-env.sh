@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs a command with a fresh Wine prefix of its own (never cached), Wine's
+# debug output off and no crash dialog, and takes Wine down afterwards: a
+# stray Wine process cannot outlive the run. Use on a display
+# (scripts/with-display.sh).
+set -euo pipefail
+
+WINEPREFIX=$(mktemp -d /tmp/keyloom-wine.XXXXXX)
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+
+# The server stays up between the test programs: each starts in a fraction
+# of a second.
+wineserver -p
+wineboot -i >/dev/null 2>&1
+# A crashing program ends; no dialog waits for a click.
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+"$@"
