@@ -26,7 +26,7 @@
 // input when it is a pipe, SIGTERM, SIGINT or SIGHUP end the probe.
 // --batch writes lines out each time the event queue runs dry instead of after
 // every line (for benchmarks). Exit status: 0, or 1 when the window cannot be
-// shown with the focus within 10 seconds, 2 on a usage error.
+// shown with the focus within 30 seconds, 2 on a usage error.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -180,7 +180,7 @@ bool Probe::hasFocus() {
 bool Probe::show() {
     window_ = createWindow();
     XMapRaised(d_, window_);
-    const double deadline = monotonicSeconds() + 10.0;
+    const double deadline = monotonicSeconds() + 30.0;
     double nextActivation = 0;
     for (;;) {
         while (XPending(d_) > 0) {
@@ -192,7 +192,14 @@ bool Probe::show() {
         bool viewable = attributes.map_state == IsViewable;
         if (viewable && hasFocus()) break;
         double now = monotonicSeconds();
-        if (now > deadline) return false;
+        if (now > deadline) {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(d_, &focus, &revert);
+            std::fprintf(stderr, "keyloom-probe: window 0x%lx %s, focus on 0x%lx\n", window_,
+                         viewable ? "viewable" : "not viewable", focus);
+            return false;
+        }
         if (viewable && now >= nextActivation) {
             activate();
             nextActivation = now + 0.2;

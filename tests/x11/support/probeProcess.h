@@ -59,7 +59,7 @@ public:
 
     // Starts the probe and waits for "ready": false when it does not come
     // within the timeout (the reason in `error()`).
-    bool start(double timeoutSeconds = 30);
+    bool start(double timeoutSeconds = 60);
     const std::string& error() const { return error_; }
     const std::string& title() const { return title_; }
 

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the benchmarks optimised and runs each one on a virtual display
+# (scripts/with-display.sh), printing their tables one after the other.
+# Record the figures in docs/PERFORMANCE.md.
+#
+#   bash bench/run-all.sh [BUILD_DIR]        (default: build/bench)
+#
+# A benchmark whose target is not met exits non-zero; the script runs the
+# others all the same and exits non-zero at the end.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/bench}
+
+# Add a benchmark: one line, its target (a program in $build/bench) and its
+# arguments.
+benchmarks=(
+  "key-throughput 10000 9"
+  "wait-precision 50 20"
+  "engine-dry-run 1000000 3"
+)
+
+targets=()
+for entry in "${benchmarks[@]}"; do targets+=("${entry%% *}"); done
+cmake --preset ci -B "$build" -DKEYLOOM_WERROR=OFF >/dev/null || exit 1
+cmake --build "$build" -j2 --target "${targets[@]}" || exit 1
+
+failed=0
+for entry in "${benchmarks[@]}"; do
+  read -r program args <<<"$entry"
+  echo "== $program $args"
+  # shellcheck disable=SC2086
+  if ! bash scripts/with-display.sh "$build/bench/$program" $args; then
+    failed=1
+  fi
+  echo
+done
+exit "$failed"
