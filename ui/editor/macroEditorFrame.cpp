@@ -75,10 +75,13 @@ void macroEditorFrame::createControls() {
     // No wrapping: both scroll bars.
     txtEdit = new wxTextCtrl(panel_, wxID_ANY, wxEmptyString, pos(kTxtEdit), size(kTxtEdit),
                              wxTE_MULTILINE | wxTE_DONTWRAP | wxHSCROLL | wxTE_NOHIDESEL);
+    txtEdit->SetName("txtEdit");
     txtEdit->SetFont(wxFont(wxFontInfo(12).Family(wxFONTFAMILY_SWISS).Bold()));
     // The palette, created after the text box so that it lies in front of it.
     Frame1 = new wxStaticBox(panel_, wxID_ANY, "Commands", pos(kFrame1), size(kFrame1));
     List1 = new wxListBox(panel_, wxID_ANY, pos(kList1), size(kList1), 0, nullptr, wxLB_SINGLE);
+    Frame1->SetName("Frame1");
+    List1->SetName("List1");
     Frame1->Raise();
     List1->Raise();
     SetClientSize(size(kClient));

@@ -69,6 +69,8 @@ void mRecordFrame::createControls() {
     Text1 = new wxTextCtrl(panel, wxID_ANY, wxEmptyString, pos(kText1), size(kText1),
                            wxTE_MULTILINE);
     Command1 = new wxButton(panel, wxID_ANY, kBeginRecording, pos(kCommand1), size(kCommand1));
+    Text1->SetName("Text1");
+    Command1->SetName("Command1");
     SetClientSize(size(kClient));
     Text1->SetFocus();
 }

@@ -1,0 +1,199 @@
+// The editor window on the screen: opened from the main window's Build menu,
+// its palette double-clicked with the real mouse, its text saved and opened
+// through the real file dialogs, its Edit menu and shortcuts, its close box.
+#include <gtest/gtest.h>
+#include <wx/display.h>
+#include <wx/listbox.h>
+#include <wx/textctrl.h>
+
+#include "tests/gui/editor/guiProgram.h"
+#include "tests/gui/editor/windowManager.h"
+#include "tests/gui/editor/xInput.h"
+#include "ui/editor/macroEditorFrame.h"
+
+namespace keyloom::test {
+namespace {
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
+        guard.emplace(x.get());
+        program = std::make_unique<GuiProgram>();
+        program->chooseMenu("Build", "Edit");
+        editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
+        ASSERT_NE(editor, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return editor->IsShownOnScreen(); }));
+        txtEdit = control<wxTextCtrl>(editor, "txtEdit");
+        List1 = control<wxListBox>(editor, "List1");
+        ASSERT_NE(txtEdit, nullptr);
+        ASSERT_NE(List1, nullptr);
+    }
+    void TearDown() override { program.reset(); }
+
+    std::string text() const { return ui::fromWx(txtEdit->GetValue()); }
+
+    // Double-clicks palette entry `index` with the mouse.
+    void doubleClickPalette(int index) {
+        List1->EnsureVisible(index);
+        wxPoint at;
+        auto find = [&] {
+            for (int y = 0; y < List1->GetClientSize().y; ++y) {
+                if (List1->HitTest(wxPoint(10, y)) == index) {
+                    at = wxPoint(10, y + 4);
+                    return true;
+                }
+            }
+            return false;
+        };
+        ASSERT_TRUE(pumpUntil(find)) << "entry " << index << " is not on the screen";
+        wxPoint screen = List1->ClientToScreen(at);
+        const std::string before = text();
+        input.moveTo(screen.x, screen.y);
+        input.click();
+        input.click();
+        ASSERT_TRUE(pumpUntil([&] { return text() != before; })) << "entry " << index;
+    }
+
+    // Makes the editor the active window with the caret in its text.
+    void focusText() {
+        activate(x.get(), editor);
+        ASSERT_TRUE(pumpUntil([&] { return hasXFocus(x.get(), editor); }));
+        txtEdit->SetFocus();
+        ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == txtEdit; }));
+    }
+
+    XConnection x;
+    std::optional<InputStateGuard> guard;
+    UserInput input{x.get()};
+    std::unique_ptr<GuiProgram> program;
+    ui::macroEditorFrame* editor = nullptr;
+    wxTextCtrl* txtEdit = nullptr;
+    wxListBox* List1 = nullptr;
+    TempFolder folder;
+};
+
+TEST_F(EditorWindow, OpensCentredWithThePaletteInFrontOfTheText) {
+    EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom");
+    EXPECT_EQ(List1->GetCount(), 60u);
+    EXPECT_EQ(ui::fromWx(List1->GetString(0)), "RunProgram");
+    EXPECT_EQ(ui::fromWx(List1->GetString(59)), "Loop");
+    // Centred, give or take the window manager's title bar, whose height the
+    // toolkit learns only once its first window of the kind is on the screen.
+    wxRect screen = wxDisplay(editor).GetGeometry();
+    wxRect frame = editor->GetRect();
+    EXPECT_NEAR(frame.x + frame.width / 2, screen.width / 2, 2);
+    EXPECT_NEAR(frame.y + frame.height / 2, screen.height / 2, 32);
+    EXPECT_EQ(txtEdit->GetPosition(), wxPoint(0, 0));
+    EXPECT_EQ(txtEdit->GetSize(), txtEdit->GetParent()->GetClientSize());
+
+    // Resizing: the text box follows the window, the palette stays.
+    const wxRect palette = List1->GetRect();
+    editor->SetSize(editor->GetSize() + wxSize(120, 80));
+    ASSERT_TRUE(pumpUntil([&] { return txtEdit->GetSize() == txtEdit->GetParent()->GetClientSize(); }));
+    EXPECT_EQ(List1->GetRect(), palette);
+}
+
+TEST_F(EditorWindow, PaletteLinesSavedAndOpenedAgainByteForByte) {
+    doubleClickPalette(3);   // Wait
+    doubleClickPalette(11);  // Press_Enter
+    EXPECT_EQ(text(), "Wait >\nPress_Enter\n");
+
+    const std::string file = folder.file("palette.tkl");
+    program->dialogs.paths.push_back(file);
+    GuiProgram::choose(editor, "File", "Save As...");
+    EXPECT_EQ(readBytes(file), "Wait >\r\nPress_Enter\r\n\r\n");
+    EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom") << "saving keeps the caption";
+
+    GuiProgram::choose(editor, "File", "New");
+    EXPECT_EQ(text(), "");
+    EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom: Untitled");
+
+    program->dialogs.paths.push_back(file);
+    GuiProgram::choose(editor, "File", "Open...");
+    EXPECT_EQ(text(), "Wait >\nPress_Enter\n\n");
+    EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom: " + file);
+    EXPECT_NE(editor->GetMenuBar()->FindMenuItem("File", ui::toWx(file)), wxNOT_FOUND)
+        << "the path is in the recent files";
+    EXPECT_EQ(program->dialogs.asked,
+              (std::vector<std::string>{
+                  "save 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl",
+                  "open 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"}));
+
+    // The saved text loads into the main list, one entry per line.
+    program->dialogs.paths.push_back(file);
+    program->chooseMenu("File", "Load");
+    EXPECT_EQ(program->main->handlers().macroList().count(), 2);
+}
+
+TEST_F(EditorWindow, EditMenuAndShortcutsUseTheSystemClipboard) {
+    txtEdit->ChangeValue("LClick\nLoop\n");
+    focusText();
+    txtEdit->SetSelection(0, 6);
+    input.chord({XK_Control_L, XK_c});
+    ASSERT_TRUE(pumpUntil([&] { return program->toolkit.clipboardText() == "LClick"; }));
+
+    txtEdit->SetInsertionPointEnd();
+    input.chord({XK_Control_L, XK_v});
+    ASSERT_TRUE(pumpUntil([&] { return text() == "LClick\nLoop\nLClick"; }));
+
+    txtEdit->SetSelection(7, 11);
+    input.chord({XK_Control_L, XK_x});
+    ASSERT_TRUE(pumpUntil([&] { return text() == "LClick\n\nLClick"; }));
+    EXPECT_EQ(program->toolkit.clipboardText(), "Loop");
+
+    // Opening the Edit menu with no selection disables Cut and Copy.
+    txtEdit->SetInsertionPoint(0);
+    input.chord({XK_Alt_L, XK_e});
+    wxMenuBar* bar = editor->GetMenuBar();
+    const int cut = bar->FindMenuItem("Edit", "Cut");
+    const int copy = bar->FindMenuItem("Edit", "Copy");
+    const int paste = bar->FindMenuItem("Edit", "Paste");
+    ASSERT_TRUE(pumpUntil([&] { return !bar->IsEnabled(cut); }));
+    EXPECT_FALSE(bar->IsEnabled(copy));
+    EXPECT_TRUE(bar->IsEnabled(paste));
+    input.chord({XK_Escape});
+    pump();
+}
+
+TEST_F(EditorWindow, TheCloseBoxClosesTheEditorOnly) {
+    const std::string file = folder.file("main.tkl");
+    std::ofstream(file) << "Press_Tab\r\nLClick\r\n";
+    program->dialogs.paths.push_back(file);
+    program->chooseMenu("File", "Load");  // the main window holds a macro
+    txtEdit->ChangeValue("Press_Tab\n");
+    pressCloseBox(x.get(), editor);
+    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
+    EXPECT_TRUE(program->main->IsShown());
+    EXPECT_EQ(program->main->handlers().macroList().count(), 2);
+
+    // Build, Edit again: a new editor, fresh.
+    program->chooseMenu("Build", "Edit");
+    auto* again = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(ui::fromWx(control<wxTextCtrl>(again, "txtEdit")->GetValue()), "");
+    EXPECT_EQ(ui::fromWx(again->GetTitle()), "Tervel's Keyloom");
+}
+
+TEST_F(EditorWindow, CloseSavesWithoutAskingThenClosesAndExitDiscards) {
+    const std::string file = folder.file("closed.txt");
+    std::ofstream(file) << "old";
+    txtEdit->ChangeValue("Loop");
+    program->dialogs.paths.push_back(file);
+    GuiProgram::choose(editor, "File", "Close");
+    EXPECT_EQ(readBytes(file), "Loop\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
+    EXPECT_EQ(program->dialogs.asked.size(), 1u) << "no overwrite question: " << ::testing::PrintToString(program->dialogs.asked);
+
+    program->chooseMenu("Build", "Edit");
+    editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
+    ASSERT_NE(editor, nullptr);
+    GuiProgram::choose(editor, "File", "Exit");
+    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
+    EXPECT_TRUE(program->main->IsShown());
+}
+
+}  // namespace
+}  // namespace keyloom::test

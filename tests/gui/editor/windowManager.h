@@ -1,0 +1,62 @@
+// Asking the window manager for what a user does with the mouse on a
+// window's frame: make it the active window, press its close box. Requests go
+// to the root window as the desktop standard has them (_NET_ACTIVE_WINDOW,
+// _NET_CLOSE_WINDOW); the window manager then focuses the window, or sends it
+// WM_DELETE_WINDOW as its close box does.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <wx/toplevel.h>
+
+namespace keyloom::test {
+
+inline Window xWindowOf(wxTopLevelWindow* window) {
+    GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(window->GetHandle()));
+    return gdk == nullptr ? 0 : gdk_x11_window_get_xid(gdk);
+}
+
+inline void askWindowManager(Display* display, Window window, const char* request, long data0) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, request, False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = data0;
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XSync(display, False);
+}
+
+// The window gets the keyboard focus (source 2: a user's request).
+inline void activate(Display* display, wxTopLevelWindow* window) {
+    askWindowManager(display, xWindowOf(window), "_NET_ACTIVE_WINDOW", 2);
+}
+
+// As a click on the window's close box.
+inline void pressCloseBox(Display* display, wxTopLevelWindow* window) {
+    askWindowManager(display, xWindowOf(window), "_NET_CLOSE_WINDOW", 2);
+}
+
+// The window that has the keyboard focus is (inside) this one.
+inline bool hasXFocus(Display* display, wxTopLevelWindow* window) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    Window target = xWindowOf(window);
+    // The focus may be on a child window of the toplevel.
+    for (Window w = focus; w != 0 && w != PointerRoot;) {
+        if (w == target) return true;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(display, w, &root, &parent, &children, &n)) return false;
+        if (children != nullptr) XFree(children);
+        if (parent == root) return false;
+        w = parent;
+    }
+    return false;
+}
+
+}  // namespace keyloom::test
