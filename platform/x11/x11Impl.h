@@ -33,6 +33,10 @@ private:
 // Key and button state read for the recorder (x11KeyState.cpp): its own
 // connection, opened at the first query.
 class KeyState;
+// Typing of key strings (x11Typist.h) and the stop key (x11StopKey.h),
+// made at their first use.
+class Typist;
+class StopKey;
 
 struct X11Desktop::Impl {
     explicit Impl(Display* d) : display(d), keymap(d) {}
@@ -40,6 +44,8 @@ struct X11Desktop::Impl {
     Window root = 0;
     Keymap keymap;
     std::shared_ptr<KeyState> keyState;
+    std::shared_ptr<Typist> typist;
+    std::shared_ptr<StopKey> stopKey;
 };
 
 }  // namespace keyloom::platform

@@ -1,8 +1,20 @@
 // Typing key strings.
 #include "platform/x11/x11Impl.h"
+#include "platform/x11/x11Typist.h"
 
 namespace keyloom::platform {
 
-void X11Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>&) {}
+void X11Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes) {
+    Impl* impl = impl_.get();
+    if (!impl->typist) {
+        auto keycodeForVk = [impl](std::uint8_t vk) -> KeyCode {
+            KeySym keysym = keysymForVirtualKey(vk);
+            return keysym == 0 ? 0 : impl->keymap.keycodeFor(keysym);
+        };
+        impl->typist =
+            std::make_shared<Typist>(impl->display, keycodeForVk, [impl] { impl->keymap.invalidate(); });
+    }
+    impl->typist->type(strokes);
+}
 
 }  // namespace keyloom::platform

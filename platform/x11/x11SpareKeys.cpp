@@ -1,0 +1,200 @@
+#include "platform/x11/x11SpareKeys.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace keyloom::platform {
+namespace {
+
+// Empty keycodes left at the top of the range for other users of spare keys.
+constexpr int kLeftForOthers = 4;
+constexpr std::size_t kMostKeycodes = 32;
+
+}  // namespace
+
+double ReadPace::sent(double cost) {
+    readBy_ = std::max(readBy_, now()) + cost;
+    return readBy_;
+}
+
+double ReadPace::now() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+void ReadPace::sleepUntil(double when) {
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(when);
+    ts.tv_nsec = static_cast<long>((when - std::floor(when)) * 1e9);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
+    }
+}
+
+SpareKeys::~SpareKeys() {
+    double readBy = -1;
+    for (Slot& s : slots_) {
+        if (s.keysym == NoSymbol) continue;
+        readBy = std::max(readBy, s.readBy);
+        s.keysym = NoSymbol;
+    }
+    if (readBy < 0) return;
+    ReadPace::sleepUntil(readBy + ReadPace::kRestoreMargin);
+    write();
+    XSync(display_, False);
+}
+
+namespace {
+
+// A type of four levels chosen by Shift and `level3` (the AltGr modifier);
+// -1 when the map has none.
+int fourLevelType(XkbDescPtr xkb, unsigned level3) {
+    for (int t = 0; t < xkb->map->num_types; ++t) {
+        const XkbKeyTypeRec& type = xkb->map->types[t];
+        if (type.num_levels != 4 || type.mods.mask != (ShiftMask | level3)) continue;
+        int found = 0;
+        for (int i = 0; i < type.map_count; ++i) {
+            const XkbKTMapEntryRec& e = type.map[i];
+            unsigned want = (e.level & 1 ? ShiftMask : 0U) | (e.level & 2 ? level3 : 0U);
+            if (e.active && e.level > 0 && e.mods.mask == want) found |= 1 << e.level;
+        }
+        if (found == 0xE) return t;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void SpareKeys::findSpareKeycodes(unsigned level3Mask) {
+    found_ = true;
+    slots_.clear();
+    keycodes_.clear();
+    XkbDescPtr xkb = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask | XkbKeyActionsMask |
+                                             XkbModifierMapMask | XkbVirtualModMapMask,
+                               XkbUseCoreKbd);
+    if (xkb == nullptr) return;
+    std::vector<KeyCode> empty;
+    for (int kc = xkb->min_key_code; kc <= xkb->max_key_code; ++kc) {
+        const KeySym* syms = XkbKeySymsPtr(xkb, kc);
+        bool none = std::all_of(syms, syms + XkbKeyNumSyms(xkb, kc),
+                                [](KeySym s) { return s == NoSymbol; });
+        if (none && xkb->map->modmap[kc] == 0 && !XkbKeyHasActions(xkb, kc))
+            empty.push_back(static_cast<KeyCode>(kc));
+    }
+    int four = level3Mask != 0 ? fourLevelType(xkb, level3Mask) : -1;
+    XkbFreeKeyboard(xkb, 0, True);
+    levels_ = four >= 0 ? 4 : 2;
+    type_ = four >= 0 ? four : XkbTwoLevelIndex;
+    level3Mask_ = four >= 0 ? level3Mask : 0;
+    std::size_t usable = empty.size() > kLeftForOthers ? empty.size() - kLeftForOthers
+                                                       : std::min<std::size_t>(empty.size(), 1);
+    usable = std::min(usable, kMostKeycodes);
+    for (std::size_t i = 0; i < usable; ++i) {
+        keycodes_.push_back(empty[i]);
+        for (int level = 0; level < levels_; ++level)
+            slots_.push_back(Slot{empty[i], level, NoSymbol, 0});
+    }
+}
+
+SpareKey SpareKeys::keyOf(const Slot& slot) const {
+    return {slot.keycode, (slot.level & 1 ? static_cast<unsigned>(ShiftMask) : 0U) |
+                              (slot.level & 2 ? level3Mask_ : 0U)};
+}
+
+SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigned level3Mask) {
+    for (const Slot& s : slots_)
+        if (s.keysym == keysym) return keyOf(s);
+    if (!found_) findSpareKeycodes(level3Mask);
+    if (slots_.empty()) return {};
+
+    // What the slots should hold: this keysym, then the next ones needed.
+    std::vector<KeySym> wanted{keysym};
+    for (KeySym s : soon) {
+        if (wanted.size() == slots_.size()) break;
+        if (s != NoSymbol && std::find(wanted.begin(), wanted.end(), s) == wanted.end())
+            wanted.push_back(s);
+    }
+    auto isWanted = [&](KeySym s) { return std::find(wanted.begin(), wanted.end(), s) != wanted.end(); };
+    std::vector<KeySym> missing;
+    for (KeySym s : wanted)
+        if (std::none_of(slots_.begin(), slots_.end(), [s](const Slot& slot) { return slot.keysym == s; }))
+            missing.push_back(s);
+    // Free slots first, then those whose last use was read longest ago.
+    std::vector<std::size_t> free;
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (!isWanted(slots_[i].keysym)) free.push_back(i);
+    std::stable_sort(free.begin(), free.end(), [&](std::size_t a, std::size_t b) {
+        bool emptyA = slots_[a].keysym == NoSymbol, emptyB = slots_[b].keysym == NoSymbol;
+        if (emptyA != emptyB) return emptyA;
+        return slots_[a].readBy < slots_[b].readBy;
+    });
+    free.resize(std::min(free.size(), missing.size()));
+    double safe = 0;
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        Slot& slot = slots_[free[k]];
+        if (slot.keysym != NoSymbol) safe = std::max(safe, slot.readBy + ReadPace::kMargin);
+        slot.keysym = missing[k];
+        slot.readBy = 0;
+    }
+    if (safe > 0) {
+        XFlush(display_);
+        ReadPace::sleepUntil(safe);
+    }
+    write();
+    pace_.sent(ReadPace::kPerMapChange);
+    for (const Slot& s : slots_)
+        if (s.keysym == keysym) return keyOf(s);
+    return {};
+}
+
+void SpareKeys::used(KeySym keysym, double readBy) {
+    for (Slot& s : slots_)
+        if (s.keysym == keysym) s.readBy = readBy;
+}
+
+std::set<KeyCode> SpareKeys::keycodes() const { return {keycodes_.begin(), keycodes_.end()}; }
+
+bool SpareKeys::owns(int first, int count) const {
+    for (int kc = first; kc < first + count; ++kc)
+        if (std::find(keycodes_.begin(), keycodes_.end(), kc) == keycodes_.end()) return false;
+    return true;
+}
+
+void SpareKeys::mapReplaced() {
+    slots_.clear();
+    keycodes_.clear();
+    found_ = false;
+}
+
+void SpareKeys::write() {
+    if (keycodes_.empty()) return;
+    XkbDescPtr xkb = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    if (xkb == nullptr) return;
+    for (KeyCode kc : keycodes_) {
+        std::vector<KeySym> syms(static_cast<std::size_t>(levels_), NoSymbol);
+        for (const Slot& s : slots_)
+            if (s.keycode == kc) syms[static_cast<std::size_t>(s.level)] = s.keysym;
+        XkbSymMapRec& map = xkb->map->key_sym_map[kc];
+        if (std::all_of(syms.begin(), syms.end(), [](KeySym s) { return s == NoSymbol; })) {
+            map.group_info = XkbSetNumGroups(map.group_info, 0);
+            map.width = 0;
+            continue;
+        }
+        KeySym* out = XkbResizeKeySyms(xkb, kc, levels_);
+        if (out == nullptr) continue;
+        map.kt_index[0] = static_cast<unsigned char>(type_);
+        map.group_info = XkbSetNumGroups(0, 1);
+        map.width = static_cast<unsigned char>(levels_);
+        std::copy(syms.begin(), syms.end(), out);
+    }
+    XkbMapChangesRec changes{};
+    changes.changed = XkbKeySymsMask;
+    changes.first_key_sym = keycodes_.front();
+    changes.num_key_syms = static_cast<unsigned char>(keycodes_.back() - keycodes_.front() + 1);
+    XkbChangeMap(display_, xkb, &changes);
+    XkbFreeKeyboard(xkb, 0, True);
+}
+
+}  // namespace keyloom::platform
