@@ -256,6 +256,10 @@ void Probe::report(XEvent& event) {
         line("MotionNotify x=%d y=%d state=0x%x time=%lu", event.xmotion.x_root,
              event.xmotion.y_root, event.xmotion.state, event.xmotion.time);
         break;
+    case MappingNotify:
+        // Look keys up in the new map from now on, as every client does.
+        XRefreshKeyboardMapping(&event.xmapping);
+        break;
     case FocusIn:
     case FocusOut:
         line("%s mode=%d detail=%d", event.type == FocusIn ? "FocusIn" : "FocusOut",
