@@ -28,7 +28,8 @@ std::wstring buildPath(const char* path) {
     return p;
 }
 
-ChildProcess::ChildProcess(const std::wstring& commandLine, std::chrono::milliseconds lifetime) {
+ChildProcess::ChildProcess(const std::wstring& commandLine, std::chrono::milliseconds lifetime,
+                           DWORD flags) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE childIn = nullptr, childOut = nullptr;
     if (!CreatePipe(&childIn, &input_, &inherit, 0)) return;
@@ -43,7 +44,7 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, std::chrono::millise
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
     std::wstring line = commandLine;
-    BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                              &startup, &info);
     CloseHandle(childIn);
     CloseHandle(childOut);

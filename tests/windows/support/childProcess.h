@@ -27,9 +27,10 @@ std::string narrow(const std::wstring& text);
 class ChildProcess {
 public:
     // Starts `commandLine` with pipes for its standard input and output (its
-    // standard error goes to ours). The child is ended after `lifetime`.
+    // standard error goes to ours) and CreateProcess `flags`. The child is
+    // ended after `lifetime`.
     explicit ChildProcess(const std::wstring& commandLine,
-                          std::chrono::milliseconds lifetime = 60s);
+                          std::chrono::milliseconds lifetime = 60s, DWORD flags = 0);
     // Closes its input, gives it 5 s to end, then ends it.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;

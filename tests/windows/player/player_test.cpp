@@ -1,0 +1,91 @@
+// keyloom-play.exe as a user runs it: a macro file played into the focused
+// window, and Ctrl+C stopping or abandoning a run.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "probe.h"
+
+namespace keyloom::test {
+namespace {
+
+std::wstring writeMacro(const std::string& name, const std::string& bytes) {
+    std::wstring folder(MAX_PATH, L'\0');
+    folder.resize(GetTempPathW(MAX_PATH, folder.data()));
+    std::wstring path = folder + wide(name);
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+    return path;
+}
+
+// The player, started with a console of its own (without a window), through
+// which Ctrl+C reaches it.
+class Player {
+public:
+    explicit Player(const std::wstring& macro)
+        : process_(playerProgram() + L" \"" + macro + L"\"", 60s, CREATE_NO_WINDOW) {}
+
+    // Ctrl+C as typed in the player's console.
+    bool pressCtrlC() {
+        FreeConsole();
+        if (!AttachConsole(process_.pid())) return false;
+        SetConsoleCtrlHandler(nullptr, TRUE);  // not for us
+        BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+        FreeConsole();
+        return sent != 0;
+    }
+    int exitCode(std::chrono::milliseconds timeout) { return process_.wait(timeout); }
+
+private:
+    ChildProcess process_;
+};
+
+TEST(Player, PlaysAMacroFileIntoTheFocusedWindow) {
+    Probe probe("Player Target Probe");
+    ASSERT_TRUE(probe.ready());
+    std::wstring macro = writeMacro(
+        "play.tkl",
+        "SendText >hi there\r\nPress_Tab\r\nMouseMove >50,60\r\nLClick\r\n"
+        "Press_CTRL\r\nSendText >c\r\nRelease_CTRL\r\nSendText >~done\r\n");
+    Player player(macro);
+    EXPECT_EQ(player.exitCode(30s), 0);
+    ASSERT_TRUE(probe.waitFor("char U+0065"));  // the "e" of "done"
+    std::vector<std::string> lines =
+        probe.linesAfterMark({"keydown 9", "keydown 67", "button left", "char"});
+    std::vector<std::string> expected;
+    for (char c : std::string("hi there"))
+        expected.push_back("char U+00" + std::string(1, "0123456789ABCDEF"[c >> 4]) +
+                           "0123456789ABCDEF"[c & 15]);
+    for (const char* l : {"keydown 9 -", "char U+0009", "button left down 50 60",
+                          "button left up 50 60", "keydown 67 ctrl", "char U+0003",
+                          "char U+000D", "char U+0064", "char U+006F", "char U+006E", "char U+0065"})
+        expected.push_back(l);
+    EXPECT_EQ(lines, expected);
+}
+
+TEST(Player, CtrlCStopsALoopAndReleasesWhatItHolds) {
+    Probe probe("Stopped Run Probe");
+    ASSERT_TRUE(probe.ready());
+    Player player(writeMacro("loop.tkl",
+                             "Press_CTRL\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nWait >1\r\nLoop\r\n"));
+    ASSERT_TRUE(probe.waitFor("keydown 9 shift+ctrl"));
+    ASSERT_TRUE(player.pressCtrlC());
+    EXPECT_EQ(player.exitCode(20s), 0);
+    ASSERT_TRUE(probe.waitFor("keyup 17 -"));
+    EXPECT_GE(GetAsyncKeyState(VK_SHIFT), 0);
+    EXPECT_GE(GetAsyncKeyState(VK_CONTROL), 0);
+    EXPECT_FALSE(probe.linesAfterMark({"button left up"}).empty()) << "the left button stayed down";
+}
+
+TEST(Player, SecondCtrlCEndsALongWait) {
+    Probe probe("Abandoned Run Probe");
+    ASSERT_TRUE(probe.ready());
+    Player player(writeMacro("wait.tkl", "Press_Tab\r\nWait >600\r\nPress_Enter\r\n"));
+    ASSERT_TRUE(probe.waitFor("keyup 9 -"));
+    ASSERT_TRUE(player.pressCtrlC());
+    ASSERT_TRUE(player.pressCtrlC());
+    EXPECT_EQ(player.exitCode(30s), 0) << "a wait of 10 minutes was not cut short";
+    EXPECT_TRUE(probe.linesAfterMark({"keydown 13"}).empty()) << "the run went on after the wait";
+}
+
+}  // namespace
+}  // namespace keyloom::test
