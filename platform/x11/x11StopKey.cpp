@@ -31,11 +31,15 @@ bool StopKey::open(const char* displayName) {
         display_ = nullptr;
         return false;
     }
-    unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(mask, XI_RawKeyPress);
-    XISetMask(mask, XI_HierarchyChanged);
-    XIEventMask events{XIAllMasterDevices, sizeof mask, mask};
-    XISelectEvents(display_, DefaultRootWindow(display_), &events, 1);
+    // The server takes hierarchy changes only for all devices, raw key
+    // presses once each through the master keyboards.
+    unsigned char keys[XIMaskLen(XI_LASTEVENT)] = {};
+    unsigned char hierarchy[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(keys, XI_RawKeyPress);
+    XISetMask(hierarchy, XI_HierarchyChanged);
+    XIEventMask events[2] = {{XIAllMasterDevices, sizeof keys, keys},
+                             {XIAllDevices, sizeof hierarchy, hierarchy}};
+    XISelectEvents(display_, DefaultRootWindow(display_), events, 2);
     XSync(display_, False);
     return true;
 }
