@@ -53,9 +53,10 @@ int playLive(RunState& state, LineList& list) {
 int main(int argc, char** argv) {
     bool dryRun = false;
     const char* path = nullptr;
+    const std::vector<std::string> args = keyloom::platform::programArguments(argc, argv);
     bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (options && arg == "--dry-run") {
             dryRun = true;
         } else if (options && (arg == "--help" || arg == "-h")) {
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
             std::cerr << kUsage;
             return 2;
         } else {
-            path = argv[i];
+            path = args[i].c_str();
         }
     }
     if (path == nullptr) {

@@ -4,6 +4,7 @@
 // and the temporary file is gone.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,10 @@ enum class PathKind { Missing, RegularFile, Other };
 
 // What lies at `path` now, links followed.
 PathKind pathKind(const std::string& path);
+
+// Opens the file at `path` (UTF-8, whatever the system's own encoding of file
+// names) for reading bytes; nullptr, with errno set, when it cannot.
+std::FILE* openForReading(const std::string& path);
 
 // Writes `bytes` as the whole content of `path`. A new file gets the usual
 // permissions for new files, a replaced one keeps its own. False (with the

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "files/atomicFile.h"
 #include "platform/codepage.h"
 
 namespace keyloom {
@@ -53,7 +54,7 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string* e
         if (error != nullptr) *error = std::strerror(errno);
         return std::nullopt;
     };
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(files::openForReading(path),
                                                           std::fclose);
     if (!file) return fail();
     std::string bytes;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -99,6 +100,8 @@ PathKind pathKind(const std::string& path) {
     if (::stat(path.c_str(), &st) != 0) return PathKind::Missing;
     return S_ISREG(st.st_mode) ? PathKind::RegularFile : PathKind::Other;
 }
+
+std::FILE* openForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
 bool replaceFile(const std::string& path, std::string_view bytes, std::string* error) {
     if (path.empty()) return fail(error, ENOENT);

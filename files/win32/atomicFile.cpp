@@ -71,6 +71,10 @@ PathKind pathKind(const std::string& path) {
                : PathKind::RegularFile;
 }
 
+std::FILE* openForReading(const std::string& path) {
+    return _wfopen(toWide(path).c_str(), L"rb");
+}
+
 bool replaceFile(const std::string& path, std::string_view bytes, std::string* error) {
     if (path.empty()) return fail(error, ERROR_FILE_NOT_FOUND);
     const std::wstring target = toWide(path);

@@ -1,14 +1,27 @@
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
 #include "platform/systemDesktop.h"
 #include "platform/win32/win32Desktop.h"
+#include "platform/win32/win32Text.h"
 
 namespace keyloom::platform {
 
 std::unique_ptr<Desktop> openSystemDesktop(std::string*) { return std::make_unique<Win32Desktop>(); }
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) args.push_back(win32::toUtf8(wide[i]));
+    LocalFree(wide);
+    return args;
+}
 
 void useBinaryStandardOutput() {
     std::fflush(stdout);

@@ -7,6 +7,10 @@ std::unique_ptr<Desktop> openSystemDesktop(std::string* error) {
     return X11Desktop::open(nullptr, error);
 }
 
+std::vector<std::string> programArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 // POSIX streams never translate line ends.
 void useBinaryStandardOutput() {}
 
