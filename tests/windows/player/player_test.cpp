@@ -62,6 +62,14 @@ TEST(Player, PlaysAMacroFileIntoTheFocusedWindow) {
     EXPECT_EQ(lines, expected);
 }
 
+TEST(Player, OpensAFileWhoseNameIsBeyondTheAnsiCodePage) {
+    Probe probe("Unicode Name Probe");
+    ASSERT_TRUE(probe.ready());
+    Player player(writeMacro("\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2.tkl", "Press_F5\r\n"));
+    EXPECT_EQ(player.exitCode(30s), 0);
+    EXPECT_TRUE(probe.waitFor("keyup 116 -"));
+}
+
 TEST(Player, CtrlCStopsALoopAndReleasesWhatItHolds) {
     Probe probe("Stopped Run Probe");
     ASSERT_TRUE(probe.ready());
