@@ -35,8 +35,11 @@ protected:
 
     std::string text() const { return ui::fromWx(txtEdit->GetValue()); }
 
-    // Double-clicks palette entry `index` with the mouse.
+    // Double-clicks palette entry `index` with the mouse, in the active editor.
     void doubleClickPalette(int index) {
+        ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
+        activate(x.get(), editor);
+        ASSERT_TRUE(pumpUntil([&] { return hasXFocus(x.get(), editor); }));
         List1->EnsureVisible(index);
         wxPoint at;
         auto find = [&] {
@@ -49,16 +52,28 @@ protected:
             return false;
         };
         ASSERT_TRUE(pumpUntil(find)) << "entry " << index << " is not on the screen";
+        // Clicks further apart than the double-click time start a new gesture;
+        // the list has settled after scrolling.
+        pumpFor(0.6);
+        ASSERT_TRUE(find());
         wxPoint screen = List1->ClientToScreen(at);
         const std::string before = text();
         input.moveTo(screen.x, screen.y);
-        input.click();
-        input.click();
-        ASSERT_TRUE(pumpUntil([&] { return text() != before; })) << "entry " << index;
+        // A double click that the toolkit did not take as one (it came too
+        // soon after the window appeared) is given again, as a user would.
+        bool changed = false;
+        for (int attempt = 0; attempt < 3 && !changed; ++attempt) {
+            input.click();
+            input.click();
+            changed = pumpUntil([&] { return text() != before; }, 3);
+            if (!changed) pumpFor(0.6);
+        }
+        ASSERT_TRUE(changed) << "entry " << index;
     }
 
     // Makes the editor the active window with the caret in its text.
     void focusText() {
+        ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
         activate(x.get(), editor);
         ASSERT_TRUE(pumpUntil([&] { return hasXFocus(x.get(), editor); }));
         txtEdit->SetFocus();
@@ -164,6 +179,7 @@ TEST_F(EditorWindow, TheCloseBoxClosesTheEditorOnly) {
     program->dialogs.paths.push_back(file);
     program->chooseMenu("File", "Load");  // the main window holds a macro
     txtEdit->ChangeValue("Press_Tab\n");
+    ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
     pressCloseBox(x.get(), editor);
     ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
     EXPECT_TRUE(program->main->IsShown());

@@ -78,6 +78,9 @@ inline bool pumpUntil(const std::function<bool()>& done, double timeoutSeconds =
     }
 }
 
+// Runs events for a while.
+inline void pumpFor(double seconds) { pumpUntil([] { return false; }, seconds); }
+
 // Answers the program's dialogs: a file dialog is left to appear, then gets
 // the next scripted path and OK; a message box gets the next scripted answer
 // (else its default) without showing. What was asked is kept.

@@ -1,0 +1,237 @@
+// The recorder window on the screen: opened from the main window's Build
+// menu, recording keys, moves and clicks given through XTest, saved through
+// the editor's file dialog, loaded into the main window and run again into
+// the probe window; its close box and a fresh window after it.
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "tests/gui/editor/guiProgram.h"
+#include "tests/gui/editor/windowManager.h"
+#include "tests/gui/editor/xInput.h"
+#include "ui/editor/macroEditorFrame.h"
+#include "ui/recorder/mRecordFrame.h"
+#include "x11/support/probeProcess.h"
+
+namespace keyloom::test {
+namespace {
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
+
+using Strings = std::vector<std::string>;
+
+Strings linesOf(const std::string& text) {
+    Strings lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Whether `wanted` appears in `lines` in this order, other lines between.
+bool inOrder(const Strings& lines, const Strings& wanted) {
+    auto at = lines.begin();
+    for (const std::string& w : wanted) {
+        at = std::find(at, lines.end(), w);
+        if (at == lines.end()) return false;
+        ++at;
+    }
+    return true;
+}
+
+class RecorderWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
+        guard.emplace(x.get());
+        program = std::make_unique<GuiProgram>();
+        openRecorder();
+    }
+    void TearDown() override { program.reset(); }
+
+    void openRecorder() {
+        program->chooseMenu("Build", "Record");
+        recorder = program->window<ui::mRecordFrame>(ui::WindowId::Recorder);
+        ASSERT_NE(recorder, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return recorder->IsShownOnScreen(); }));
+        Text1 = control<wxTextCtrl>(recorder, "Text1");
+        Command1 = control<wxButton>(recorder, "Command1");
+        ASSERT_NE(Text1, nullptr);
+        ASSERT_NE(Command1, nullptr);
+    }
+
+    std::string text() const { return ui::fromWx(Text1->GetValue()); }
+    Strings lines() const { return linesOf(text()); }
+    long count(const std::string& line) const {
+        Strings all = lines();
+        return std::count(all.begin(), all.end(), line);
+    }
+    // Waits until the recording holds one more `line` than it did.
+    ::testing::AssertionResult recorded(const std::string& line, long before) {
+        if (pumpUntil([&] { return count(line) > before; })) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "no new \"" << line << "\" in:\n" << text();
+    }
+    void pressButton() {
+        wxCommandEvent click(wxEVT_BUTTON, Command1->GetId());
+        click.SetEventObject(Command1);
+        Command1->GetEventHandler()->ProcessEvent(click);
+    }
+    std::string moveLine(int px, int py) const {
+        return "MouseMove >" + std::to_string(px) + "," + std::to_string(py);
+    }
+
+    XConnection x;
+    std::optional<InputStateGuard> guard;
+    UserInput input{x.get()};
+    std::unique_ptr<GuiProgram> program;
+    ui::mRecordFrame* recorder = nullptr;
+    wxTextCtrl* Text1 = nullptr;
+    wxButton* Command1 = nullptr;
+    TempFolder folder;
+};
+
+TEST_F(RecorderWindow, RecordsSavesAndPlaysBackIntoTheProbe) {
+    ProbeProcess probe("keyloom recorder probe", ProbeOptions{.motion = false, .batch = false,
+                                                              .geometry = "300x200+900+760"});
+    ASSERT_TRUE(probe.start()) << probe.error();
+    const int px = probe.centerX(), py = probe.centerY();
+    input.moveTo(px, py);
+
+    EXPECT_EQ(ui::fromWx(recorder->GetTitle()), "DorEdezezoz");
+    EXPECT_EQ(ui::fromWx(Command1->GetLabel()), "Begin Recording");
+    pressButton();
+    EXPECT_EQ(ui::fromWx(Command1->GetLabel()), "End Recording");
+
+    // The cursor where it rests, then a click into the probe (which takes the
+    // focus), a held key, Shift with a letter, a click too short for any
+    // sample but caught all the same.
+    ASSERT_TRUE(recorded(moveLine(px, py), 0));
+    ASSERT_TRUE(recorded("LUp", 0));
+    input.button(1, true);
+    ASSERT_TRUE(recorded("LDown", 0));
+    input.button(1, false);
+    ASSERT_TRUE(recorded("LUp", 1));
+    input.key(XK_h, true);
+    ASSERT_TRUE(recorded("SendText >h", 0));
+    input.key(XK_h, false);
+    input.key(XK_Shift_L, true);
+    ASSERT_TRUE(recorded("Press_Shift", 0));
+    input.key(XK_a, true);
+    ASSERT_TRUE(recorded("SendText >a", 0));
+    input.key(XK_a, false);
+    input.key(XK_Shift_L, false);
+    input.moveTo(px + 40, py + 30);
+    ASSERT_TRUE(recorded(moveLine(px + 40, py + 30), 0));
+    const long downs = count("LDown"), ups = count("LUp");
+    input.click(1);
+    ASSERT_TRUE(recorded("LDown", downs));
+    ASSERT_TRUE(recorded("LUp", ups));
+    pressButton();
+    EXPECT_EQ(ui::fromWx(Command1->GetLabel()), "Begin Recording");
+
+    const Strings recording = lines();
+    EXPECT_TRUE(inOrder(recording, {moveLine(px, py), "LDown", "LUp", "SendText >h", "Press_Shift",
+                                    "SendText >a", moveLine(px + 40, py + 30), "LDown", "LUp"}))
+        << text();
+    EXPECT_EQ(recording.front(), "LUp") << "the first button sample writes LUp";
+    for (const std::string& line : recording)
+        EXPECT_TRUE(line.rfind("MouseMove >", 0) == 0 || line == "LUp" || line == "LDown" ||
+                    line == "SendText >h" || line == "SendText >a" || line == "Press_Shift")
+            << line;
+
+    // Saved through the editor's dialog: the editor is loaded, not shown.
+    const std::string file = folder.file("recording.tkl");
+    program->dialogs.paths.push_back(file);
+    GuiProgram::choose(recorder, "File", "Save");
+    std::string expected;
+    for (const std::string& line : recording) expected += line + "\r\n";
+    EXPECT_EQ(readBytes(file), expected + "\r\n");
+    auto* editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->IsShown());
+    EXPECT_EQ(program->dialogs.asked,
+              Strings{"save 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
+
+    // Loaded into the main window and run: the probe gets the clicks where
+    // they were recorded and the keys.
+    program->dialogs.paths.push_back(file);
+    program->chooseMenu("File", "Load");
+    ASSERT_EQ(program->main->handlers().macroList().count(), static_cast<Index>(recording.size()));
+    input.moveTo(5, 5);
+    probe.sync();
+    program->main->handlers().Command2_Click();
+    bool done = false;
+    std::vector<ProbeEvent> got = probe.readUntil(
+        [&](const ProbeEvent& e) {
+            return e.kind == "ButtonRelease" && e.x == px + 40 && e.y == py + 30;
+        },
+        30, &done);
+    ASSERT_TRUE(done) << "the second click did not reach the probe";
+    // Buttons and keys each in their order; a click passes through the window
+    // manager's click-to-focus grab and may reach the probe after later keys.
+    Strings buttons, keys;
+    for (const ProbeEvent& e : keysAndButtons(got)) {
+        if (e.isButton())
+            buttons.push_back(e.kind + " " + std::to_string(e.button) + " " + std::to_string(e.x) +
+                              "," + std::to_string(e.y));
+        else if (e.isPress())
+            keys.push_back(e.name);
+    }
+    const std::string at1 = std::to_string(px) + "," + std::to_string(py);
+    const std::string at2 = std::to_string(px + 40) + "," + std::to_string(py + 30);
+    EXPECT_TRUE(inOrder(buttons, {"ButtonPress 1 " + at1, "ButtonRelease 1 " + at1,
+                                  "ButtonPress 1 " + at2, "ButtonRelease 1 " + at2}))
+        << ::testing::PrintToString(buttons);
+    EXPECT_TRUE(inOrder(keys, {"h", "Shift_L", "A"})) << ::testing::PrintToString(keys);
+    probe.stop();
+}
+
+TEST_F(RecorderWindow, NewEmptiesWhileRecordingGoesOnAndTheCloseBoxGivesAFreshWindow) {
+    input.moveTo(300, 200);
+    pressButton();
+    ASSERT_TRUE(recorded("MouseMove >300,200", 0));
+    GuiProgram::choose(recorder, "File", "New");
+    EXPECT_EQ(text(), "");
+    input.moveTo(310, 220);
+    ASSERT_TRUE(recorded("MouseMove >310,220", 0)) << "the recording goes on";
+
+    ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), recorder); }));
+    pressCloseBox(x.get(), recorder);
+    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Recorder); }));
+    EXPECT_TRUE(program->main->IsShown()) << "the close box closes the recorder only";
+
+    input.moveTo(0, 0);
+    openRecorder();
+    EXPECT_EQ(text(), "");
+    EXPECT_EQ(ui::fromWx(Command1->GetLabel()), "Begin Recording");
+    pressButton();
+    ASSERT_TRUE(recorded("LUp", 0)) << "a fresh window writes LUp first";
+    input.moveTo(1, 1);
+    ASSERT_TRUE(recorded("MouseMove >1,1", 0));
+    EXPECT_EQ(count("MouseMove >0,0"), 0) << "0,0 is where a fresh window starts";
+}
+
+TEST_F(RecorderWindow, WithSwappedButtonsThePhysicalRightButtonIsThePrimaryOne) {
+    swapButtons(x.get(), true);
+    input.moveTo(400, 300);
+    pressButton();
+    ASSERT_TRUE(recorded("LUp", 0));
+    input.click(1);  // physical left: the secondary button now
+    // Two cursor samples later at least one button sample has run.
+    input.moveTo(401, 300);
+    ASSERT_TRUE(recorded("MouseMove >401,300", 0));
+    input.moveTo(402, 300);
+    ASSERT_TRUE(recorded("MouseMove >402,300", 0));
+    EXPECT_EQ(count("LDown"), 0) << text();
+    input.button(3, true);
+    ASSERT_TRUE(recorded("LDown", 0));
+    input.button(3, false);
+    ASSERT_TRUE(recorded("LUp", 1));
+    EXPECT_TRUE(buttonsSwapped(x.get())) << "sampling leaves the swap as it is";
+    pressButton();
+}
+
+}  // namespace
+}  // namespace keyloom::test
