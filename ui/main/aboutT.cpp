@@ -19,6 +19,7 @@ namespace keyloom::ui {
 aboutT::aboutT()
     : wxFrame(nullptr, wxID_ANY, "About " + toWx(kAppTitle), wxDefaultPosition, wxDefaultSize,
               wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX | wxMINIMIZE_BOX)) {
+    SetName("aboutT");
     SetIcons(keyloomIcons());
     auto* panel = new wxPanel(this);
     auto* picture = new wxStaticBitmap(panel, wxID_ANY, keyloomBitmap(FromDIP(64)));
@@ -30,6 +31,7 @@ aboutT::aboutT()
                                    "keys, text, mouse clicks and waits,\n"
                                    "played into the focused window.");
     auto* okay = new TextLabel(panel, wxID_ANY, kOkayCaption, wxDefaultPosition, wxDefaultSize);
+    okay->SetName("okay");
     okay->SetFont(okay->GetFont().Bold());
     okay->SetForegroundColour(wxColour(0, 70, 160));
     okay->SetCursor(wxCursor(wxCURSOR_HAND));

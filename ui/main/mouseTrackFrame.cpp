@@ -15,9 +15,11 @@ mouseTrackFrame::mouseTrackFrame(platform::Desktop& desktop)
     : wxFrame(nullptr, wxID_ANY, "Form1", wxDefaultPosition, wxDefaultSize,
               wxFRAME_TOOL_WINDOW | wxFRAME_NO_TASKBAR | wxSTAY_ON_TOP | wxBORDER_NONE),
       handlers_(*this, desktop) {
+    SetName("mouseTrack");
     SetBackgroundColour(kLightYellow);
     SetFont(wxFont(wxFontInfo(7).Family(wxFONTFAMILY_SWISS)));
     Label1 = new TextLabel(this, wxID_ANY, "0,0", wxPoint(0, 0), FromDIP(wxSize(41, 17)));
+    Label1->SetName("Label1");
     Label1->SetBackgroundColour(kLightYellow);
     Label1->SetForegroundColour(*wxBLACK);
     SetClientSize(FromDIP(wxSize(46, 14)));

@@ -11,6 +11,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <utility>
+
 #include "ui/common/keyloomIcon.h"
 #include "ui/common/textLabel.h"
 #include "ui/common/wxText.h"
@@ -64,6 +66,7 @@ tKeyloomFrame::tKeyloomFrame(RunState& state, platform::Desktop& desktop, WxTool
       toolkit_(toolkit),
       windows_(windows),
       handlers_(*this, state, desktop, toolkit, windows) {
+    SetName("tKeyloom");
     SetIcons(keyloomIcons());
     createMenus();
     createControls();
@@ -130,6 +133,15 @@ void tKeyloomFrame::createControls() {
     mouseLocation = new TextLabel(panel, wxID_ANY, "0,0", pos(kReadout), size(kReadout));
     Picture1 = new wxStaticBitmap(panel, wxID_ANY, keyloomBitmap(FromDIP(32)), pos(kPicture),
                                   size(kPicture));
+    // Each control answers to its name, as in the design.
+    const std::pair<wxWindow*, const char*> names[] = {
+        {Combo1, "Combo1"},     {List1, "List1"},      {Text1, "Text1"},
+        {Command1, "Command1"}, {Command2, "Command2"}, {add2List, "add2List"},
+        {insert, "insert"},     {Save, "Save"},         {deleteButton, "deleteButton"},
+        {Label1, "Label1"},     {Label2, "Label2"},     {mouseLocation, "mouseLocation"},
+        {Picture1, "Picture1"},
+    };
+    for (const auto& [control, name] : names) control->SetName(name);
     Combo1->SetFocus();
 }
 
@@ -161,11 +173,14 @@ void tKeyloomFrame::bindEvents() {
     onMenu(idHelp, &tKeyloom::hrlp_Click);
     onMenu(idAbout, &tKeyloom::about_Click);
 
-    List1->Bind(wxEVT_MOTION, [this](wxMouseEvent& e) {
+    // Coming over the list is a move over it too.
+    auto onMove = [this](wxMouseEvent& e) {
         handlers_.List1_MouseMove(List1->HitTest(e.GetPosition()),
                                   e.ButtonIsDown(wxMOUSE_BTN_ANY));
         e.Skip();
-    });
+    };
+    List1->Bind(wxEVT_MOTION, onMove);
+    List1->Bind(wxEVT_ENTER_WINDOW, onMove);
     mouseLocation->Bind(wxEVT_LEFT_DCLICK,
                         [this](wxMouseEvent&) { handlers_.mouseLocation_DblClick(); });
 

@@ -1,0 +1,339 @@
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+#include <wx/tooltip.h>
+
+#include <chrono>
+
+#include "guiFixture.h"
+#include "ui/common/textLabel.h"
+#include "ui/common/wxText.h"
+#include "ui/main/commandWords.h"
+#include "x11/support/probeProcess.h"
+
+namespace keyloom::ui::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+double seconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+int positionOf(std::string_view word) {
+    for (std::size_t i = 0; i < kCommandWords.size(); ++i)
+        if (kCommandWords[i] == word) return static_cast<int>(i);
+    return -1;
+}
+
+Lines tap(int vk) {
+    return {"key " + std::to_string(vk) + " down", "key " + std::to_string(vk) + " up"};
+}
+
+Lines concat(std::initializer_list<Lines> parts) {
+    Lines out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+TEST_F(MainWindowGui, ComesUpAsDesigned) {
+    EXPECT_EQ(frame->GetTitle(), "Tervel's Keyloom");
+    EXPECT_EQ(frame->GetClientSize(), frame->FromDIP(wxSize(205, 260)));
+    struct Place {
+        const char* name;
+        int left, top, width, height;
+    };
+    for (const Place& p : {Place{"List1", 8, 0, 137, 160}, Place{"Command2", 152, 16, 49, 49},
+                           Place{"Command1", 152, 72, 49, 113}, Place{"add2List", 8, 240, 49, 17},
+                           Place{"insert", 56, 240, 49, 17}, Place{"deleteButton", 104, 240, 49, 17},
+                           Place{"Save", 152, 240, 49, 17}, Place{"mouseLocation", 152, 0, 49, 17},
+                           Place{"Text1", 8, 216, 137, 19}, Place{"Picture1", 160, 200, 41, 33}}) {
+        wxWindow* w = find(p.name);
+        ASSERT_NE(w, nullptr) << p.name;
+        EXPECT_EQ(w->GetPosition(), frame->FromDIP(wxPoint(p.left, p.top))) << p.name;
+        EXPECT_EQ(w->GetSize(), frame->FromDIP(wxSize(p.width, p.height))) << p.name;
+    }
+    EXPECT_EQ(find<wxButton>("Command2")->GetLabel(), "Run");
+    EXPECT_EQ(find<wxButton>("Command1")->GetLabel(), "Stop");
+    EXPECT_EQ(find<wxComboBox>("Combo1")->GetCount(), 60u);
+    EXPECT_EQ(find<wxComboBox>("Combo1")->GetValue(), "");
+    EXPECT_EQ(find("mouseLocation")->GetLabel(), "0,0");
+
+    wxMenuBar* bar = frame->GetMenuBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetMenuCount(), 3u);
+    EXPECT_EQ(bar->GetMenuLabel(0), "&File");
+    EXPECT_EQ(bar->GetMenuLabel(1), "&Build");
+    EXPECT_EQ(bar->GetMenuLabel(2), "&Help");
+    Lines items;
+    for (std::size_t m = 0; m < bar->GetMenuCount(); ++m)
+        for (wxMenuItem* item : bar->GetMenu(m)->GetMenuItems())
+            items.push_back(item->IsSeparator() ? "-" : fromWx(item->GetItemLabel()));
+    EXPECT_EQ(items, (Lines{"&Load", "&Clear", "-", "E&xit", "&Edit", "&Record", "&Macro Help",
+                            "&About"}));
+}
+
+TEST_F(MainWindowGui, TabOrderFollowsTheDesign) {
+    Lines order;
+    for (wxWindow* w : find("List1")->GetParent()->GetChildren())
+        if (w->AcceptsFocus()) order.push_back(fromWx(w->GetName()));
+    EXPECT_EQ(order, (Lines{"Combo1", "List1", "Text1", "Command1", "Command2", "add2List",
+                            "insert", "Save", "deleteButton"}));
+}
+
+TEST_F(MainWindowGui, ReadoutFollowsTheCursor) {
+    fake.cursor = {512, 384};
+    EXPECT_TRUE(pumpUntil([&] { return find("mouseLocation")->GetLabel() == "512,384"; }, 3));
+    fake.cursor = {-3, 1023};
+    EXPECT_TRUE(pumpUntil([&] { return find("mouseLocation")->GetLabel() == "-3,1023"; }, 3));
+}
+
+TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
+    pick(positionOf("Wait"));
+    press("add2List");
+    ASSERT_TRUE(pumpUntil([&] { return entries().size() == 1; }, 5));
+    EXPECT_EQ(entries(), Lines{"Wait >1"});
+    EXPECT_EQ(find<wxTextCtrl>("Text1")->GetValue(), "");
+
+    // Typed by hand: no list position, so the value form.
+    wxComboBox* combo = find<wxComboBox>("Combo1");
+    driver.click(combo, 10);
+    ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == combo; }, 5));
+    combo->SelectAll();
+    driver.type("Press_Enter");
+    ASSERT_TRUE(pumpUntil([&] { return combo->GetValue() == "Press_Enter"; }, 5))
+        << combo->GetValue();
+    EXPECT_EQ(combo->GetSelection(), wxNOT_FOUND);
+    driver.click(find("Text1"));
+    ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == find("Text1"); }, 5));
+    driver.type("abc");
+    ASSERT_TRUE(pumpUntil([&] { return find<wxTextCtrl>("Text1")->GetValue() == "abc"; }, 5))
+        << find<wxTextCtrl>("Text1")->GetValue();
+    press("add2List");
+    ASSERT_TRUE(pumpUntil([&] { return entries().size() == 2; }, 5));
+    EXPECT_EQ(entries(), (Lines{"Wait >1", "Press_Enter >abc"}));
+    EXPECT_EQ(state.lastIndex, 1);
+
+    // Insert before the second entry, picked by a click on it.
+    wxListBox* list = find<wxListBox>("List1");
+    wxRect row;
+    driver.click(list, 20, 8);
+    ASSERT_TRUE(pumpUntil([&] { return list->GetSelection() == 0; }, 5));
+    pick(positionOf("Press_Tab"));
+    press("insert");
+    ASSERT_TRUE(pumpUntil([&] { return entries().size() == 3; }, 5));
+    EXPECT_EQ(entries(), (Lines{"Press_Tab", "Wait >1", "Press_Enter >abc"}));
+    EXPECT_EQ(state.lastIndex, 2);
+
+    list->SetSelection(1);
+    press("deleteButton");
+    ASSERT_TRUE(pumpUntil([&] { return entries().size() == 2; }, 5));
+    EXPECT_EQ(entries(), (Lines{"Press_Tab", "Press_Enter >abc"}));
+    EXPECT_EQ(state.lastIndex, 2);
+
+    // File, Clear from the keyboard: Alt+F, C.
+    driver.chord(18, 'F');
+    pump(0.3);
+    driver.tapKey('C');
+    ASSERT_TRUE(pumpUntil([&] { return entries().empty(); }, 5));
+    EXPECT_EQ(state.lastIndex, 2) << "Clear leaves lastIndex";
+}
+
+TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
+    wxToolTip::SetDelay(10);
+    const std::string wide = "SendText >a line much wider than the list box can show at once";
+    frame->listAppend("Press_Tab");
+    frame->listAppend(wide);
+    wxListBox* list = find<wxListBox>("List1");
+    pump(0.2);
+    int rowHeight = 0;
+    for (int y = 1; y < 60 && rowHeight == 0; ++y)
+        if (list->HitTest(wxPoint(10, y)) == 1) rowHeight = y;
+    ASSERT_GT(rowHeight, 0) << "the second row is somewhere";
+
+    driver.moveOnto(list, 10, rowHeight + 2);
+    EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == toWx(wide); }, 3));
+    driver.moveOnto(list, 10, 2);
+    EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == "Press_Tab"; }, 3));
+    driver.moveOnto(list, 10, 5 * rowHeight);
+    EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText().empty(); }, 3))
+        << "below the last entry";
+}
+
+TEST_F(MainWindowGui, RunPlaysTheListAndReturns) {
+    for (const char* e : {"Press_Tab", "LClick", "Press_Enter"}) frame->listAppend(e);
+    state.lastIndex = 2;
+    press("Command2");
+    ASSERT_TRUE(pumpUntil([&] { return fake.log.size() == 6; }, 5));
+    EXPECT_EQ(fake.log, concat({tap(9), {"button left down", "button left up"}, tap(13)}));
+    EXPECT_EQ(state.runDepth, 0);
+}
+
+TEST_F(MainWindowGui, StopDuringAWaitEndsTheRunAfterIt) {
+    for (const char* e : {"Press_Tab", "Wait >3", "Press_Enter"}) frame->listAppend(e);
+    state.lastIndex = 2;
+    after(0.5, [this] { press("Command1"); });
+    const double start = seconds();
+    press("Command2");
+    ASSERT_TRUE(pumpUntil([&] { return !fake.log.empty() && state.runDepth == 0; }, 10));
+    const double took = seconds() - start;
+    EXPECT_EQ(fake.log, tap(9)) << "Enter never came";
+    EXPECT_EQ(state.stopFlag, 1);
+    EXPECT_GE(took, 2.5) << "the wait runs to its end";
+    EXPECT_LT(took, 5.0);
+}
+
+TEST_F(MainWindowGui, RunDuringAWaitNestsAndTheOuterRunGoesOn) {
+    for (const char* e : {"Press_Tab", "Wait >2", "Press_Enter"}) frame->listAppend(e);
+    state.lastIndex = 2;
+    int maxDepth = 0;
+    after(0.3, [&] {
+        maxDepth = state.runDepth;
+        press("Command2");
+    });
+    const double start = seconds();
+    press("Command2");
+    ASSERT_TRUE(pumpUntil([&] { return fake.log.size() == 8 && state.runDepth == 0; }, 10));
+    EXPECT_EQ(fake.log, concat({tap(9), tap(9), tap(13), tap(13)}));
+    EXPECT_EQ(maxDepth, 1);
+    // The inner wait began 0.3 s in and lasted its 1.5 s.
+    EXPECT_GE(seconds() - start, 1.8);
+}
+
+TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
+    fake.cursor = {300, 200};
+    driver.doubleClick(find("mouseLocation"));
+    ASSERT_TRUE(pumpUntil([&] { return windows.loaded(WindowId::Tracker); }, 5));
+    EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn off tracking");
+    EXPECT_EQ(handlers().trackingOff, 0);
+    wxTopLevelWindow* tracker = windows.window(WindowId::Tracker);
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_TRUE(pumpUntil([&] { return tracker->IsShownOnScreen(); }, 5));
+    EXPECT_EQ(tracker->GetTitle(), "Form1");
+    EXPECT_EQ(tracker->GetClientSize(), tracker->FromDIP(wxSize(46, 14)));
+    EXPECT_EQ(tracker->GetBackgroundColour(), wxColour(255, 255, 192));
+    EXPECT_TRUE(pumpUntil([&] { return tracker->GetPosition() == wxPoint(313, 213); }, 3))
+        << "200 twips right of and below the cursor";
+    EXPECT_EQ(control(tracker, "Label1")->GetLabel(), "300,200");
+    fake.cursor = {50, 60};
+    EXPECT_TRUE(pumpUntil([&] { return tracker->GetPosition() == wxPoint(63, 73); }, 3));
+    EXPECT_EQ(control(tracker, "Label1")->GetLabel(), "50,60");
+    EXPECT_FALSE(tracker->IsActive()) << "the tracker does not take the focus";
+
+    pump(1.0);  // well after the first: no triple click
+    driver.doubleClick(find("mouseLocation"));
+    ASSERT_TRUE(pumpUntil([&] { return !windows.loaded(WindowId::Tracker); }, 5));
+    EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn on tracking");
+    EXPECT_EQ(handlers().trackingOff, 1);
+}
+
+TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
+    driver.chord(18, 'H');
+    pump(0.3);
+    driver.tapKey('A');
+    ASSERT_TRUE(pumpUntil([&] { return windows.loaded(WindowId::About); }, 5));
+    wxTopLevelWindow* about = windows.window(WindowId::About);
+    ASSERT_TRUE(pumpUntil([&] { return about->IsShownOnScreen(); }, 5));
+    EXPECT_TRUE(frame->IsEnabled()) << "the main window stays usable";
+    wxWindow* okay = control(about, "okay");
+    ASSERT_NE(okay, nullptr);
+    EXPECT_EQ(okay->GetLabel(), "Okay!");
+    driver.moveOnto(okay);
+    EXPECT_TRUE(pumpUntil([&] { return okay->GetLabel() == "Click Here!"; }, 3));
+    driver.moveOnto(frame.get());
+    EXPECT_TRUE(pumpUntil([&] { return okay->GetLabel() == "Okay!"; }, 3));
+    driver.click(okay);
+    EXPECT_TRUE(pumpUntil([&] { return !windows.loaded(WindowId::About); }, 5));
+}
+
+TEST_F(MainWindowGui, ExitClosesTheOtherWindowsToo) {
+    handlers().mouseLocation_DblClick();
+    handlers().about_Click();
+    ASSERT_TRUE(windows.loaded(WindowId::Tracker) && windows.loaded(WindowId::About));
+    driver.chord(18, 'F');
+    pump(0.3);
+    driver.tapKey('X');
+    ASSERT_TRUE(pumpUntil([&] { return !frame; }, 5)) << "the main window is gone";
+    EXPECT_FALSE(windows.loaded(WindowId::Tracker));
+    EXPECT_FALSE(windows.loaded(WindowId::About));
+}
+
+TEST_F(MainWindowGui, ClosingDuringARunEndsItAtOnceAndTheProgram) {
+    for (const char* e : {"Press_CTRL", "Wait >6", "Press_Tab"}) frame->listAppend(e);
+    state.lastIndex = 2;
+    handlers().mouseLocation_DblClick();
+    after(0.5, [this] { frame->Close(); });  // as the window manager's close box does
+    // The program's main loop: it must end by itself once the window is gone.
+    auto hung = std::make_shared<bool>(false);
+    after(0.2, [this] { press("Command2"); });
+    after(5, [hung] {
+        *hung = true;
+        wxTheApp->ExitMainLoop();
+    });
+    const double start = seconds();
+    wxTheApp->OnRun();
+    EXPECT_FALSE(*hung) << "something kept the program alive";
+    EXPECT_LT(seconds() - start, 3.0) << "the six-second wait did not hold the program";
+    EXPECT_FALSE(frame);
+    EXPECT_FALSE(windows.loaded(WindowId::Tracker));
+    EXPECT_EQ(fake.log, (Lines{"key 17 down", "key 17 up"})) << "Ctrl released, Tab never sent";
+    EXPECT_TRUE(state.abandoned);
+}
+
+TEST_F(MainWindowGui, HelpBookOpensAtItsContents) {
+    WxToolkit withBook(KEYLOOM_HELP_BOOK);
+    EXPECT_TRUE(withBook.showHelp());
+    wxTopLevelWindow* help = nullptr;
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            for (wxWindow* w : wxTopLevelWindows)
+                if (w->GetLabel().Contains("Keyloom Help") && w->IsShown())
+                    help = dynamic_cast<wxTopLevelWindow*>(w);
+            return help != nullptr;
+        },
+        5));
+    withBook.closeHelp();
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            for (wxWindow* w : wxTopLevelWindows)
+                if (w->GetLabel().Contains("Keyloom Help") && w->IsShown()) return false;
+            return true;
+        },
+        5));
+
+    WxToolkit withoutBook("/nonexistent/Loomhlp.hhp");
+    EXPECT_FALSE(withoutBook.showHelp()) << "a missing book is reported, not shown";
+}
+
+// A run on the real desktop, into the probe window.
+TEST_F(MainWindowGui, RunTypesIntoTheFocusedWindow) {
+    std::string error;
+    auto desktop = platform::X11Desktop::open(nullptr, &error);
+    ASSERT_TRUE(desktop) << error;
+    open(*desktop);
+    keyloom::test::ProbeOptions beside;
+    beside.geometry = "240x120+980+40";  // away from the main window's buttons
+    keyloom::test::ProbeProcess probe("keyloom gui probe", beside);
+    ASSERT_TRUE(probe.start()) << probe.error();
+    for (const char* e : {"SetFocus >keyloom gui probe", "SendText >hi", "Press_Enter"})
+        frame->listAppend(e);
+    state.lastIndex = 2;
+    press("Command2");
+    ASSERT_TRUE(pumpUntil([&] { return state.runDepth == 0; }, 5));
+    pump(0.3);
+    desktop->sync();
+    Lines names;
+    for (const auto& e : keyloom::test::keysAndButtons(probe.sync()))
+        if (e.kind == "KeyPress") names.push_back(e.name);
+    EXPECT_EQ(names, (Lines{"h", "i", "Return"}));
+    probe.stop();
+    frame->Destroy();
+    pumpUntil([this] { return !frame; }, 5);
+}
+
+}  // namespace
+}  // namespace keyloom::ui::test
