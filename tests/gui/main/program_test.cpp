@@ -1,0 +1,108 @@
+// The keyloom program as a user starts it: one copy only, and File, Exit
+// ends it. Windows are found and keys sent with xdotool; every wait for the
+// program is bounded, and a copy left running is killed by ChildProcess.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "guiFixture.h"
+#include "x11/support/childProcess.h"
+
+namespace keyloom::ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+using keyloom::test::ChildProcess;
+
+// Output of a shell command, trailing newline removed.
+std::string shell(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    char buffer[256];
+    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) out += buffer;
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+// The first window of process `pid` titled exactly "Tervel's Keyloom"; 0
+// when it has none within the timeout.
+unsigned long windowOf(pid_t pid, double timeoutSeconds = 15) {
+    const std::string command = "xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+                                " --name \"^Tervel's Keyloom\\$\" 2>/dev/null | head -n1";
+    unsigned long window = 0;
+    pumpUntil(
+        [&] {
+            window = std::strtoul(shell(command).c_str(), nullptr, 10);
+            return window != 0;
+        },
+        timeoutSeconds);
+    return window;
+}
+
+void keys(unsigned long window, const std::string& keys) {
+    std::system(("xdotool windowactivate --sync " + std::to_string(window) +
+                 " >/dev/null 2>&1; xdotool key --clearmodifiers " + keys)
+                    .c_str());
+}
+
+// Each copy gets a home of its own, where the single-copy lock lives.
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "keyloomHomeXXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        home = pattern;
+        ::setenv("HOME", home.c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(home); }
+
+    fs::path home;
+};
+
+TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
+    ChildProcess first;
+    std::string error;
+    ASSERT_TRUE(first.start({KEYLOOM_BIN}, &error)) << error;
+    unsigned long main = windowOf(first.pid());
+    ASSERT_NE(main, 0u) << "the main window did not come up";
+
+    ChildProcess second;
+    ASSERT_TRUE(second.start({KEYLOOM_BIN}, &error)) << error;
+    unsigned long box = windowOf(second.pid());
+    ASSERT_NE(box, 0u) << "the second copy showed no message";
+    EXPECT_FALSE(second.wait(0.5).has_value()) << "it waits for OK";
+    keys(box, "Return");  // OK
+    auto status = second.wait(10);
+    ASSERT_TRUE(status.has_value()) << "the second copy did not end";
+
+    EXPECT_FALSE(first.wait(0.5).has_value()) << "the first copy is unaffected";
+    EXPECT_EQ(windowOf(first.pid(), 2), main);
+
+    // File, Exit ends it.
+    keys(main, "alt+f");
+    pump(0.3);
+    keys(main, "x");
+    auto exited = first.wait(10);
+    ASSERT_TRUE(exited.has_value()) << "Exit did not end the program";
+    EXPECT_EQ(*exited, 0);
+}
+
+TEST_F(Program, StartsAgainOnceTheFirstCopyHasEnded) {
+    for (int round = 0; round < 2; ++round) {
+        ChildProcess copy;
+        std::string error;
+        ASSERT_TRUE(copy.start({KEYLOOM_BIN}, &error)) << error;
+        unsigned long main = windowOf(copy.pid());
+        ASSERT_NE(main, 0u) << "round " << round;
+        copy.signal(SIGTERM);
+        ASSERT_TRUE(copy.wait(10).has_value());
+    }
+}
+
+}  // namespace
+}  // namespace keyloom::ui::test
