@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/engine.h"
+#include "files/fileRoutine.h"
 #include "platform/systemDesktop.h"
 #include "ui/common/services.h"
 #include "ui/common/wxText.h"
@@ -35,7 +36,8 @@ std::string findHelpBook() {
 class KeyloomApp final : public wxApp {
 public:
     bool OnInit() override {
-        // No command-line options: the toolkit's own are not parsed either.
+        // No command-line options (a file name at most): the toolkit's own
+        // are not parsed either.
         SetAppName("keyloom");
         std::string error;
         desktop_ = platform::openSystemDesktop(&error);
@@ -57,6 +59,13 @@ public:
         if (!frame->handlers().Form_Load(single_->IsAnotherRunning())) {
             delete frame;
             return false;
+        }
+        // A macro file given at start (the desktop opens macro files this
+        // way) is loaded as the File menu's Load does.
+        if (argc > 1) {
+            if (auto entries = fileRoutine::loadList(ui::fromWx(argv[1])))
+                frame->listReplace(*entries);
+            state_.lastIndex = frame->listCount();
         }
         SetTopWindow(frame);
         frame->Show();
