@@ -47,6 +47,8 @@ std::unique_ptr<X11Desktop> X11Desktop::open(const char* displayName, std::strin
     XTestGrabControl(display, True);
     auto impl = std::make_unique<Impl>(display);
     impl->root = DefaultRootWindow(display);
+    endProgramWhenDisplayIsLost();
+    impl->watch = std::make_unique<DisplayWatch>(display);
     return std::unique_ptr<X11Desktop>(new X11Desktop(std::move(impl)));
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/x11/x11Desktop.h"
+#include "platform/x11/x11DisplayLoss.h"
 
 namespace keyloom::platform {
 
@@ -46,6 +47,8 @@ struct X11Desktop::Impl {
     std::shared_ptr<KeyState> keyState;
     std::shared_ptr<Typist> typist;
     std::shared_ptr<StopKey> stopKey;
+    // Ends the program when the server goes away (destroyed first).
+    std::unique_ptr<DisplayWatch> watch;
 };
 
 }  // namespace keyloom::platform

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>  // first: before Xlib's macros
+#include <stdlib.h>
+
+#include "fault/support/faultSupport.h"
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "x11/support/xState.h"
+
+namespace keyloom::fault {
+
+PrivateDisplay::PrivateDisplay() {
+    std::string error;
+    // Xvfb reports each display number it finds taken: not of interest here.
+    if (!server_.start({"/bin/sh", "-c",
+                        "exec Xvfb -displayfd 1 -nolisten tcp -screen 0 800x600x24 2>/dev/null"},
+                       &error))
+        return;
+    if (auto line = server_.readLine(15.0)) name_ = ":" + *line;
+}
+
+PrivateDisplay::~PrivateDisplay() { kill(); }
+
+bool PrivateDisplay::kill() {
+    if (!server_.running()) return true;
+    server_.signal(SIGKILL);
+    return server_.wait(10.0).has_value();
+}
+
+std::vector<std::string> commandLine(const Launch& launch, const std::vector<std::string>& argv) {
+    std::vector<std::string> line = {"/usr/bin/env",
+                                     "DISPLAY=" + launch.display,
+                                     "HOME=" + launch.home,
+                                     "GSETTINGS_BACKEND=memory",
+                                     "NO_AT_BRIDGE=1",
+                                     "KEYLOOM_STDERR=" + launch.stderrFile,
+                                     "/bin/sh",
+                                     "-c",
+                                     "exec \"$0\" \"$@\" 2>\"$KEYLOOM_STDERR\""};
+    line.insert(line.end(), argv.begin(), argv.end());
+    return line;
+}
+
+std::string shell(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe.get()) != nullptr) out += buffer;
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string freshFolder(const std::string& stem) {
+    std::string pattern = ::testing::TempDir() + stem + "XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) return {};
+    return pattern;
+}
+
+namespace {
+
+// `text` as one word of a shell command.
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+unsigned long windowOf(const std::string& display, long pid, const std::string& title,
+                       double timeoutSeconds) {
+    const std::string command = "DISPLAY=" + display + " xdotool search --onlyvisible --pid " +
+                                std::to_string(pid) + " --name " + quoted("^" + title + "$") +
+                                " 2>/dev/null | head -n1";
+    const double deadline = test::monotonicNow() + timeoutSeconds;
+    do {
+        unsigned long window = std::strtoul(shell(command).c_str(), nullptr, 10);
+        if (window != 0) return window;
+        shell("sleep 0.1");
+    } while (test::monotonicNow() < deadline);
+    return 0;
+}
+
+void clickRun(const std::string& display, unsigned long window) {
+    const std::string env = "DISPLAY=" + display + " ";
+    std::istringstream geometry(shell(env + "xdotool getwindowgeometry --shell " +
+                                      std::to_string(window)));
+    int x = 0, y = 0, height = 0;
+    for (std::string line; std::getline(geometry, line);) {
+        if (line.rfind("X=", 0) == 0) x = std::atoi(line.c_str() + 2);
+        if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
+        if (line.rfind("HEIGHT=", 0) == 0) height = std::atoi(line.c_str() + 7);
+    }
+    shell(env + "xdotool mousemove " + std::to_string(x + 176) + " " +
+          std::to_string(y + height - 260 + 40) + " click 1");
+}
+
+std::pair<int, int> pointerOn(const std::string& display) {
+    Connection connection(display);
+    if (connection.get() == nullptr) return {-1, -1};
+    Window root = 0, child = 0;
+    int x = -1, y = -1, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(connection.get(), DefaultRootWindow(connection.get()), &root, &child, &x, &y,
+                  &wx, &wy, &mask);
+    return {x, y};
+}
+
+Connection::Connection(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+
+Connection::~Connection() {
+    if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+HeldInput heldInput(Display* display) {
+    return {test::keysDown(display), test::buttonsDown(display)};
+}
+
+std::string describe(const HeldInput& held) {
+    std::string text = "keycodes down:";
+    for (unsigned k : held.keys) text += " " + std::to_string(k);
+    return text + "; button mask " + std::to_string(held.buttons);
+}
+
+}  // namespace keyloom::fault

@@ -1,0 +1,84 @@
+// Helpers of the fault tier: a private X server that a test may kill, our
+// programs started on it with their standard error kept in a file, and the
+// server's input state read back afterwards.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "x11/support/childProcess.h"
+
+// Xlib's display (without Xlib's macros, which clash with the test framework).
+typedef struct _XDisplay Display;
+
+namespace keyloom::fault {
+
+// An Xvfb of the test's own, without a window manager.
+class PrivateDisplay {
+public:
+    PrivateDisplay();
+    ~PrivateDisplay();
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+    bool ok() const { return !name_.empty(); }
+    const std::string& name() const { return name_; }  // ":N"
+    // Kills the server (SIGKILL) and waits until it has gone.
+    bool kill();
+
+private:
+    test::ChildProcess server_;
+    std::string name_;
+};
+
+// A program of ours on display `display`, with a home folder of its own and
+// its standard error written to `stderrFile`.
+struct Launch {
+    std::string display;
+    std::string home;
+    std::string stderrFile;
+};
+std::vector<std::string> commandLine(const Launch& launch, const std::vector<std::string>& argv);
+
+// Output of a shell command, trailing newlines removed.
+std::string shell(const std::string& command);
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+// A fresh folder under the test's temporary folder.
+std::string freshFolder(const std::string& stem);
+
+// The visible window of process `pid` titled exactly `title` on `display`;
+// 0 when none shows within the timeout.
+unsigned long windowOf(const std::string& display, long pid, const std::string& title,
+                       double timeoutSeconds);
+// Clicks the main window's Run button (its fixed layout: 49 x 49 pixels at
+// (152, 16) of the client area, the window's bottom 260 pixels).
+void clickRun(const std::string& display, unsigned long window);
+// The pointer's position on `display`.
+std::pair<int, int> pointerOn(const std::string& display);
+
+// A connection to a display, closed on destruction.
+class Connection {
+public:
+    explicit Connection(const std::string& display);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    Display* get() const { return display_; }
+
+private:
+    Display* display_;
+};
+
+// What is held on the server now: the keycodes down and the pointer buttons.
+struct HeldInput {
+    std::vector<unsigned> keys;
+    unsigned buttons = 0;
+    bool none() const { return keys.empty() && buttons == 0; }
+};
+HeldInput heldInput(Display* display);
+std::string describe(const HeldInput& held);
+
+}  // namespace keyloom::fault
