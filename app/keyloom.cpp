@@ -33,6 +33,12 @@ std::string findHelpBook() {
     return ui::fromWx(dir + "/help/Loomhlp.hhp");
 }
 
+// The help viewer, beside the program.
+std::string helpViewer() {
+    wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+    return ui::fromWx(exe.GetPath() + "/keyloom-help");
+}
+
 class KeyloomApp final : public wxApp {
 public:
     bool OnInit() override {
@@ -46,7 +52,7 @@ public:
                          wxOK | wxICON_ERROR);
             return false;
         }
-        toolkit_ = std::make_unique<ui::WxToolkit>(findHelpBook());
+        toolkit_ = std::make_unique<ui::WxToolkit>(findHelpBook(), helpViewer());
         single_ = std::make_unique<wxSingleInstanceChecker>();
         single_->CreateDefault();
 

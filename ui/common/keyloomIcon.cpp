@@ -49,7 +49,7 @@ wxBitmap keyloomBitmap(int size) {
 
 wxIconBundle keyloomIcons() {
     wxIconBundle icons;
-    for (int size : {16, 32, 48, 64}) {
+    for (int size : {16, 32}) {
         wxIcon icon;
         icon.CopyFromBitmap(keyloomBitmap(size));
         icons.AddIcon(icon);

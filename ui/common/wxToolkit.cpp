@@ -5,7 +5,7 @@
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
-#include <wx/html/helpctrl.h>
+#include <wx/process.h>
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
@@ -55,9 +55,13 @@ wxString wildcardOf(const std::string& filter, int& pairs) {
 
 }  // namespace
 
-WxToolkit::WxToolkit(std::string helpBook) : helpBook_(std::move(helpBook)) {}
+WxToolkit::WxToolkit(std::string helpBook, std::string helpViewer)
+    : helpBook_(std::move(helpBook)), helpViewer_(std::move(helpViewer)) {}
 
-WxToolkit::~WxToolkit() = default;
+WxToolkit::~WxToolkit() {
+    closeHelp();
+    *self_ = nullptr;
+}
 
 double WxToolkit::now() {
     using namespace std::chrono;
@@ -134,16 +138,38 @@ std::optional<std::string> WxToolkit::fileDialog(platform::DialogKind kind,
 }
 
 bool WxToolkit::showHelp() {
-    if (helpBook_.empty() || !wxFileName::FileExists(toWx(helpBook_))) return false;
-    if (!help_) {
-        auto help = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE);
-        if (!help->AddBook(wxFileName(toWx(helpBook_)), false)) return false;
-        help_ = std::move(help);
+    if (helpPid_ != 0) return true;
+    if (!wxFileName::FileExists(toWx(helpBook_)) || !wxFileName::IsFileExecutable(toWx(helpViewer_)))
+        return false;
+    auto* process = new wxProcess;
+    // The viewer may end after this object is gone: the handler asks first.
+    process->Bind(wxEVT_END_PROCESS, [owner = self_, process](wxProcessEvent& event) {
+        WxToolkit* toolkit = *owner;
+        if (toolkit != nullptr && toolkit->help_ == process) {
+            toolkit->help_ = nullptr;
+            toolkit->helpPid_ = 0;
+        }
+        event.Skip();  // the process object deletes itself
+    });
+    const wxString viewer = toWx(helpViewer_), book = toWx(helpBook_);
+    const wxChar* argv[] = {viewer.wc_str(), book.wc_str(), nullptr};
+    long pid = wxExecute(argv, wxEXEC_ASYNC, process);
+    if (pid <= 0) {
+        delete process;
+        return false;
     }
-    return help_->DisplayContents();
+    help_ = process;
+    helpPid_ = pid;
+    return true;
 }
 
-void WxToolkit::closeHelp() { help_.reset(); }
+void WxToolkit::closeHelp() {
+    if (helpPid_ == 0) return;
+    help_->Detach();
+    wxProcess::Kill(static_cast<int>(helpPid_), wxSIGTERM);
+    help_ = nullptr;
+    helpPid_ = 0;
+}
 
 std::optional<std::string> WxToolkit::clipboardText() {
     wxClipboardLocker lock;

@@ -11,15 +11,16 @@
 #include "ui/common/shortTimers.h"
 
 class wxEventLoopBase;
-class wxHtmlHelpController;
+class wxProcess;
 class wxWindow;
 
 namespace keyloom::ui {
 
 class WxToolkit final : public platform::Toolkit {
 public:
-    // `helpBook` is the help book's .hhp file.
-    explicit WxToolkit(std::string helpBook);
+    // `helpBook` is the help book's .hhp file, `helpViewer` the program
+    // that shows it (keyloom-help).
+    explicit WxToolkit(std::string helpBook, std::string helpViewer = {});
     ~WxToolkit() override;
     WxToolkit(const WxToolkit&) = delete;
     WxToolkit& operator=(const WxToolkit&) = delete;
@@ -37,6 +38,8 @@ public:
                                        platform::MessageStyle style) override;
     std::optional<std::string> fileDialog(platform::DialogKind kind, const std::string& filter,
                                           int filterIndex) override;
+    // Starts the help viewer at the book's contents (once: while it runs,
+    // the help is shown already).
     bool showHelp() override;
     std::optional<std::string> clipboardText() override;
     void setClipboardText(const std::string& text) override;
@@ -55,12 +58,16 @@ public:
     bool abandoned() const { return abandoned_; }
     // Closes the help window when it is open.
     void closeHelp();
+    bool helpShown() const { return helpPid_ != 0; }
 
 private:
     wxWindow* dialogParent() const;
 
     std::string helpBook_;
-    std::unique_ptr<wxHtmlHelpController> help_;
+    std::string helpViewer_;
+    wxProcess* help_ = nullptr;  // the viewer while it runs; it deletes itself
+    long helpPid_ = 0;
+    std::shared_ptr<WxToolkit*> self_ = std::make_shared<WxToolkit*>(this);
     ShortTimers* timers_ = nullptr;
     wxWindow* parent_ = nullptr;
     bool abandoned_ = false;

@@ -9,11 +9,10 @@ Composed composeEntry(std::string_view command, int position, std::string_view v
     if (command.empty()) return out;
     // A pause or a block with no count given runs once.
     if ((command == "Wait" || command == "Repeat") && (value.empty() || value == " "))
-        out.value = "1";
-    if (position >= kFirstBareCommand)
-        out.entry = std::string(command);
-    else
-        out.entry = std::string(command) + " >" + out.value;
+        out.value.assign(1, '1');
+    std::string entry(command);
+    if (position < kFirstBareCommand) entry.append(" >").append(out.value);
+    out.entry = std::move(entry);
     return out;
 }
 

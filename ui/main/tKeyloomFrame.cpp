@@ -8,7 +8,6 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/statbmp.h>
-#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include <utility>
@@ -67,7 +66,8 @@ tKeyloomFrame::tKeyloomFrame(RunState& state, platform::Desktop& desktop, WxTool
       windows_(windows),
       handlers_(*this, state, desktop, toolkit, windows) {
     SetName("tKeyloom");
-    SetIcons(keyloomIcons());
+    // The window manager's icon can follow once the window is up.
+    CallAfter([this] { SetIcons(keyloomIcons()); });
     createMenus();
     createControls();
     bindEvents();
@@ -109,7 +109,9 @@ void tKeyloomFrame::createControls() {
     auto* panel = new wxPanel(this, wxID_ANY);
     // The design's small type: every caption fits its control, and the
     // read-out holds a position on the largest screens.
-    panel->SetFont(wxFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS)));
+    wxFont small = panel->GetFont();
+    small.SetPointSize(8);
+    panel->SetFont(small);
     auto pos = [this](const Place& p) { return FromDIP(wxPoint(p.left, p.top)); };
     auto size = [this](const Place& p) { return FromDIP(wxSize(p.width, p.height)); };
     auto button = [&](const Place& p, const char* caption) {
@@ -128,8 +130,8 @@ void tKeyloomFrame::createControls() {
     insert = button(kInsert, "Insert");
     Save = button(kSave, "Save");
     deleteButton = button(kDelete, "Delete");
-    Label1 = new wxStaticText(panel, wxID_ANY, "Command", pos(kLabel1), size(kLabel1));
-    Label2 = new wxStaticText(panel, wxID_ANY, "Value", pos(kLabel2), size(kLabel2));
+    Label1 = new TextLabel(panel, wxID_ANY, "Command", pos(kLabel1), size(kLabel1));
+    Label2 = new TextLabel(panel, wxID_ANY, "Value", pos(kLabel2), size(kLabel2));
     mouseLocation = new TextLabel(panel, wxID_ANY, "0,0", pos(kReadout), size(kReadout));
     Picture1 = new wxStaticBitmap(panel, wxID_ANY, keyloomBitmap(FromDIP(32)), pos(kPicture),
                                   size(kPicture));
@@ -142,7 +144,6 @@ void tKeyloomFrame::createControls() {
         {Picture1, "Picture1"},
     };
     for (const auto& [control, name] : names) control->SetName(name);
-    Combo1->SetFocus();
 }
 
 void tKeyloomFrame::bindEvents() {

@@ -14,7 +14,6 @@ class wxButton;
 class wxComboBox;
 class wxListBox;
 class wxStaticBitmap;
-class wxStaticText;
 class wxTextCtrl;
 
 namespace keyloom::ui {
@@ -91,8 +90,8 @@ private:
     wxButton* insert = nullptr;
     wxButton* Save = nullptr;
     wxButton* deleteButton = nullptr;
-    wxStaticText* Label1 = nullptr;
-    wxStaticText* Label2 = nullptr;
+    TextLabel* Label1 = nullptr;
+    TextLabel* Label2 = nullptr;
     TextLabel* mouseLocation = nullptr;
     wxStaticBitmap* Picture1 = nullptr;
 

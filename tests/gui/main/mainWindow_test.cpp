@@ -7,6 +7,7 @@
 #include <wx/tooltip.h>
 
 #include <chrono>
+#include <cstdlib>
 
 #include "guiFixture.h"
 #include "ui/common/textLabel.h"
@@ -284,29 +285,37 @@ TEST_F(MainWindowGui, ClosingDuringARunEndsItAtOnceAndTheProgram) {
     EXPECT_TRUE(state.abandoned);
 }
 
-TEST_F(MainWindowGui, HelpBookOpensAtItsContents) {
-    WxToolkit withBook(KEYLOOM_HELP_BOOK);
-    EXPECT_TRUE(withBook.showHelp());
-    wxTopLevelWindow* help = nullptr;
-    EXPECT_TRUE(pumpUntil(
-        [&] {
-            for (wxWindow* w : wxTopLevelWindows)
-                if (w->GetLabel().Contains("Keyloom Help") && w->IsShown())
-                    help = dynamic_cast<wxTopLevelWindow*>(w);
-            return help != nullptr;
-        },
-        5));
-    withBook.closeHelp();
-    EXPECT_TRUE(pumpUntil(
-        [&] {
-            for (wxWindow* w : wxTopLevelWindows)
-                if (w->GetLabel().Contains("Keyloom Help") && w->IsShown()) return false;
-            return true;
-        },
-        5));
+// Whether a window of that exact title is on the screen now.
+bool windowTitled(const std::string& title) {
+    std::string command =
+        "xdotool search --onlyvisible --name \"^" + title + "\\$\" >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
 
-    WxToolkit withoutBook("/nonexistent/Loomhlp.hhp");
-    EXPECT_FALSE(withoutBook.showHelp()) << "a missing book is reported, not shown";
+TEST_F(MainWindowGui, HelpBookOpensAtItsContentsInItsViewer) {
+    const std::string window = "Help: Keyloom Help";
+    WxToolkit withBook(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
+    ASSERT_TRUE(withBook.showHelp());
+    EXPECT_TRUE(pumpUntil([&] { return windowTitled(window); }, 10));
+    EXPECT_TRUE(withBook.showHelp()) << "shown already";
+    withBook.closeHelp();
+    EXPECT_TRUE(pumpUntil([&] { return !windowTitled(window); }, 10));
+
+    // Help that cannot be shown is reported, never a hang or a box.
+    WxToolkit noBook("/nonexistent/Loomhlp.hhp", KEYLOOM_HELP_VIEWER);
+    EXPECT_FALSE(noBook.showHelp());
+    WxToolkit noViewer(KEYLOOM_HELP_BOOK, "/nonexistent/keyloom-help");
+    EXPECT_FALSE(noViewer.showHelp());
+}
+
+TEST_F(MainWindowGui, HelpWindowGoesWithTheProgram) {
+    const std::string window = "Help: Keyloom Help";
+    {
+        WxToolkit toolkitOfAProgram(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
+        ASSERT_TRUE(toolkitOfAProgram.showHelp());
+        ASSERT_TRUE(pumpUntil([&] { return windowTitled(window); }, 10));
+    }
+    EXPECT_TRUE(pumpUntil([&] { return !windowTitled(window); }, 10));
 }
 
 // A run on the real desktop, into the probe window.
