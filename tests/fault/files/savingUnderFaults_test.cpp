@@ -1,0 +1,221 @@
+// Saving under faults, for each of the three ways the program saves (the main
+// list, the editor's text, a recording): a full small file system, a folder
+// that turned read-only, and the process killed in the middle of a large
+// save. Every time, the file that was there before is whole: a save either
+// replaces it completely or leaves it as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "files/fileRoutine.h"
+#include "platform/fake/fakePlatform.h"
+
+namespace keyloom::fileRoutine {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void spit(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+double now() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// One way of saving: writes `lines` to the file, with the program's
+// questions answered Yes; what the file then holds; whether it complains.
+struct Saver {
+    const char* name;
+    std::function<SaveResult(const std::string&, const std::vector<std::string>&,
+                             platform::FakePlatform&)>
+        save;
+    std::function<std::string(const std::vector<std::string>&)> bytes;
+    bool complains;  // shows "Error occurred trying to close file, please retry."
+};
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\n" : "") + lines[i];
+    return text;
+}
+
+const Saver kSavers[] = {
+    {"MainListSave",
+     [](const std::string& path, const std::vector<std::string>& lines, platform::FakePlatform& fake) {
+         fake.answers = {platform::MessageAnswer::Yes};
+         return saveList(path, VectorList(lines), fake);
+     },
+     [](const std::vector<std::string>& lines) { return listFileBytes(VectorList(lines)); }, true},
+    {"EditorSaveAs",
+     [](const std::string& path, const std::vector<std::string>& lines, platform::FakePlatform& fake) {
+         fake.answers = {platform::MessageAnswer::Yes};
+         RunState state;
+         VectorList main;
+         Context context{fake, state, main};
+         return saveEditorText(path, 1, joined(lines), context);
+     },
+     [](const std::vector<std::string>& lines) { return textFileBytes(joined(lines)); }, true},
+    {"RecorderSave",
+     [](const std::string& path, const std::vector<std::string>& lines, platform::FakePlatform& fake) {
+         RunState state;
+         VectorList main;
+         Context context{fake, state, main};
+         return saveRecording(path, joined(lines), context);
+     },
+     [](const std::vector<std::string>& lines) { return textFileBytes(joined(lines)); }, false},
+};
+
+const std::string kOld = "Press_Tab\r\nSendText >the file as it was\r\n";
+const std::string kErrorLine = std::string("message ") + kSaveError;
+
+class SavingUnderFaults : public ::testing::TestWithParam<Saver> {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "savingUnderFaultsXXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        if (mounted) ::umount2(point().c_str(), MNT_DETACH);
+        fs::remove_all(dir);
+    }
+    fs::path point() const { return dir / "mnt"; }
+    // A small tmpfs of its own (mounting needs root; skipped elsewhere).
+    bool mountTmpfs(const char* options) {
+        fs::create_directory(point());
+        mounted = ::mount("tmpfs", point().c_str(), "tmpfs", 0, options) == 0;
+        return mounted;
+    }
+    // Saves and checks the routine's answer and message.
+    void saveFails(const fs::path& path, const std::vector<std::string>& lines) {
+        platform::FakePlatform fake;
+        EXPECT_EQ(GetParam().save(path, lines, fake), SaveResult::Failed);
+        const bool complained =
+            std::find(fake.log.begin(), fake.log.end(), kErrorLine) != fake.log.end();
+        EXPECT_EQ(complained, GetParam().complains);
+    }
+
+    fs::path dir;
+    bool mounted = false;
+};
+
+TEST_P(SavingUnderFaults, FullFileSystemKeepsTheOldFile) {
+    if (!mountTmpfs("size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const fs::path file = point() / "m.tkl";
+    spit(file, kOld);
+    // Larger than the whole file system: the disk fills in the middle.
+    saveFails(file, std::vector<std::string>(4000, "SendText >a rather long line of text"));
+    EXPECT_EQ(slurp(file), kOld);
+    EXPECT_EQ(namesIn(point()), std::vector<std::string>{"m.tkl"}) << "no partial file is left";
+    // Space is free again: the same save now goes through.
+    std::vector<std::string> small = {"Press_Enter", "Wait >2"};
+    platform::FakePlatform fake;
+    EXPECT_EQ(GetParam().save(file, small, fake), SaveResult::Written);
+    EXPECT_EQ(slurp(file), GetParam().bytes(small));
+}
+
+TEST_P(SavingUnderFaults, ReadOnlyFolderKeepsTheOldFile) {
+    if (!mountTmpfs("size=1m")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const fs::path file = point() / "m.tkl";
+    spit(file, kOld);
+    ASSERT_EQ(::mount("tmpfs", point().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=1m"), 0);
+    saveFails(file, {"Press_Enter"});
+    saveFails(point() / "new.tkl", {"Press_Enter"});
+    EXPECT_EQ(slurp(file), kOld);
+    EXPECT_EQ(namesIn(point()), std::vector<std::string>{"m.tkl"});
+}
+
+// A save of a large macro, killed (SIGKILL) at a random moment of it, again
+// and again: afterwards the file is either the old one or the whole new one,
+// never a mixture or a part.
+TEST_P(SavingUnderFaults, KilledInTheMiddleOfALargeSaveLeavesAWholeFile) {
+    const fs::path file = dir / "big.tkl";
+    const std::vector<std::string> lines(600000, "SendText >a line of a large macro, number 0123456789");
+    const std::string newBytes = GetParam().bytes(lines);
+    ASSERT_GT(newBytes.size(), 25'000'000u);
+
+    auto startSave = [&] {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            platform::FakePlatform fake;
+            ::_exit(GetParam().save(file, lines, fake) == SaveResult::Written ? 0 : 1);
+        }
+        return pid;
+    };
+    // How long a whole save takes here, to spread the kills over it.
+    spit(file, kOld);
+    const double t0 = now();
+    pid_t pid = startSave();
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const double whole = now() - t0;
+    ASSERT_EQ(slurp(file).size(), newBytes.size());
+
+    std::mt19937 random(std::random_device{}());
+    std::uniform_real_distribution<double> moment(0.0, whole * 1.1);
+    constexpr int kRounds = 10;
+    int old = 0, replaced = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        spit(file, kOld);
+        pid = startSave();
+        ASSERT_GT(pid, 0);
+        const double wait = moment(random);
+        const timespec delay{static_cast<time_t>(wait),
+                             static_cast<long>((wait - static_cast<double>(static_cast<time_t>(wait))) * 1e9)};
+        ::nanosleep(&delay, nullptr);
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const std::string after = slurp(file);
+        if (after == kOld) {
+            ++old;
+        } else {
+            ASSERT_EQ(after.size(), newBytes.size()) << "round " << round << ": a part of the new file";
+            ASSERT_TRUE(after == newBytes) << "round " << round << ": neither old nor new";
+            ++replaced;
+        }
+        // What a killed save leaves is at most its own hidden temporary file.
+        for (const std::string& name : namesIn(dir))
+            if (name != "big.tkl") {
+                EXPECT_EQ(name.rfind(".big.tkl.", 0), 0u) << name;
+                fs::remove(dir / name);
+            }
+    }
+    std::printf("whole save %.3f s; killed saves: %d left the old file, %d the new one\n", whole,
+                old, replaced);
+    EXPECT_EQ(old + replaced, kRounds);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fault, SavingUnderFaults, ::testing::ValuesIn(kSavers),
+                         [](const ::testing::TestParamInfo<Saver>& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace keyloom::fileRoutine
