@@ -31,7 +31,14 @@ bool win32::runningOnWine() {
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+Win32Desktop::Win32Desktop() : injectedButtonsFollowSwap_(!win32::runningOnWine()) {
+    GetAsyncKeyState(VK_PAUSE);  // a press from before we were there is no stop key
+}
+
+Win32Desktop::~Win32Desktop() = default;
+
 void Win32Desktop::keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
+    if (vk == VK_PAUSE && (flags & kKeyUp) == 0) expectOwnPause();
     keybd_event(vk, scan, flags, 0);
 }
 

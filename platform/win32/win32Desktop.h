@@ -2,7 +2,6 @@
 // input and key state, window activation, program starts and the shell's open.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,10 +33,12 @@ public:
     bool openDocument(const std::string& path) override;
     bool stopKeyPressed() override;
 
-    struct StopKeyWatch;  // the low-level keyboard hook that sees the physical Pause key
-
 private:
-    std::unique_ptr<StopKeyWatch> stopKey_;
+    // A Pause key-down that we are about to inject: it is no stop key.
+    void expectOwnPause();
+
+    bool ownPauses_ = false;     // we pressed Pause since the last stop test
+    bool pauseWasDown_ = false;  // Pause was down at the last stop test
     // Windows applies the swapped-buttons setting to injected buttons too;
     // Wine does not.
     bool injectedButtonsFollowSwap_;

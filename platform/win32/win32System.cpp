@@ -11,7 +11,9 @@
 
 namespace keyloom::platform {
 
-std::unique_ptr<Desktop> openSystemDesktop(std::string*) { return std::make_unique<Win32Desktop>(); }
+std::unique_ptr<Desktop> openSystemDesktop(std::string*) {
+    return std::make_unique<Win32Desktop>();
+}
 
 std::vector<std::string> programArguments(int argc, char** argv) {
     int count = 0;

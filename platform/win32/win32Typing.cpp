@@ -5,6 +5,7 @@
 
 #include <array>
 #include <bitset>
+#include <functional>
 
 #include "platform/win32/win32Desktop.h"
 
@@ -27,6 +28,7 @@ constexpr std::array kModifiers{Modifier{1, VK_SHIFT}, Modifier{2, VK_CONTROL},
 
 class Typist {
 public:
+    explicit Typist(std::function<void()> beforePause) : beforePause_(std::move(beforePause)) {}
     ~Typist() {
         // Nothing stays held after the string, whatever it held.
         for (int vk = 255; vk > 0; --vk)
@@ -44,6 +46,7 @@ public:
 
 private:
     void key(std::uint8_t vk, bool down) {
+        if (vk == VK_PAUSE && down) beforePause_();
         DWORD flags = (down ? 0 : KEYEVENTF_KEYUP) | (isExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
         keybd_event(vk, static_cast<BYTE>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), flags, 0);
         held_.set(vk, down);
@@ -95,13 +98,14 @@ private:
         SendInput(static_cast<UINT>(n), inputs.data(), sizeof(INPUT));
     }
 
+    std::function<void()> beforePause_;
     std::bitset<256> held_;
 };
 
 }  // namespace
 
 void Win32Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes) {
-    Typist typist;
+    Typist typist([this] { expectOwnPause(); });
     for (const KeyStroke& s : strokes) typist.stroke(s);
 }
 
