@@ -18,13 +18,7 @@ class Input : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
-        // Under Wine a pointer event from the window's appearance can arrive
-        // after the first cursor move and put the cursor back: let it pass.
-        ASSERT_TRUE(eventually([this] {
-            desktop.setCursorPos(5, 5);
-            Sleep(20);
-            return desktop.getCursorPos() == platform::Point{5, 5};
-        }));
+        ASSERT_TRUE(settleCursor(5, 5));
         probe.mark();
     }
 
@@ -81,12 +75,15 @@ TEST_F(Input, AsyncKeyStateFollowsInjectedKeys) {
 TEST_F(Input, CursorGoesWhereItIsPutAndButtonsClickThere) {
     desktop.setCursorPos(120, 210);
     EXPECT_EQ(desktop.getCursorPos(), (platform::Point{120, 210}));
+    ASSERT_TRUE(settleCursor(120, 210));
     desktop.mouseEvent(platform::kLeftDown);
     desktop.mouseEvent(platform::kLeftUp);
     desktop.setCursorPos(300, 250);
+    EXPECT_EQ(desktop.getCursorPos(), (platform::Point{300, 250}));
+    ASSERT_TRUE(settleCursor(300, 250));
     desktop.mouseEvent(platform::kRightDown);
     desktop.mouseEvent(platform::kRightUp);
-    ASSERT_TRUE(probe.waitFor("button right up 300 250"));
+    EXPECT_TRUE(probe.waitFor("button right up 300 250"));
     EXPECT_EQ(probe.linesAfterMark({"button"}),
               (std::vector<std::string>{"button left down 120 210", "button left up 120 210",
                                         "button right down 300 250", "button right up 300 250"}));
@@ -95,6 +92,7 @@ TEST_F(Input, CursorGoesWhereItIsPutAndButtonsClickThere) {
 TEST_F(Input, LeftIsThePrimaryButtonAlsoWhenTheButtonsAreSwapped) {
     EXPECT_EQ(desktop.swapMouseButton(1), 0);
     desktop.setCursorPos(200, 200);
+    ASSERT_TRUE(settleCursor(200, 200));
     desktop.mouseEvent(platform::kLeftDown);
     desktop.mouseEvent(platform::kLeftUp);
     EXPECT_NE(desktop.swapMouseButton(0), 0);

@@ -76,16 +76,6 @@ TEST_F(Typing, NotationHoldsModifiersAndNamesKeys) {
     EXPECT_NE(chars.find(charLines(U"end")), std::string::npos) << chars;
 }
 
-TEST_F(Typing, CapsLockDoesNotTurnTheCaseOfTypedText) {
-    desktop.keybdEvent(20, 0, platform::kKeyDown);
-    desktop.keybdEvent(20, 0, platform::kKeyUp);
-    ASSERT_TRUE(desktop.lockKeyOn(platform::LockKey::Caps));
-    std::string chars = play({"SendText >aB9z"}, U'z');
-    desktop.keybdEvent(20, 0, platform::kKeyDown);
-    desktop.keybdEvent(20, 0, platform::kKeyUp);
-    EXPECT_EQ(chars, charLines(U"aB9z"));
-}
-
 TEST_F(Typing, OneCharacterPressesItsKeyWithoutRelease) {
     play({"SendText >q", "SendText >zz"}, U'z');
     std::vector<std::string> keys = probe.linesAfterMark({"keydown 81", "keyup 81"});

@@ -1,26 +1,49 @@
-// keyloom-winprobe TITLE [--no-input]: a window of our own that logs what
-// input reaches it.
+// keyloom-winprobe TITLE [--no-input] [--count]: a window of our own that
+// logs what input reaches it.
 // Prints "ready" once it is shown and has the keyboard focus, then one line
 // per message, flushed at once:
 //   keydown VK MODS / keyup VK MODS   (MODS: shift, ctrl, alt joined by "+", or "-")
 //   char U+XXXX                      (a character; surrogate pairs joined)
 //   button left|right down|up X Y    (screen coordinates)
 //   focus / blur
-// It ends on a line (or the end) of its standard input (not with --no-input),
-// on WM_CLOSE, or after two minutes, whichever comes first.
+// With --count it prints no key lines but counts key events, which must be
+// down and up of one key in turn; a line "count" on its standard input prints
+// "count N in-order" (or "out-of-order").
+// It ends on any other line (or the end) of its standard input (not with
+// --no-input), on WM_CLOSE, or after ten minutes, whichever comes first.
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
 namespace {
 
 constexpr UINT_PTR kLifetimeTimer = 1;
-constexpr UINT kLifetimeMs = 120000;
+constexpr UINT kLifetimeMs = 600000;
+constexpr UINT kCountRequest = WM_APP + 1;
+
+// The key events of --count mode.
+struct KeyCount {
+    bool counting = false;
+    long events = 0;
+    WPARAM vk = 0;
+    bool inOrder = true;
+
+    void add(bool down, WPARAM key) {
+        if (events == 0) vk = key;
+        inOrder = inOrder && key == vk && down == (events % 2 == 0);
+        ++events;
+    }
+};
+
+KeyCount& keyCount(HWND window) {
+    return *reinterpret_cast<KeyCount*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
 
 void say(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -65,9 +88,23 @@ void sayButton(const char* which, LPARAM lParam, HWND window) {
 LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: say("keydown " + std::to_string(wParam) + " " + modifiers()); return 0;
+    case WM_SYSKEYDOWN:
+        if (keyCount(window).counting)
+            keyCount(window).add(true, wParam);
+        else
+            say("keydown " + std::to_string(wParam) + " " + modifiers());
+        return 0;
     case WM_KEYUP:
-    case WM_SYSKEYUP: say("keyup " + std::to_string(wParam) + " " + modifiers()); return 0;
+    case WM_SYSKEYUP:
+        if (keyCount(window).counting)
+            keyCount(window).add(false, wParam);
+        else
+            say("keyup " + std::to_string(wParam) + " " + modifiers());
+        return 0;
+    case kCountRequest:
+        say("count " + std::to_string(keyCount(window).events) +
+            (keyCount(window).inOrder ? " in-order" : " out-of-order"));
+        return 0;
     case WM_CHAR:
     case WM_SYSCHAR: sayChar(static_cast<WCHAR>(wParam)); return 0;
     case WM_LBUTTONDOWN: sayButton("left down", lParam, window); return 0;
@@ -86,9 +123,16 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 DWORD WINAPI watchInput(void* window) {
     char line[256];
-    std::fgets(line, sizeof line, stdin);
+    while (std::fgets(line, sizeof line, stdin) != nullptr && std::strcmp(line, "count\n") == 0)
+        PostMessageW(static_cast<HWND>(window), kCountRequest, 0, 0);
     PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
     return 0;
+}
+
+bool hasOption(int argc, wchar_t** argv, const wchar_t* option) {
+    for (int i = 2; i < argc; ++i)
+        if (std::wcscmp(argv[i], option) == 0) return true;
+    return false;
 }
 
 }  // namespace
@@ -106,12 +150,15 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW, 0, 0,
                                   800, 600, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (window == nullptr) return 1;
+    KeyCount count;
+    count.counting = hasOption(argc, argv, L"--count");
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&count));
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     SetFocus(window);
     UpdateWindow(window);
     SetTimer(window, kLifetimeTimer, kLifetimeMs, nullptr);
-    if (argc < 3 || std::wcscmp(argv[2], L"--no-input") != 0)
+    if (!hasOption(argc, argv, L"--no-input"))
         CloseHandle(CreateThread(nullptr, 0, watchInput, window, 0, nullptr));
 
     // Ready once the window has the keyboard focus.

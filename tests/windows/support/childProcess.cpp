@@ -125,6 +125,13 @@ std::size_t ChildProcess::lineCount() const {
     return lines_.size();
 }
 
+bool ChildProcess::writeInput(const std::string& text) {
+    DWORD written = 0;
+    return input_ != nullptr &&
+           WriteFile(input_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
 void ChildProcess::closeInput() {
     if (input_ == nullptr) return;
     CloseHandle(input_);

@@ -46,6 +46,8 @@ public:
     std::vector<std::string> lines() const;
     std::size_t lineCount() const;
 
+    // Writes `text` to its standard input; false when it cannot.
+    bool writeInput(const std::string& text);
     void closeInput();
     // The exit code; -1 when it has not ended within `timeout` (it is then ended).
     int wait(std::chrono::milliseconds timeout);
