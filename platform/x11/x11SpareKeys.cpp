@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace keyloom::platform {
@@ -26,10 +27,11 @@ double ReadPace::now() {
 }
 
 void ReadPace::sleepUntil(double when) {
+    if (when <= now()) return;
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(when);
-    ts.tv_nsec = static_cast<long>((when - std::floor(when)) * 1e9);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
+    ts.tv_nsec = std::clamp(static_cast<long>((when - std::floor(when)) * 1e9), 0L, 999999999L);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
 }
 

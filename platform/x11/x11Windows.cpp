@@ -8,6 +8,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 
+#include <time.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -133,6 +135,34 @@ std::vector<TopLevel> topLevels(Display* display, Window root, bool managed) {
     return out;
 }
 
+// Whether the input focus is in `window` (itself, or a window inside it).
+bool holdsFocus(Display* display, Window window) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    for (int depth = 0; focus != 0 && focus != PointerRoot && depth < 8; ++depth) {
+        if (focus == window) return true;
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (XQueryTree(display, focus, &rootReturn, &parent, &children, &n) == 0) return false;
+        if (children != nullptr) XFree(children);
+        if (parent == rootReturn) return false;
+        focus = parent;
+    }
+    return false;
+}
+
+// Keys sent right after an activation must reach the window: wait a little
+// for the window manager to move the focus. A window manager that refuses
+// (a modal dialog elsewhere) does not hold the run up for long.
+void awaitFocus(Display* display, const TopLevel& window) {
+    constexpr int kPolls = 200;  // of 1 ms
+    for (int i = 0; i < kPolls && !holdsFocus(display, window.top) && !holdsFocus(display, window.client); ++i) {
+        timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
+}
+
 void activate(Display* display, Window root, const TopLevel& window, bool managed) {
     if (managed) {
         XEvent event{};
@@ -148,6 +178,7 @@ void activate(Display* display, Window root, const TopLevel& window, bool manage
         XSetInputFocus(display, window.client, RevertToParent, CurrentTime);
     }
     XFlush(display);
+    awaitFocus(display, window);
 }
 
 // The process of a window: _NET_WM_PID, else the X-Resource extension's

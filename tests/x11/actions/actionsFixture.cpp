@@ -1,0 +1,176 @@
+#include "actionsFixture.h"
+
+#include <X11/Xatom.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "x11/support/rawInput.h"
+
+namespace keyloom::test {
+
+TempDir::TempDir() {
+    char pattern[] = "/tmp/keyloom-actions-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    path_ = made != nullptr ? made : "/tmp";
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+Window windowTitled(Display* display, const std::string& title) {
+    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+    for (Window w : clientWindows(display)) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long n = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::string name;
+        if (XGetWindowProperty(display, w, netName, 0, 1024, False, utf8, &type, &format, &n, &after,
+                               &data) == Success &&
+            data != nullptr)
+            name.assign(reinterpret_cast<char*>(data), n);
+        if (data != nullptr) XFree(data);
+        if (name.empty()) {
+            char* old = nullptr;
+            if (XFetchName(display, w, &old) != 0 && old != nullptr) {
+                name = old;
+                XFree(old);
+            }
+        }
+        if (name == title) return w;
+    }
+    return 0;
+}
+
+Window activeWindow(Display* display) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window w = 0;
+    if (XGetWindowProperty(display, DefaultRootWindow(display),
+                           XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW,
+                           &type, &format, &n, &after, &data) == Success &&
+        data != nullptr && n == 1)
+        w = *reinterpret_cast<Window*>(data);
+    if (data != nullptr) XFree(data);
+    return w;
+}
+
+bool eventually(const std::function<bool()>& check, double timeoutSeconds) {
+    const double deadline = monotonicNow() + timeoutSeconds;
+    for (;;) {
+        if (check()) return true;
+        if (monotonicNow() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+#ifndef KEYLOOM_GTK_FIELD
+#define KEYLOOM_GTK_FIELD ""
+#endif
+std::string gtkFieldPath() { return KEYLOOM_GTK_FIELD; }
+
+TextTarget::TextTarget(Kind kind, std::string title)
+    : kind_(kind), title_(std::move(title)), file_(dir_.file("received")) {}
+
+TextTarget::~TextTarget() = default;
+
+bool TextTarget::start(Display* display, std::string* error) {
+    std::vector<std::string> argv;
+    if (kind_ == Kind::Xterm) {
+        // Every byte reaches cat at once, unechoed; Return arrives as a new line.
+        argv = {"/usr/bin/env", "LC_ALL=C.UTF-8", "xterm", "-u8", "-T", title_, "-e", "/bin/sh",
+                "-c", "stty -icanon -echo -isig -ixon -iexten; exec cat > '" + file_ + "'"};
+    } else {
+        argv = {gtkFieldPath(), title_, file_};
+    }
+    if (!process_.start(argv, error, kind_ == Kind::Xterm ? dir_.file("stdout") : std::string()))
+        return false;
+    bool shown = eventually([&] {
+        window_ = windowTitled(display, title_);
+        return window_ != 0 && std::filesystem::exists(file_);
+    });
+    if (!shown) {
+        if (error != nullptr) *error = "the window of " + argv[0] + " did not appear";
+        return false;
+    }
+    // The window manager gives a new window the focus; make sure of it.
+    std::string unused;
+    auto desktop = platform::X11Desktop::open(nullptr, &unused);
+    bool active = eventually([&] {
+        if (desktop) desktop->activateWindow(title_);
+        return focused(display);
+    });
+    if (active && kind_ == Kind::Gtk) active = process_.readLine(20).value_or("") == "ready";
+    if (!active && error != nullptr) *error = "the window of " + argv[0] + " did not get the focus";
+    return active;
+}
+
+std::string TextTarget::waitFor(const std::string& expected, double timeoutSeconds) const {
+    std::string got;
+    eventually([&] { return (got = text()) == expected; }, timeoutSeconds);
+    return got;
+}
+
+platform::MessageAnswer ScriptedToolkit::messageBox(const std::string& text,
+                                                    const std::string& title,
+                                                    platform::MessageStyle style) {
+    messages.push_back(title + ": " + text);
+    platform::MessageAnswer answer = style == platform::MessageStyle::YesNoQuestion
+                                         ? platform::MessageAnswer::No
+                                         : platform::MessageAnswer::Ok;
+    if (!answers.empty()) {
+        answer = answers.front();
+        answers.pop_front();
+    }
+    return answer;
+}
+
+void X11ActionsTest::SetUp() {
+    ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
+    guard.emplace(x.get());
+    std::string error;
+    desktop = platform::X11Desktop::open(nullptr, &error);
+    ASSERT_TRUE(desktop) << error;
+    engine = std::make_unique<Engine>(state, list, *desktop, toolkit);
+}
+
+void X11ActionsTest::TearDown() {
+    engine.reset();
+    desktop.reset();  // gives back the spare keycodes it bound
+}
+
+void X11ActionsTest::play(std::vector<std::string> entries) {
+    list.entries() = std::move(entries);
+    state.lastIndex = list.count();
+    engine->command2Click();
+    desktop->sync();
+}
+
+LayoutGuard::LayoutGuard(const std::string& layout) {
+    ok_ = std::system(("setxkbmap " + layout).c_str()) == 0;
+}
+
+LayoutGuard::~LayoutGuard() { (void)std::system("setxkbmap us"); }
+
+}  // namespace keyloom::test
