@@ -2,6 +2,7 @@
 // the desktop, the toolkit and the window registry for the whole program; the
 // main window is its only window at start.
 #include <wx/app.h>
+#include <wx/event.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/snglinst.h>
@@ -45,6 +46,10 @@ public:
         // No command-line options (a file name at most): the toolkit's own
         // are not parsed either.
         SetAppName("keyloom");
+        // No window asks for idle time or interface updates: none is sent
+        // after every timer tick of the read-out.
+        wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+        wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
         std::string error;
         desktop_ = platform::openSystemDesktop(&error);
         if (!desktop_) {

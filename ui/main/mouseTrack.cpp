@@ -22,6 +22,7 @@ void mouseTrack::update() {
     platform::Point corner = trackerPosition(cursor, view_.dotsPerInchX(), view_.dotsPerInchY());
     view_.moveTo(corner.x, corner.y);
     view_.setLabel(readoutText(cursor));
+    if (auto interval = pace_.tick(cursor)) view_.setTimerInterval(*interval);
 }
 
 }  // namespace keyloom::ui

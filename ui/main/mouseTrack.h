@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "ui/main/readout.h"
 
 namespace keyloom::ui {
 
@@ -21,6 +22,8 @@ public:
     // Moves the window's top-left corner to this screen position.
     virtual void moveTo(int left, int top) = 0;
     virtual void setLabel(const std::string& text) = 0;
+    // Timer1's interval in milliseconds.
+    virtual void setTimerInterval(int ms) = 0;
 };
 
 class mouseTrack {
@@ -35,6 +38,7 @@ private:
 
     mouseTrackView& view_;
     platform::Desktop& desktop_;
+    ReadoutPace pace_;
 };
 
 // Where the window goes for a cursor at `cursor`: no clamping to the screen.

@@ -7,7 +7,6 @@ namespace keyloom::ui {
 namespace {
 
 const wxColour kLightYellow(255, 255, 192);
-constexpr int kInterval = 10;  // ms, as often as the desktop's timers fire
 
 }  // namespace
 
@@ -25,7 +24,7 @@ mouseTrackFrame::mouseTrackFrame(platform::Desktop& desktop)
     SetClientSize(FromDIP(wxSize(46, 14)));
     Timer1.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { handlers_.Timer1_Timer(); });
     handlers_.Form_Load();
-    Timer1.Start(kInterval);
+    Timer1.Start(ReadoutPace::kMoving);
 }
 
 double mouseTrackFrame::dotsPerInchX() const { return GetDPI().x > 0 ? GetDPI().x : 96.0; }
@@ -37,5 +36,7 @@ void mouseTrackFrame::moveTo(int left, int top) {
 }
 
 void mouseTrackFrame::setLabel(const std::string& text) { Label1->SetLabel(toWx(text)); }
+
+void mouseTrackFrame::setTimerInterval(int ms) { Timer1.Start(ms); }
 
 }  // namespace keyloom::ui

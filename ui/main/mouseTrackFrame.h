@@ -20,6 +20,7 @@ public:
     double dotsPerInchY() const override;
     void moveTo(int left, int top) override;
     void setLabel(const std::string& text) override;
+    void setTimerInterval(int ms) override;
 
 private:
     TextLabel* Label1 = nullptr;

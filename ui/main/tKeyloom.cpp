@@ -79,7 +79,11 @@ void tKeyloom::List1_MouseMove(Index hit, bool buttonDown) {
     view_.setListToolTip(onEntry ? view_.listEntry(hit) : std::string());
 }
 
-void tKeyloom::Timer1_Timer() { view_.setReadout(readoutText(desktop_.getCursorPos())); }
+void tKeyloom::Timer1_Timer() {
+    platform::Point cursor = desktop_.getCursorPos();
+    view_.setReadout(readoutText(cursor));
+    if (auto interval = readoutPace_.tick(cursor)) view_.setTimerInterval(MainTimer::Timer1, *interval);
+}
 
 void tKeyloom::Timer3_Timer() { view_.enableTimer(MainTimer::Timer3, false); }
 

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "ui/common/shortTimers.h"
 #include "ui/common/windows.h"
+#include "ui/main/readout.h"
 
 namespace keyloom::ui {
 
@@ -129,6 +130,7 @@ private:
     Windows& windows_;
     ViewList list_;
     Engine engine_;
+    ReadoutPace readoutPace_;
 };
 
 }  // namespace keyloom::ui

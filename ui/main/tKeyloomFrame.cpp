@@ -21,9 +21,9 @@
 namespace keyloom::ui {
 namespace {
 
-// The read-out runs for the whole life of the window. Ten milliseconds is as
-// often as the desktop's timers ever fired, and costs next to nothing idle.
-constexpr int kReadoutInterval = 10;
+// The read-out runs for the whole life of the window, at the pace of
+// ReadoutPace.
+constexpr int kReadoutInterval = ReadoutPace::kMoving;
 
 enum MenuId {
     idLoad = wxID_HIGHEST + 1,

@@ -15,6 +15,8 @@ struct FakeTrackView : mouseTrackView {
     double dotsPerInchY() const override { return dpiY; }
     void moveTo(int left, int top) override { corner = {left, top}; }
     void setLabel(const std::string& text) override { label = text; }
+    int interval = 10;
+    void setTimerInterval(int ms) override { interval = ms; }
 };
 
 TEST(MouseTrack, LoadPlacesTheWindowAtOnceBesideTheCursor) {
@@ -50,6 +52,22 @@ TEST(MouseTrack, OffsetFollowsTheScreenResolutionOnEachAxis) {
     for (const Case& c : {Case{96, 96, {13, 13}}, Case{144, 144, {20, 20}},
                           Case{192, 96, {27, 13}}, Case{72, 120, {10, 17}}})
         EXPECT_EQ(trackerPosition({0, 0}, c.dpiX, c.dpiY), c.corner) << c.dpiX << "x" << c.dpiY;
+}
+
+TEST(MouseTrack, SlowsDownWhileTheCursorStandsStill) {
+    platform::FakePlatform fake;
+    FakeTrackView view;
+    mouseTrack track(view, fake);
+    fake.cursor = {5, 5};
+    track.Form_Load();
+    for (int i = 0; i < 99; ++i) track.Timer1_Timer();
+    EXPECT_EQ(view.interval, 10);
+    track.Timer1_Timer();
+    EXPECT_EQ(view.interval, 50) << "a second without movement";
+    fake.cursor = {6, 5};
+    track.Timer1_Timer();
+    EXPECT_EQ(view.interval, 10);
+    EXPECT_EQ(view.corner, (platform::Point{19, 18}));
 }
 
 }  // namespace

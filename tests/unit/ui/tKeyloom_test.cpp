@@ -214,6 +214,22 @@ TEST_F(MainWindow, ReadoutShowsTheCursorPosition) {
     }
 }
 
+TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
+    view.timer(MainTimer::Timer1).interval = 10;
+    fake.cursor = {40, 50};
+    window.Timer1_Timer();  // the cursor came to (40,50)
+    for (int still = 1; still <= 100; ++still) {
+        window.Timer1_Timer();
+        EXPECT_EQ(view.timer(MainTimer::Timer1).interval, still < 100 ? 10 : 50) << still;
+    }
+    for (int tick = 0; tick < 500; ++tick) window.Timer1_Timer();
+    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 50);
+    fake.cursor = {41, 50};
+    window.Timer1_Timer();
+    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 10) << "the first movement";
+    EXPECT_EQ(view.readout, "41,50");
+}
+
 TEST_F(MainWindow, DoubleClickOnTheReadoutSwitchesTheTracker) {
     EXPECT_EQ(view.readoutTip, "") << "no tooltip before the first double click";
     window.mouseLocation_DblClick();
