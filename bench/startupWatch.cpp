@@ -143,11 +143,12 @@ double mainThreadCpuSeconds(pid_t pid) {
     return nanoseconds / 1e9;
 }
 
-long residentKiB(pid_t pid) {
+long residentKiB(pid_t pid, const char* field) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
     std::string line;
+    const std::size_t length = std::strlen(field);
     while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + length);
     return 0;
 }
 

@@ -43,8 +43,9 @@ void stop(const Started& started);
 double cpuSecondsOf(pid_t pid);
 // Processor time of the main thread so far (nanosecond clock).
 double mainThreadCpuSeconds(pid_t pid);
-// Resident memory of the process now, in KiB.
-long residentKiB(pid_t pid);
+// Resident memory of the process now, in KiB ("VmRSS:", or another line of
+// /proc/PID/status such as "RssAnon:").
+long residentKiB(pid_t pid, const char* field = "VmRSS:");
 double monotonicSeconds();
 
 }  // namespace keyloom::bench

@@ -85,6 +85,21 @@ void pump(double seconds) {
     pumpUntil([end] { return now() >= end; }, seconds + 1);
 }
 
+void settle(wxWindow* window) {
+    wxPoint last = window->GetScreenPosition();
+    double stableSince = now();
+    pumpUntil(
+        [&] {
+            wxPoint here = window->GetScreenPosition();
+            if (here != last) {
+                last = here;
+                stableSince = now();
+            }
+            return now() - stableSince >= 0.25;
+        },
+        3);
+}
+
 void after(double seconds, std::function<void()> action) {
     auto* timer = new wxTimer;
     timer->Bind(wxEVT_TIMER, [timer, action = std::move(action)](wxTimerEvent&) {
@@ -164,7 +179,7 @@ void MainWindowGui::open(platform::Desktop& desktop) {
     f->Raise();
     ASSERT_TRUE(pumpUntil([f] { return f->IsShownOnScreen() && f->IsActive(); }, 10))
         << "the main window did not come up with the focus";
-    pump(0.2);
+    settle(f);
 }
 
 void MainWindowGui::TearDown() {

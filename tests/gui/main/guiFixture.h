@@ -23,6 +23,9 @@ namespace keyloom::ui::test {
 bool pumpUntil(const std::function<bool()>& done, double timeoutSeconds);
 // Lets events run for this long.
 void pump(double seconds);
+// Waits until `window` has stopped moving on the screen (the window manager
+// may place it again after it is shown) and its children are laid out.
+void settle(wxWindow* window);
 // Runs `action` once, after `seconds`, from whatever event loop runs then.
 void after(double seconds, std::function<void()> action);
 

@@ -239,6 +239,7 @@ TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
     ASSERT_TRUE(pumpUntil([&] { return windows.loaded(WindowId::About); }, 5));
     wxTopLevelWindow* about = windows.window(WindowId::About);
     ASSERT_TRUE(pumpUntil([&] { return about->IsShownOnScreen(); }, 5));
+    settle(about);
     EXPECT_TRUE(frame->IsEnabled()) << "the main window stays usable";
     wxWindow* okay = control(about, "okay");
     ASSERT_NE(okay, nullptr);
