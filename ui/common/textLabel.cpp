@@ -1,13 +1,12 @@
 #include "ui/common/textLabel.h"
 
-#include <wx/dcbuffer.h>
+#include <wx/dcclient.h>
 
 namespace keyloom::ui {
 
 TextLabel::TextLabel(wxWindow* parent, wxWindowID id, const wxString& text, const wxPoint& pos,
                      const wxSize& size)
     : wxWindow(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE), text_(text) {
-    SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &TextLabel::onPaint, this);
 }
 
@@ -20,9 +19,13 @@ void TextLabel::SetLabel(const wxString& text) {
 wxSize TextLabel::DoGetBestClientSize() const { return GetTextExtent(text_); }
 
 void TextLabel::onPaint(wxPaintEvent&) {
-    wxAutoBufferedPaintDC dc(this);
-    dc.SetBackground(wxBrush(GetBackgroundColour()));
-    dc.Clear();
+    wxPaintDC dc(this);
+    // Without a colour of its own the label shows its parent's background,
+    // which the toolkit has drawn already.
+    if (UseBgCol()) {
+        dc.SetBackground(wxBrush(GetBackgroundColour()));
+        dc.Clear();
+    }
     dc.SetFont(GetFont());
     dc.SetTextForeground(GetForegroundColour());
     dc.DrawText(text_, 0, 0);

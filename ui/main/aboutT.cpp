@@ -52,7 +52,9 @@ aboutT::aboutT()
     all->Add(top, 0, wxALL, FromDIP(14));
     all->Add(okay, 0, wxALIGN_RIGHT | wxRIGHT | wxBOTTOM, FromDIP(14));
     panel->SetSizer(all);
-    all->SetSizeHints(this);
+    auto* frame = new wxBoxSizer(wxVERTICAL);
+    frame->Add(panel, 1, wxEXPAND);
+    SetSizerAndFit(frame);
     Centre();
 }
 
