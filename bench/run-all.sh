@@ -17,6 +17,9 @@ benchmarks=(
   "key-throughput 10000 9"
   "wait-precision 50 20"
   "engine-dry-run 1000000 3"
+  "startup-bench 40"
+  "idle-bench 20"
+  "load-bench 100000 7"
 )
 
 targets=()
