@@ -2,10 +2,10 @@
 //
 //   keyloom-probe [--motion] [--batch] [--geometry WxH+X+Y] TITLE
 //
-// Opens a top-level window titled TITLE, maps it, waits until it is viewable
-// and holds the input focus (asking the window manager through
-// _NET_ACTIVE_WINDOW when there is one, else setting the focus itself), and
-// prints
+// Opens a top-level window titled TITLE, maps it, waits until it is viewable,
+// taken in by the window manager if there is one (WM_STATE), and holds the
+// input focus (asking the window manager through _NET_ACTIVE_WINDOW when
+// there is one, else setting the focus itself), and prints
 //
 //   ready window=0x... x=X y=Y width=W height=H       (root coordinates)
 //
@@ -93,6 +93,9 @@ public:
 
 private:
     Window createWindow();
+    bool windowManagerPresent();
+    // Whether the window manager has taken the window in (WM_STATE set).
+    bool managed();
     void activate();
     bool hasFocus();
     void report(XEvent& event);
@@ -144,19 +147,37 @@ Window Probe::createWindow() {
     return w;
 }
 
-void Probe::activate() {
-    Window root = DefaultRootWindow(d_);
+bool Probe::windowManagerPresent() {
     Atom check = XInternAtom(d_, "_NET_SUPPORTING_WM_CHECK", False);
     Atom type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    bool managed = XGetWindowProperty(d_, root, check, 0, 1, False, XA_WINDOW, &type, &format,
-                                      &count, &after, &data) == Success &&
+    bool present = XGetWindowProperty(d_, DefaultRootWindow(d_), check, 0, 1, False, XA_WINDOW,
+                                      &type, &format, &count, &after, &data) == Success &&
                    count == 1;
     if (data != nullptr) XFree(data);
+    return present;
+}
+
+bool Probe::managed() {
+    Atom wmState = XInternAtom(d_, "WM_STATE", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool normal = XGetWindowProperty(d_, window_, wmState, 0, 2, False, wmState, &type, &format,
+                                     &count, &after, &data) == Success &&
+                  count >= 1 && format == 32 &&
+                  reinterpret_cast<const long*>(data)[0] == NormalState;
+    if (data != nullptr) XFree(data);
+    return normal;
+}
+
+void Probe::activate() {
+    Window root = DefaultRootWindow(d_);
     XRaiseWindow(d_, window_);
-    if (!managed) {
+    if (!windowManagerPresent()) {
         XSetInputFocus(d_, window_, RevertToParent, CurrentTime);
         return;
     }
@@ -182,6 +203,7 @@ bool Probe::show() {
     XMapRaised(d_, window_);
     const double deadline = monotonicSeconds() + 30.0;
     double nextActivation = 0;
+    double nextMap = monotonicSeconds() + 1.0;
     for (;;) {
         while (XPending(d_) > 0) {
             XEvent event;
@@ -190,7 +212,10 @@ bool Probe::show() {
         XWindowAttributes attributes{};
         XGetWindowAttributes(d_, window_, &attributes);
         bool viewable = attributes.map_state == IsViewable;
-        if (viewable && hasFocus()) break;
+        // Under a window manager the window is ready once the manager has
+        // taken it in: it will not be reparented away from the focus later.
+        bool settled = viewable && (!windowManagerPresent() || managed());
+        if (settled && hasFocus()) break;
         double now = monotonicSeconds();
         if (now > deadline) {
             Window focus = 0;
@@ -203,6 +228,11 @@ bool Probe::show() {
         if (viewable && now >= nextActivation) {
             activate();
             nextActivation = now + 0.2;
+        }
+        if (!viewable && now >= nextMap) {
+            // A window manager still starting up can drop a map request.
+            XMapRaised(d_, window_);
+            nextMap = now + 1.0;
         }
         XFlush(d_);
         usleep(2000);
