@@ -77,12 +77,16 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string* erro
 std::optional<std::string> ChildProcess::readLine(double timeoutSeconds) {
     const double deadline = monotonicNow() + timeoutSeconds;
     for (;;) {
-        std::size_t end = buffer_.find('\n');
+        std::size_t end = buffer_.find('\n', start_);
         if (end != std::string::npos) {
-            std::string line = buffer_.substr(0, end);
-            buffer_.erase(0, end + 1);
+            std::string line = buffer_.substr(start_, end - start_);
+            start_ = end + 1;
             return line;
         }
+        // Drop what was returned before reading more (not line by line: a
+        // chatty program would make that quadratic).
+        buffer_.erase(0, start_);
+        start_ = 0;
         if (outputEnded_) return std::nullopt;
         double left = deadline - monotonicNow();
         if (left <= 0) return std::nullopt;

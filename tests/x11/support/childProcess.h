@@ -47,7 +47,8 @@ private:
     int in_ = -1;
     int out_ = -1;
     bool outputEnded_ = false;
-    std::string buffer_;
+    std::string buffer_;     // output read but not yet returned, from `start_` on
+    std::size_t start_ = 0;
     rusage usage_{};
 };
 
