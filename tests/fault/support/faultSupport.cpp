@@ -3,12 +3,18 @@
 
 #include "fault/support/faultSupport.h"
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <cstring>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "platform/x11/x11StopKey.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::fault {
@@ -97,7 +103,9 @@ unsigned long windowOf(const std::string& display, long pid, const std::string& 
     return 0;
 }
 
-void clickRun(const std::string& display, unsigned long window) {
+namespace {
+
+void clickAt(const std::string& display, unsigned long window, int clientX, int clientY) {
     const std::string env = "DISPLAY=" + display + " ";
     std::istringstream geometry(shell(env + "xdotool getwindowgeometry --shell " +
                                       std::to_string(window)));
@@ -107,8 +115,49 @@ void clickRun(const std::string& display, unsigned long window) {
         if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
         if (line.rfind("HEIGHT=", 0) == 0) height = std::atoi(line.c_str() + 7);
     }
-    shell(env + "xdotool mousemove " + std::to_string(x + 176) + " " +
-          std::to_string(y + height - 260 + 40) + " click 1");
+    shell(env + "xdotool mousemove " + std::to_string(x + clientX) + " " +
+          std::to_string(y + height - 260 + clientY) + " click 1");
+}
+
+}  // namespace
+
+void clickRun(const std::string& display, unsigned long window) {
+    clickAt(display, window, 152 + 24, 16 + 24);
+}
+
+void clickStop(const std::string& display, unsigned long window) {
+    clickAt(display, window, 152 + 24, 72 + 56);
+}
+
+void askToClose(Display* display, unsigned long window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+}
+
+bool pressRealPause(Display* display) {
+    int count = 0;
+    XDeviceInfo* devices = XListInputDevices(display, &count);
+    XDevice* keyboard = nullptr;
+    for (int i = 0; i < count && keyboard == nullptr; ++i)
+        if (devices[i].use == IsXExtensionKeyboard &&
+            !platform::isInjectingDevice(devices[i].name) &&
+            std::strstr(devices[i].name, "keyboard") != nullptr)
+            keyboard = XOpenDevice(display, devices[i].id);
+    if (devices != nullptr) XFreeDeviceList(devices);
+    if (keyboard == nullptr) return false;
+    KeyCode pause = XKeysymToKeycode(display, XK_Pause);
+    XTestFakeDeviceKeyEvent(display, keyboard, pause, True, nullptr, 0, CurrentTime);
+    XTestFakeDeviceKeyEvent(display, keyboard, pause, False, nullptr, 0, CurrentTime);
+    XSync(display, False);
+    XCloseDevice(display, keyboard);
+    return true;
 }
 
 std::pair<int, int> pointerOn(const std::string& display) {

@@ -53,9 +53,17 @@ std::string freshFolder(const std::string& stem);
 // 0 when none shows within the timeout.
 unsigned long windowOf(const std::string& display, long pid, const std::string& title,
                        double timeoutSeconds);
-// Clicks the main window's Run button (its fixed layout: 49 x 49 pixels at
-// (152, 16) of the client area, the window's bottom 260 pixels).
+// Clicks the main window's Run or Stop button (its fixed layout: 49 pixels
+// wide at x 152 of the client area, which is the window's bottom 260 pixels;
+// Run 49 high at y 16, Stop 113 high at y 72).
 void clickRun(const std::string& display, unsigned long window);
+void clickStop(const std::string& display, unsigned long window);
+// Asks the window to close, as a window manager does for its close box
+// (WM_DELETE_WINDOW).
+void askToClose(Display* display, unsigned long window);
+// A press and release of Pause on the server's own keyboard device, as from
+// a real keyboard (not the XTest device); false when the server has none.
+bool pressRealPause(Display* display);
 // The pointer's position on `display`.
 std::pair<int, int> pointerOn(const std::string& display);
 
