@@ -15,7 +15,7 @@ build=${1:-build/bench}
 # arguments.
 benchmarks=(
   "key-throughput 10000 9"
-  "wait-precision 50 20"
+  "wait-precision 50"
   "engine-dry-run 1000000 3"
   "startup-bench 40"
   "idle-bench 20"
