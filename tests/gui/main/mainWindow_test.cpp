@@ -206,9 +206,18 @@ TEST_F(MainWindowGui, RunDuringAWaitNestsAndTheOuterRunGoesOn) {
 }
 
 TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
+    // A double click counts when the server stamps its two presses close
+    // enough together; on a busy machine it may not, and a user would
+    // double-click again (after a pause, so that it is no triple click).
+    auto doubleClickUntil = [&](const std::function<bool()>& done) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            driver.doubleClick(find("mouseLocation"));
+            if (pumpUntil(done, 2.5)) return true;
+        }
+        return false;
+    };
     fake.cursor = {300, 200};
-    driver.doubleClick(find("mouseLocation"));
-    ASSERT_TRUE(pumpUntil([&] { return windows.loaded(WindowId::Tracker); }, 5));
+    ASSERT_TRUE(doubleClickUntil([&] { return windows.loaded(WindowId::Tracker); }));
     EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn off tracking");
     EXPECT_EQ(handlers().trackingOff, 0);
     wxTopLevelWindow* tracker = windows.window(WindowId::Tracker);
@@ -225,9 +234,8 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
     EXPECT_EQ(control(tracker, "Label1")->GetLabel(), "50,60");
     EXPECT_FALSE(tracker->IsActive()) << "the tracker does not take the focus";
 
-    pump(1.0);  // well after the first: no triple click
-    driver.doubleClick(find("mouseLocation"));
-    ASSERT_TRUE(pumpUntil([&] { return !windows.loaded(WindowId::Tracker); }, 5));
+    pump(2.0);  // well after the first, however late the server saw it: no triple click
+    ASSERT_TRUE(doubleClickUntil([&] { return !windows.loaded(WindowId::Tracker); }));
     EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn on tracking");
     EXPECT_EQ(handlers().trackingOff, 1);
 }
@@ -256,6 +264,10 @@ TEST_F(MainWindowGui, ExitClosesTheOtherWindowsToo) {
     handlers().mouseLocation_DblClick();
     handlers().about_Click();
     ASSERT_TRUE(windows.loaded(WindowId::Tracker) && windows.loaded(WindowId::About));
+    // The about box came up in front: the keys go to the main window.
+    ASSERT_TRUE(pumpUntil([&] { return windows.window(WindowId::About)->IsActive(); }, 5));
+    frame->Raise();
+    ASSERT_TRUE(pumpUntil([&] { return frame->IsActive(); }, 5));
     driver.chord(18, 'F');
     pump(0.3);
     driver.tapKey('X');
