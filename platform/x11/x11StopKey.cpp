@@ -7,6 +7,7 @@
 #include <time.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/x11/x11Impl.h"
 
@@ -31,17 +32,29 @@ bool StopKey::open(const char* displayName) {
         display_ = nullptr;
         return false;
     }
-    // The server takes hierarchy changes only for all devices, raw key
-    // presses once each through the master keyboards.
+    selectRealKeyboards();
+    XSync(display_, False);
+    return true;
+}
+
+// Raw key presses only of the keyboards that are not XTest devices: the
+// server then sends nothing for injected keys, which a run sends by the
+// thousand. Hierarchy changes (a keyboard plugged in) are taken for all
+// devices, the only way the server takes them, and select anew.
+void StopKey::selectRealKeyboards() {
     unsigned char keys[XIMaskLen(XI_LASTEVENT)] = {};
     unsigned char hierarchy[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(keys, XI_RawKeyPress);
     XISetMask(hierarchy, XI_HierarchyChanged);
-    XIEventMask events[2] = {{XIAllMasterDevices, sizeof keys, keys},
-                             {XIAllDevices, sizeof hierarchy, hierarchy}};
-    XISelectEvents(display_, DefaultRootWindow(display_), events, 2);
-    XSync(display_, False);
-    return true;
+    std::vector<XIEventMask> masks{{XIAllDevices, sizeof hierarchy, hierarchy}};
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(display_, XIAllDevices, &count);
+    for (int i = 0; i < count; ++i)
+        if (devices[i].use == XISlaveKeyboard && !isInjectingDevice(devices[i].name))
+            masks.push_back({devices[i].deviceid, sizeof keys, keys});
+    if (devices != nullptr) XIFreeDeviceInfo(devices);
+    XISelectEvents(display_, DefaultRootWindow(display_), masks.data(),
+                   static_cast<int>(masks.size()));
 }
 
 StopKey::~StopKey() {
@@ -76,6 +89,7 @@ void StopKey::readEvents() {
             continue;
         if (cookie->evtype == XI_HierarchyChanged) {
             real_.clear();  // device ids may now name other devices
+            selectRealKeyboards();
         } else if (cookie->evtype == XI_RawKeyPress) {
             const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
             KeySym keysym = XkbKeycodeToKeysym(display_, static_cast<KeyCode>(raw->detail), 0, 0);

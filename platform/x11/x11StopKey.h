@@ -32,6 +32,7 @@ public:
     static constexpr double kInterval = 0.005;
 
 private:
+    void selectRealKeyboards();
     void readEvents();
     bool fromRealKeyboard(int sourceDevice);
 
