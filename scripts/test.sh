@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test tier: unit, x11 and gui
-# under a virtual display, the unit tier again under the sanitizers, and each
-# fuzz target for a short while.
+# under a virtual display, the Windows build's unit and windows tiers under
+# Wine, the unit tier again under the sanitizers, and each fuzz target for a
+# short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,9 @@ bash scripts/deps.sh test
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 bash scripts/with-display.sh ctest --preset ci --timeout 120
+
+# The Windows build under Wine; its dry runs are compared with this player.
+HOST_PLAYER=$PWD/build/ci/app/keyloom-play bash scripts/windows/test.sh
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan

@@ -20,4 +20,7 @@ wineserver -p
 wineboot -i >/dev/null 2>&1
 # A crashing program ends; no dialog waits for a click.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+# The RPC service, started now: started on demand later by the desktop
+# process it can fail after a 10 s wait that holds up each new window.
+wine net start rpcss >/dev/null 2>&1 || true
 "$@"
