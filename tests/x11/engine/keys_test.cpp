@@ -5,6 +5,8 @@
 
 #include <X11/keysym.h>
 
+#include <algorithm>
+
 namespace keyloom::test {
 namespace {
 
@@ -37,7 +39,7 @@ TEST_F(X11EngineTest, EachKeyWordTapsItsKeyInTheFocusedWindow) {
 
 // Window managers take Print for themselves (openbox runs a screenshot tool,
 // or says it cannot): the server must still get the tap, and the window sees
-// it only when nothing took it.
+// what the manager did not take.
 TEST_F(X11EngineTest, PrintScreenTapsPrintOnTheDesktop) {
     RawInputLog raw;
     ASSERT_TRUE(raw);
@@ -48,7 +50,11 @@ TEST_F(X11EngineTest, PrintScreenTapsPrintOnTheDesktop) {
         if (e.key) keys.push_back(e.describe());
     const std::string print = std::to_string(keycode(XK_Print));
     EXPECT_EQ(keys, (std::vector<std::string>{"down key " + print, "up key " + print}));
-    EXPECT_TRUE(inWindow.empty() || inWindow == tapOf("Print"));
+    // All of the tap, or what the manager's grab left: nothing, or the
+    // release when the grab ended before it.
+    const std::vector<std::vector<std::string>> allowed = {{}, {"up Print"}, tapOf("Print")};
+    EXPECT_NE(std::find(allowed.begin(), allowed.end(), inWindow), allowed.end())
+        << ::testing::PrintToString(inWindow);
     // Whatever the key opened must not cover the next test's window.
     closeWindowsOpenedSince(x.get(), before, 1.0);
 }
