@@ -167,13 +167,42 @@ bool SpareKeys::owns(int first, int count) const {
 void SpareKeys::mapReplaced() {
     slots_.clear();
     keycodes_.clear();
+    written_.clear();
     found_ = false;
+}
+
+namespace {
+
+// Keysyms without the empty levels at the end (the server may drop them).
+std::vector<KeySym> trimmed(std::vector<KeySym> syms) {
+    while (!syms.empty() && syms.back() == NoSymbol) syms.pop_back();
+    return syms;
+}
+
+}  // namespace
+
+bool SpareKeys::takenByOthers(XkbDescPtr xkb, KeyCode keycode) const {
+    const KeySym* now = XkbKeySymsPtr(xkb, keycode);
+    std::vector<KeySym> current = trimmed({now, now + XkbKeyNumSyms(xkb, keycode)});
+    if (current.empty()) return false;
+    auto ours = written_.find(keycode);
+    return ours == written_.end() || trimmed(ours->second) != current;
 }
 
 void SpareKeys::write() {
     if (keycodes_.empty()) return;
     XkbDescPtr xkb = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
     if (xkb == nullptr) return;
+    // A keycode another program has bound since (or a new keyboard map put
+    // to use) is no longer ours: it is left as it is.
+    std::vector<KeyCode> taken;
+    for (KeyCode kc : keycodes_)
+        if (takenByOthers(xkb, kc)) taken.push_back(kc);
+    for (KeyCode kc : taken) giveUp(kc);
+    if (keycodes_.empty()) {
+        XkbFreeKeyboard(xkb, 0, True);
+        return;
+    }
     for (KeyCode kc : keycodes_) {
         std::vector<KeySym> syms(static_cast<std::size_t>(levels_), NoSymbol);
         for (const Slot& s : slots_)
@@ -182,6 +211,7 @@ void SpareKeys::write() {
         if (std::all_of(syms.begin(), syms.end(), [](KeySym s) { return s == NoSymbol; })) {
             map.group_info = XkbSetNumGroups(map.group_info, 0);
             map.width = 0;
+            written_.erase(kc);
             continue;
         }
         KeySym* out = XkbResizeKeySyms(xkb, kc, levels_);
@@ -190,13 +220,27 @@ void SpareKeys::write() {
         map.group_info = XkbSetNumGroups(0, 1);
         map.width = static_cast<unsigned char>(levels_);
         std::copy(syms.begin(), syms.end(), out);
+        written_[kc] = syms;
     }
+    // Through the core keyboard, not the master device the map came from:
+    // the server then changes the master and its keyboards at once and tells
+    // the programs once, where naming the master tells them twice (each
+    // time, a window manager grabs all its key bindings again).
+    xkb->device_spec = XkbUseCoreKbd;
     XkbMapChangesRec changes{};
     changes.changed = XkbKeySymsMask;
     changes.first_key_sym = keycodes_.front();
     changes.num_key_syms = static_cast<unsigned char>(keycodes_.back() - keycodes_.front() + 1);
     XkbChangeMap(display_, xkb, &changes);
     XkbFreeKeyboard(xkb, 0, True);
+}
+
+void SpareKeys::giveUp(KeyCode keycode) {
+    keycodes_.erase(std::remove(keycodes_.begin(), keycodes_.end(), keycode), keycodes_.end());
+    slots_.erase(std::remove_if(slots_.begin(), slots_.end(),
+                                [keycode](const Slot& s) { return s.keycode == keycode; }),
+                 slots_.end());
+    written_.erase(keycode);
 }
 
 }  // namespace keyloom::platform

@@ -10,6 +10,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -82,11 +83,17 @@ private:
     // Writes the keysyms of every spare keycode to the server, in one request:
     // each change makes every program (the window manager too) reload its map.
     void write();
+    // Whether the keysyms of `keycode` in `xkb` are neither empty nor what we
+    // wrote there last.
+    bool takenByOthers(XkbDescPtr xkb, KeyCode keycode) const;
+    // Stops using `keycode`.
+    void giveUp(KeyCode keycode);
 
     Display* display_;
     ReadPace& pace_;
     std::vector<Slot> slots_;
     std::vector<KeyCode> keycodes_;
+    std::map<KeyCode, std::vector<KeySym>> written_;  // what the last write bound
     int levels_ = 2;
     int type_ = XkbTwoLevelIndex;
     unsigned level3Mask_ = 0;

@@ -35,7 +35,22 @@ void writeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+namespace {
+int ignoreError(Display*, XErrorEvent*) { return 0; }
+}  // namespace
+
+IgnoreXErrors::IgnoreXErrors(Display* display) : display_(display) {
+    XSync(display_, False);
+    previous_ = XSetErrorHandler(ignoreError);
+}
+
+IgnoreXErrors::~IgnoreXErrors() {
+    XSync(display_, False);
+    XSetErrorHandler(previous_);
+}
+
 Window windowTitled(Display* display, const std::string& title) {
+    IgnoreXErrors ignore(display);
     Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
     for (Window w : clientWindows(display)) {
@@ -61,7 +76,23 @@ Window windowTitled(Display* display, const std::string& title) {
     return 0;
 }
 
+long processOfWindow(Display* display, Window window) {
+    IgnoreXErrors ignore(display);
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    long pid = 0;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
+                           XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
+        data != nullptr && format == 32 && n == 1)
+        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    if (data != nullptr) XFree(data);
+    return pid;
+}
+
 Window activeWindow(Display* display) {
+    IgnoreXErrors ignore(display);
     Atom type = 0;
     int format = 0;
     unsigned long n = 0, after = 0;
@@ -168,9 +199,16 @@ void X11ActionsTest::play(std::vector<std::string> entries) {
 }
 
 LayoutGuard::LayoutGuard(const std::string& layout) {
+    // The map as it is, to be put back exactly: the display serves the
+    // tests that follow.
+    if (std::system(("xkbcomp -xkb \"$DISPLAY\" '" + saved_.file("map.xkb") + "' 2>/dev/null").c_str()) != 0)
+        return;
     ok_ = std::system(("setxkbmap " + layout).c_str()) == 0;
 }
 
-LayoutGuard::~LayoutGuard() { (void)std::system("setxkbmap us"); }
+LayoutGuard::~LayoutGuard() {
+    if (std::system(("xkbcomp '" + saved_.file("map.xkb") + "' \"$DISPLAY\" 2>/dev/null").c_str()) != 0)
+        (void)std::system("setxkbmap us");
+}
 
 }  // namespace keyloom::test

@@ -40,8 +40,25 @@ private:
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
 
+// While it lives, X errors on the calls of `display` are counted instead of
+// ending the program: a window listed by the window manager may be gone by
+// the time it is asked about (the program of an earlier test ending).
+class IgnoreXErrors {
+public:
+    explicit IgnoreXErrors(Display* display);
+    ~IgnoreXErrors();
+    IgnoreXErrors(const IgnoreXErrors&) = delete;
+    IgnoreXErrors& operator=(const IgnoreXErrors&) = delete;
+
+private:
+    Display* display_;
+    XErrorHandler previous_ = nullptr;
+};
+
 // The managed window with this exact title; 0 when there is none.
 Window windowTitled(Display* display, const std::string& title);
+// The process that owns `window` (_NET_WM_PID); 0 when it is not known.
+long processOfWindow(Display* display, Window window);
 // The window the window manager says is active.
 Window activeWindow(Display* display);
 // Polls `check` until it holds or `timeoutSeconds` pass.
@@ -117,7 +134,8 @@ public:
     std::unique_ptr<Engine> engine;
 };
 
-// Switches the keyboard layout of the display, and back to "us" at the end.
+// Switches the keyboard layout of the display, and puts the map back as it
+// was at the end.
 class LayoutGuard {
 public:
     explicit LayoutGuard(const std::string& layout);
@@ -127,6 +145,7 @@ public:
     bool ok() const { return ok_; }
 
 private:
+    TempDir saved_;
     bool ok_ = false;
 };
 
