@@ -20,6 +20,7 @@ benchmarks=(
   "startup-bench 40"
   "idle-bench 20"
   "load-bench 100000 7"
+  "typing-bench 5000 500 5"
 )
 
 targets=()
