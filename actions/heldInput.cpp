@@ -4,19 +4,22 @@
 
 namespace keyloom {
 
+void HeldInput::pressed(Held held) {
+    if (std::find(held_.begin(), held_.end(), held) == held_.end()) held_.push_back(held);
+}
+
+void HeldInput::released(Held held) {
+    auto it = std::find(held_.begin(), held_.end(), held);
+    if (it != held_.end()) held_.erase(it);
+}
+
 void HeldInput::key(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
     if (state_.abandoned) return;
     desktop_.keybdEvent(vk, scan, flags);
-    bool up = (flags & platform::kKeyUp) != 0;
-    if (up) {
-        if (down_.test(vk)) {
-            down_.reset(vk);
-            order_.erase(std::find(order_.begin(), order_.end(), vk));
-        }
-    } else if (!down_.test(vk)) {
-        down_.set(vk);
-        order_.push_back(vk);
-    }
+    if ((flags & platform::kKeyUp) != 0)
+        released({false, vk});
+    else
+        pressed({false, vk});
 }
 
 void HeldInput::tap(std::uint8_t vk, std::uint8_t scan) {
@@ -27,23 +30,21 @@ void HeldInput::tap(std::uint8_t vk, std::uint8_t scan) {
 void HeldInput::button(std::uint32_t flags) {
     if (state_.abandoned) return;
     desktop_.mouseEvent(flags);
-    if (flags == platform::kLeftDown) left_ = true;
-    if (flags == platform::kLeftUp) left_ = false;
-    if (flags == platform::kRightDown) right_ = true;
-    if (flags == platform::kRightUp) right_ = false;
+    if (flags == platform::kLeftDown) pressed({true, platform::kLeftUp});
+    if (flags == platform::kRightDown) pressed({true, platform::kRightUp});
+    if (flags == platform::kLeftUp || flags == platform::kRightUp) released({true, flags});
 }
 
 void HeldInput::releaseAll() {
     // Sent even when the program is going away: nothing may stay held.
-    while (!order_.empty()) {
-        std::uint8_t vk = order_.back();
-        order_.pop_back();
-        down_.reset(vk);
-        desktop_.keybdEvent(vk, 0, platform::kKeyUp);
+    while (!held_.empty()) {
+        Held last = held_.back();
+        held_.pop_back();
+        if (last.isButton)
+            desktop_.mouseEvent(last.code);
+        else
+            desktop_.keybdEvent(static_cast<std::uint8_t>(last.code), 0, platform::kKeyUp);
     }
-    if (left_) desktop_.mouseEvent(platform::kLeftUp);
-    if (right_) desktop_.mouseEvent(platform::kRightUp);
-    left_ = right_ = false;
 }
 
 }  // namespace keyloom

@@ -3,7 +3,6 @@
 // is sent once the program is going away.
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -22,15 +21,21 @@ public:
     void button(std::uint32_t flags);
     // Releases, last pressed first, every key and button still held.
     void releaseAll();
-    bool anyHeld() const { return !order_.empty() || left_ || right_; }
+    bool anyHeld() const { return !held_.empty(); }
 
 private:
+    // A key (its virtual-key code) or a mouse button (the flag that releases it).
+    struct Held {
+        bool isButton;
+        std::uint32_t code;
+        friend bool operator==(const Held&, const Held&) = default;
+    };
+    void pressed(Held held);
+    void released(Held held);
+
     platform::Desktop& desktop_;
     const RunState& state_;
-    std::bitset<256> down_;
-    std::vector<std::uint8_t> order_;  // held keys in the order they went down
-    bool left_ = false;
-    bool right_ = false;
+    std::vector<Held> held_;  // in the order they went down
 };
 
 }  // namespace keyloom

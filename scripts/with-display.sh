@@ -21,7 +21,10 @@ done
 [[ -s "$workdir/display" ]] || { echo "Xvfb did not start:"; cat "$workdir/xvfb.log"; exit 1; }
 export DISPLAY=":$(head -n1 "$workdir/display")"
 
-openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
+# The window manager's own key bindings (Print runs a screenshot tool,
+# Alt+Tab switches windows) would take keys that tests send to their windows.
+sed '/<keyboard>/,/<\/keyboard>/c\  <keyboard></keyboard>' /etc/xdg/openbox/rc.xml >"$workdir/rc.xml"
+openbox --sm-disable --config-file "$workdir/rc.xml" >"$workdir/openbox.log" 2>&1 &
 wm_pid=$!
 for _ in $(seq 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break

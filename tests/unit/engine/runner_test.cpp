@@ -179,8 +179,8 @@ TEST(Runner, ArgumentIsReadFromTheEntryAsItIsNow) {
 TEST(Runner, HeldKeysAndButtonsAreReleasedWhenTheRunEnds) {
     Harness h({"Press_CTRL", "Press_Shift", "LDown", "RDown", "Press_ALT", "Release_ALT"});
     EXPECT_EQ(h.run(), (Lines{"key 17 down", "key 16 down", "button left down", "button right down",
-                              "key 18 down", "key 18 up", "key 16 up", "key 17 up",
-                              "button left up", "button right up"}));
+                              "key 18 down", "key 18 up", "button right up", "button left up",
+                              "key 16 up", "key 17 up"}));
 }
 
 TEST(Runner, StoppedRunReleasesHeldKeysOnlyWhenOutermostRunEnds) {
