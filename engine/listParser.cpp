@@ -131,6 +131,11 @@ void Engine::drive(Run& run) {
 }
 
 void Engine::runList() {
+    // A stop key pressed while no run was going belongs to no run: let it go
+    // before the first stop test. A run started inside another keeps it.
+    if (state.runDepth == 0)
+        while (desktop.stopKeyPressed()) {
+        }
     Run run;
     Run* outer = current_;
     current_ = &run;

@@ -215,6 +215,27 @@ TEST(Runner, StopKeyIsNoticedAtTheNextStopTest) {
     EXPECT_EQ(h.run(), kTab);
 }
 
+TEST(Runner, StopKeyPressedBeforeTheRunDoesNotStopIt) {
+    Harness h({"Press_Tab", "Wait >1", "Press_Enter"});
+    h.fake.stopKeyPresses = 2;  // pressed twice while no run was going
+    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}, kEnter}));
+    EXPECT_EQ(h.state.stopFlag, 0);
+}
+
+TEST(Runner, StopKeyPressedDuringARunStopsARunStartedInsideIt) {
+    Harness h({"Press_Tab", "Wait >1", "Press_Enter"});
+    bool nested = false;
+    h.fake.onEvents = [&] {
+        if (nested) return;
+        nested = true;
+        h.fake.stopKeyPresses = 1;
+        h.engine.command2Click();  // Run pressed during the wait
+    };
+    // The nested run stops at its first test; the outer one after its wait.
+    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}}));
+    EXPECT_EQ(h.state.stopFlag, 1);
+}
+
 TEST(Runner, ListsBeyond32767EntriesRunToTheEnd) {
     std::vector<std::string> entries(40000, "");
     entries[39999] = "Press_Tab";

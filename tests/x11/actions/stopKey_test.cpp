@@ -101,6 +101,14 @@ TEST_F(StopKeyTest, APressIsKeptUntilTheNextStopTest) {
     EXPECT_TRUE(desktop->stopKeyPressed() || pressedWithin(10));
 }
 
+// Pause pressed while no run goes on does not stop the next run.
+TEST_F(StopKeyTest, APressBeforeTheRunIsLetGo) {
+    keyboard->tap(XK_Pause);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    play({"Wait >0.02", "Wait >0.02"});
+    EXPECT_EQ(state.stopFlag, 0);
+}
+
 // A loop that would run for ever ends at the stop test after the press.
 TEST_F(StopKeyTest, RealPauseStopsARun) {
     int passes = 0;
