@@ -28,4 +28,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# wxMSW, static and monolithic, found through its own wx-config.
+if(EXISTS "${KEYLOOM_WIN32_PREFIX}/wx/bin/wx-config")
+  set(wxWidgets_CONFIG_EXECUTABLE "${KEYLOOM_WIN32_PREFIX}/wx/bin/wx-config")
+  set(wxWidgets_CONFIG_OPTIONS --static)
+endif()
+
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -138,12 +138,17 @@ void ChildProcess::closeInput() {
     input_ = nullptr;
 }
 
-int ChildProcess::wait(std::chrono::milliseconds timeout) {
-    if (process_ == nullptr) return -1;
+bool ChildProcess::ended(std::chrono::milliseconds timeout) {
+    return process_ != nullptr &&
+           WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
+    if (process_ == nullptr) return std::nullopt;
     if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
         TerminateProcess(process_, 98);
         WaitForSingleObject(process_, 5000);
-        return -1;
+        return std::nullopt;
     }
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,8 +50,11 @@ public:
     // Writes `text` to its standard input; false when it cannot.
     bool writeInput(const std::string& text);
     void closeInput();
-    // The exit code; -1 when it has not ended within `timeout` (it is then ended).
-    int wait(std::chrono::milliseconds timeout);
+    // True once it has ended; waits up to `timeout` for that.
+    bool ended(std::chrono::milliseconds timeout);
+    // The exit code; nothing when it has not ended within `timeout` (it is
+    // then ended).
+    std::optional<int> wait(std::chrono::milliseconds timeout);
 
 private:
     void readOutput();

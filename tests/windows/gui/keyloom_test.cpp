@@ -1,0 +1,116 @@
+// keyloom.exe, the windowed program, under Windows or Wine: a single copy
+// runs, and a macro file given at start plays when Run is pressed.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "probe.h"
+
+namespace keyloom::test {
+namespace {
+
+const std::wstring kTitle = L"Tervel's Keyloom";
+
+struct Found {
+    DWORD pid;
+    const wchar_t* className;  // nullptr: any
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK findTopWindow(HWND window, LPARAM data) {
+    auto* found = reinterpret_cast<Found*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t title[256] = {}, className[256] = {};
+    GetWindowTextW(window, title, 256);
+    GetClassNameW(window, className, 256);
+    if (pid == found->pid && IsWindowVisible(window) && title == kTitle &&
+        (found->className == nullptr || std::wstring(className) == found->className)) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The visible top-level window of `pid` titled "Tervel's Keyloom".
+HWND keyloomWindow(DWORD pid, const wchar_t* className = nullptr) {
+    Found found{pid, className};
+    EnumWindows(findTopWindow, reinterpret_cast<LPARAM>(&found));
+    return found.window;
+}
+
+struct Child {
+    const wchar_t* className;
+    std::wstring text;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK findChild(HWND window, LPARAM data) {
+    auto* child = reinterpret_cast<Child*>(data);
+    wchar_t text[512] = {}, className[256] = {};
+    GetWindowTextW(window, text, 512);
+    GetClassNameW(window, className, 256);
+    if (std::wstring(className) == child->className && text == child->text) {
+        child->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND childWindow(HWND parent, const wchar_t* className, const std::wstring& text) {
+    Child child{className, text};
+    EnumChildWindows(parent, findChild, reinterpret_cast<LPARAM>(&child));
+    return child.window;
+}
+
+std::wstring tempFile(const std::string& name, const std::string& bytes) {
+    std::wstring folder(MAX_PATH, L'\0');
+    folder.resize(GetTempPathW(MAX_PATH, folder.data()));
+    std::wstring path = folder + wide(name);
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+    return path;
+}
+
+std::wstring keyloomProgram() { return L"\"" + buildPath(KEYLOOM_GUI_PROGRAM) + L"\""; }
+
+TEST(Keyloom, RunsAsASingleCopy) {
+    ChildProcess first(keyloomProgram(), 90s);
+    HWND main = nullptr;
+    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(first.pid())) != nullptr; }, 60s));
+
+    ChildProcess second(keyloomProgram(), 90s);
+    HWND box = nullptr;
+    ASSERT_TRUE(eventually([&] { return (box = keyloomWindow(second.pid(), L"#32770")) != nullptr; }, 60s))
+        << "no message box from the second copy";
+    EXPECT_NE(childWindow(box, L"Static", L"The program is already running!"), nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(second.wait(30s).has_value()) << "the second copy did not end after its message";
+    EXPECT_EQ(keyloomWindow(first.pid()), main) << "the first copy went away";
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.wait(30s), std::optional<int>(0));
+}
+
+TEST(Keyloom, MacroFileGivenAtStartPlaysOnRun) {
+    Probe probe("Gui Target Probe", 90s);
+    ASSERT_TRUE(probe.ready());
+    std::wstring macro =
+        tempFile("gui.tkl", "SetFocus >Gui Target Probe\r\nPress_Tab\r\nSendText >hello!\r\n");
+    ChildProcess keyloom(keyloomProgram() + L" \"" + macro + L"\"", 90s);
+    HWND main = nullptr;
+    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(keyloom.pid())) != nullptr; }, 60s));
+    HWND run = nullptr;
+    ASSERT_TRUE(eventually([&] { return (run = childWindow(main, L"Button", L"Run")) != nullptr; }));
+    probe.mark();
+    PostMessageW(run, BM_CLICK, 0, 0);
+    ASSERT_TRUE(probe.waitFor("char U+0021", 30s)) << "the macro did not reach the probe";
+    EXPECT_EQ(probe.linesAfterMark({"keydown 9", "char"}),
+              (std::vector<std::string>{"keydown 9 -", "char U+0009", "char U+0068", "char U+0065",
+                                        "char U+006C", "char U+006C", "char U+006F",
+                                        "char U+0021"}));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
+}
+
+}  // namespace
+}  // namespace keyloom::test
