@@ -154,8 +154,11 @@ TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
     EXPECT_TRUE(view.running()) << "saving does not stop the recording";
     EXPECT_EQ(editorsCreated, 1);
     EXPECT_EQ(fake.log, Strings{"save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);  // closed again: Windows keeps open files
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     EXPECT_EQ(bytes, "MouseMove >5,6\r\nLUp\r\nWait >2\r\n");
     EXPECT_EQ(state.lastIndex, 2);
 
