@@ -7,7 +7,8 @@ build=(cmake ninja-build g++ pkg-config libwxgtk3.2-dev libxtst-dev libxi-dev
        libxkbcommon-dev libglib2.0-dev libxres-dev)
 run=(xvfb openbox x11-utils imagemagick)
 test=(googletest libgtest-dev xvfb openbox xdotool x11-utils x11-xkb-utils xterm libgtk-3-dev shared-mime-info
-      imagemagick clang libclang-rt-14-dev)
+      imagemagick clang libclang-rt-14-dev
+      dpkg-dev file desktop-file-utils appstream libglib2.0-bin)
 # The Windows build (scripts/windows/): MinGW-w64, 32-bit Wine, and dpkg-dev
 # for building wxMSW from Debian's source packages.
 windows=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 dpkg-dev xvfb openbox xdotool)

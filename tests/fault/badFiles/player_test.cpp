@@ -17,6 +17,9 @@ protected:
 };
 
 TEST_P(BadFileInPlayer, PlaysDryToTheEnd) {
+#ifdef __SANITIZE_ADDRESS__
+    if (large()) GTEST_SKIP() << "a capacity case: minutes under the sanitizers";
+#endif
     const std::string folder = freshFolder("badFilePlayer");
     Launch launch{":0", folder, folder + "/stderr"};
     // The large file prints a line per key: hundreds of megabytes.

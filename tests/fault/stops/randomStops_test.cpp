@@ -57,6 +57,8 @@ protected:
         random.seed(seed);
     }
 
+    // Before a run: the pointer away from the place the run puts it.
+    void pointerAside() { shell("DISPLAY=" + display.name() + " xdotool mousemove 3 3"); }
     // Until the run has put the pointer at its place.
     bool runBegan() {
         const double deadline = test::monotonicNow() + 20;
@@ -75,7 +77,7 @@ protected:
     }
     // The run has ended: it no longer puts the pointer back at its place.
     bool runEnded() {
-        shell("DISPLAY=" + display.name() + " xdotool mousemove 3 3");
+        pointerAside();
         shell("sleep 0.8");  // longer than a pass's Wait
         return pointerOn(display.name()) == std::make_pair(3, 3);
     }
@@ -97,6 +99,7 @@ protected:
 
 void RandomStops::playerRound(Way way, int round) {
     Launch launch{display.name(), folder, folder + "/stderr"};
+    pointerAside();
     test::ChildProcess player;
     std::string error;
     ASSERT_TRUE(player.start(commandLine(launch, {KEYLOOM_PLAY, folder + "/keysAndButtons.tkl"}),
@@ -126,6 +129,7 @@ void RandomStops::windowRound(Way way, int round) {
     ASSERT_TRUE(program.start(commandLine(launch, {KEYLOOM_BIN, macro}), &error)) << error;
     unsigned long window = windowOf(display.name(), program.pid(), "Tervel's Keyloom", 20);
     ASSERT_NE(window, 0u) << "round " << round << ": the main window did not show";
+    pointerAside();
     clickRun(display.name(), window);
     ASSERT_TRUE(runBegan()) << "round " << round;
     randomMoment();
@@ -147,25 +151,46 @@ void RandomStops::windowRound(Way way, int round) {
     expectNothingHeld(way, round);
 }
 
-TEST_F(RandomStops, HundredRunsLeaveNoKeyOrButtonDown) {
-    const std::pair<Way, int> plan[] = {
-        {Way::PlayerSigterm, 20}, {Way::PlayerTwoSigterms, 10}, {Way::PlayerPause, 10},
-        {Way::WindowStop, 25},    {Way::WindowPause, 15},       {Way::WindowClose, 20},
-    };
+// A hundred runs in all, each way a test of its own.
+struct Plan {
+    Way way;
+    int runs;
+};
+constexpr Plan kPlans[] = {
+    {Way::PlayerSigterm, 20}, {Way::PlayerTwoSigterms, 10}, {Way::PlayerPause, 10},
+    {Way::WindowStop, 25},    {Way::WindowPause, 15},       {Way::WindowClose, 20},
+};
+static_assert([] {
     int runs = 0;
-    for (const auto& [way, count] : plan) {
-        for (int round = 0; round < count; ++round, ++runs) {
-            if (way == Way::PlayerSigterm || way == Way::PlayerTwoSigterms || way == Way::PlayerPause)
-                playerRound(way, round);
-            else
-                windowRound(way, round);
-            if (HasFatalFailure()) return;
-        }
+    for (const Plan& plan : kPlans) runs += plan.runs;
+    return runs;
+}() == 100);
+
+class RandomStopsEachWay : public RandomStops, public ::testing::WithParamInterface<Plan> {};
+
+TEST_P(RandomStopsEachWay, LeaveNoKeyOrButtonDown) {
+    const auto [way, runs] = GetParam();
+    const bool player =
+        way == Way::PlayerSigterm || way == Way::PlayerTwoSigterms || way == Way::PlayerPause;
+    for (int round = 0; round < runs; ++round) {
+        if (player)
+            playerRound(way, round);
+        else
+            windowRound(way, round);
+        if (HasFatalFailure()) return;
     }
-    EXPECT_EQ(runs, 100);
-    std::printf("%d of %d stops came while keys or buttons were down\n", stoppedWhileHolding, runs);
+    std::printf("%s: %d of %d stops came while keys or buttons were down\n", nameOf(way),
+                stoppedWhileHolding, runs);
     EXPECT_GE(stoppedWhileHolding, runs / 2) << "the stops should mostly come while input is held";
 }
+
+std::string planName(const ::testing::TestParamInfo<Plan>& info) {
+    const char* const names[] = {"PlayerSigterm", "PlayerTwoSigterms", "PlayerPause",
+                                 "WindowStop",    "WindowPause",       "WindowClose"};
+    return names[static_cast<int>(info.param.way)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Fault, RandomStopsEachWay, ::testing::ValuesIn(kPlans), planName);
 
 }  // namespace
 }  // namespace keyloom::fault
