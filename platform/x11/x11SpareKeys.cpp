@@ -9,6 +9,12 @@
 namespace keyloom::platform {
 namespace {
 
+// Keysyms without the empty levels at the end (the server may drop them).
+std::vector<KeySym> trimmed(std::vector<KeySym> syms) {
+    while (!syms.empty() && syms.back() == NoSymbol) syms.pop_back();
+    return syms;
+}
+
 // Empty keycodes left at the top of the range for other users of spare keys.
 constexpr int kLeftForOthers = 4;
 constexpr std::size_t kMostKeycodes = 32;
@@ -148,7 +154,9 @@ SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigne
     pace_.sent(ReadPace::kPerMapChange);
     for (const Slot& s : slots_)
         if (s.keysym == keysym) return keyOf(s);
-    return {};
+    // Its keycode was taken by another program meanwhile and is given up:
+    // bind it again on the ones left.
+    return slots_.empty() ? SpareKey{} : bind(keysym, soon, level3Mask);
 }
 
 void SpareKeys::used(KeySym keysym, double readBy) {
@@ -164,22 +172,35 @@ bool SpareKeys::owns(int first, int count) const {
     return true;
 }
 
-void SpareKeys::mapReplaced() {
+void SpareKeys::keyboardReplaced() {
+    if (written_.empty()) {
+        slots_.clear();
+        keycodes_.clear();
+        found_ = false;
+        return;
+    }
+    XkbDescPtr xkb = XkbGetMap(display_, XkbKeySymsMask, XkbUseCoreKbd);
+    if (xkb == nullptr) return;
+    bool intact = true;
+    for (const auto& [keycode, syms] : written_) {
+        const KeySym* now = XkbKeySymsPtr(xkb, keycode);
+        intact = intact && trimmed({now, now + XkbKeyNumSyms(xkb, keycode)}) == trimmed(syms);
+    }
+    XkbFreeKeyboard(xkb, 0, True);
+    if (intact) return;
+    // Give back what is still ours, once read, then start afresh on the new map.
+    double readBy = 0;
+    for (Slot& s : slots_) {
+        readBy = std::max(readBy, s.readBy);
+        s.keysym = NoSymbol;
+    }
+    ReadPace::sleepUntil(readBy + ReadPace::kMargin);
+    write();
     slots_.clear();
     keycodes_.clear();
     written_.clear();
     found_ = false;
 }
-
-namespace {
-
-// Keysyms without the empty levels at the end (the server may drop them).
-std::vector<KeySym> trimmed(std::vector<KeySym> syms) {
-    while (!syms.empty() && syms.back() == NoSymbol) syms.pop_back();
-    return syms;
-}
-
-}  // namespace
 
 bool SpareKeys::takenByOthers(XkbDescPtr xkb, KeyCode keycode) const {
     const KeySym* now = XkbKeySymsPtr(xkb, keycode);

@@ -68,8 +68,12 @@ public:
     std::set<KeyCode> keycodes() const;
     // Whether keycodes [first, first + count) are all ours.
     bool owns(int first, int count) const;
-    // A new keyboard map replaced the old one: our bindings are gone with it.
-    void mapReplaced();
+    // The server says the keyboard is new. Often it is the same map (the
+    // server tells so whenever keys come from another device than before:
+    // a real keyboard, then XTest): our bindings are still there and stay.
+    // When a new map replaced them, those that survived are given back and
+    // the spare keycodes are looked for anew.
+    void keyboardReplaced();
 
 private:
     struct Slot {

@@ -117,7 +117,7 @@ void Typist::readEvents() {
         if (event.type != xkbEventBase_) continue;
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
         if (xkb.any.xkb_type == XkbNewKeyboardNotify) {
-            spares_.mapReplaced();
+            spares_.keyboardReplaced();
             chars_.forget();
             mapChanged_();
         } else if (xkb.any.xkb_type == XkbMapNotify && !changedOnlyOurKeys(xkb.map)) {

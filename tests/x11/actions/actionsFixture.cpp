@@ -1,14 +1,17 @@
 #include "actionsFixture.h"
 
 #include <X11/Xatom.h>
+#include <X11/extensions/XTest.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "platform/x11/x11StopKey.h"
 #include "x11/support/rawInput.h"
 
 namespace keyloom::test {
@@ -209,6 +212,28 @@ LayoutGuard::LayoutGuard(const std::string& layout) {
 LayoutGuard::~LayoutGuard() {
     if (std::system(("xkbcomp '" + saved_.file("map.xkb") + "' \"$DISPLAY\" 2>/dev/null").c_str()) != 0)
         (void)std::system("setxkbmap us");
+}
+
+RealKeyboard::RealKeyboard(Display* display) : display_(display) {
+    int count = 0;
+    XDeviceInfo* devices = XListInputDevices(display, &count);
+    for (int i = 0; i < count; ++i)
+        if (devices[i].use == IsXExtensionKeyboard &&
+            !platform::isInjectingDevice(devices[i].name) &&
+            std::strstr(devices[i].name, "keyboard") != nullptr)
+            device_ = XOpenDevice(display, devices[i].id);
+    if (devices != nullptr) XFreeDeviceList(devices);
+}
+
+RealKeyboard::~RealKeyboard() {
+    if (device_ != nullptr) XCloseDevice(display_, device_);
+}
+
+void RealKeyboard::tap(KeySym keysym) {
+    KeyCode keycode = XKeysymToKeycode(display_, keysym);
+    XTestFakeDeviceKeyEvent(display_, device_, keycode, True, nullptr, 0, CurrentTime);
+    XTestFakeDeviceKeyEvent(display_, device_, keycode, False, nullptr, 0, CurrentTime);
+    XSync(display_, False);
 }
 
 }  // namespace keyloom::test

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
 
 #include <deque>
 #include <functional>
@@ -147,6 +148,23 @@ public:
 private:
     TempDir saved_;
     bool ok_ = false;
+};
+
+// The server's own keyboard device ("Xvfb keyboard"): a key sent through
+// XTest for that device reaches clients exactly as a press on a real
+// keyboard does, from that device.
+class RealKeyboard {
+public:
+    explicit RealKeyboard(Display* display);
+    ~RealKeyboard();
+    RealKeyboard(const RealKeyboard&) = delete;
+    RealKeyboard& operator=(const RealKeyboard&) = delete;
+    explicit operator bool() const { return device_ != nullptr; }
+    void tap(KeySym keysym);
+
+private:
+    Display* display_;
+    XDevice* device_ = nullptr;
 };
 
 std::string gtkFieldPath();

@@ -4,7 +4,6 @@
 // device. So both sides can be shown: Pause from a real keyboard stops a
 // run, Pause injected through XTest (as every macro tool sends it) never does.
 #include "actionsFixture.h"  // first: gtest before the X11 macros
-#include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -15,38 +14,6 @@
 
 namespace keyloom::test {
 namespace {
-
-// The server's own keyboard device, opened for XTest device events.
-class RealKeyboard {
-public:
-    explicit RealKeyboard(Display* display) : display_(display) {
-        int count = 0;
-        XDeviceInfo* devices = XListInputDevices(display, &count);
-        for (int i = 0; i < count; ++i)
-            if (devices[i].use == IsXExtensionKeyboard &&
-                !platform::isInjectingDevice(devices[i].name) &&
-                std::strstr(devices[i].name, "keyboard") != nullptr)
-                device_ = XOpenDevice(display, devices[i].id);
-        if (devices != nullptr) XFreeDeviceList(devices);
-    }
-    ~RealKeyboard() {
-        if (device_ != nullptr) XCloseDevice(display_, device_);
-    }
-    RealKeyboard(const RealKeyboard&) = delete;
-    RealKeyboard& operator=(const RealKeyboard&) = delete;
-    explicit operator bool() const { return device_ != nullptr; }
-
-    void tap(KeySym keysym) {
-        KeyCode keycode = XKeysymToKeycode(display_, keysym);
-        XTestFakeDeviceKeyEvent(display_, device_, keycode, True, nullptr, 0, CurrentTime);
-        XTestFakeDeviceKeyEvent(display_, device_, keycode, False, nullptr, 0, CurrentTime);
-        XSync(display_, False);
-    }
-
-private:
-    Display* display_;
-    XDevice* device_ = nullptr;
-};
 
 void injectedTap(Display* display, KeySym keysym) {
     KeyCode keycode = XKeysymToKeycode(display, keysym);

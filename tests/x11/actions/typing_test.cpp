@@ -143,6 +143,48 @@ TEST_F(Typing, TheKeyboardMapIsPutBackAfterwardsAndEachChangeToldOnce) {
     EXPECT_EQ(mapNotices(), 1) << "one restoring";
 }
 
+// A key pressed on a real keyboard between two texts makes the server tell
+// of a "new" keyboard (the keys now come from another device), though the map
+// is the same: the spare keycodes bound before are still Keyloom's, are used
+// again and are given back at the end.
+TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
+    RealKeyboard keyboard(x.get());
+    if (!keyboard) GTEST_SKIP() << "this X server has no keyboard device besides XTest";
+    auto mapping = [&] {
+        int low = 0, high = 0, per = 0;
+        XDisplayKeycodes(x.get(), &low, &high);
+        KeySym* syms = XGetKeyboardMapping(x.get(), static_cast<KeyCode>(low), high - low + 1, &per);
+        std::vector<KeySym> out(syms, syms + (high - low + 1) * per);
+        XFree(syms);
+        return out;
+    };
+    auto before = mapping();
+    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing real key");
+    std::string error;
+    ASSERT_TRUE(term.start(x.get(), &error)) << error;
+    play({"SendText >日本"});
+    EXPECT_EQ(term.waitFor("日本"), "日本");
+    // Where 日 is bound, asked of the server.
+    auto keycodeOfSun = [&] {
+        int low = 0, high = 0, per = 0;
+        XDisplayKeycodes(x.get(), &low, &high);
+        KeySym* syms = XGetKeyboardMapping(x.get(), static_cast<KeyCode>(low), high - low + 1, &per);
+        int found = 0;
+        for (int i = 0; i < (high - low + 1) * per && found == 0; ++i)
+            if (syms[i] == 0x10065e5) found = low + i / per;
+        XFree(syms);
+        return found;
+    };
+    const int first = keycodeOfSun();
+    ASSERT_NE(first, 0);
+    keyboard.tap(XK_Shift_L);
+    play({"SendText >本日"});
+    EXPECT_EQ(term.waitFor("日本本日"), "日本本日");
+    EXPECT_EQ(keycodeOfSun(), first) << "bound again elsewhere";
+    desktop.reset();
+    EXPECT_EQ(mapping(), before);
+}
+
 // A spare keycode that another program bound since (or that a new keyboard
 // map uses) is not ours to give back: closing the desktop leaves it alone.
 TEST_F(Typing, ClosingLeavesAloneKeycodesOthersBoundSince) {
@@ -172,6 +214,41 @@ TEST_F(Typing, ClosingLeavesAloneKeycodesOthersBoundSince) {
     EXPECT_EQ(firstKeysym(taken), static_cast<KeySym>(XK_F35));
     EXPECT_EQ(firstKeysym(ours), static_cast<KeySym>(NoSymbol)) << "ours is given back";
     XChangeKeyboardMapping(x.get(), taken, 1, std::array<KeySym, 1>{NoSymbol}.data(), 1);
+    XSync(x.get(), False);
+}
+
+// Another program (another typing tool) binds an empty keycode while
+// Keyloom has spare keycodes of its own: typing goes on on the others, and
+// the other program's key stays as it bound it.
+TEST_F(Typing, AKeycodeAnotherProgramTakesMeanwhileIsLeftToIt) {
+    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing shared");
+    std::string error;
+    ASSERT_TRUE(term.start(x.get(), &error)) << error;
+    play({"SendText >ħĸŀłŉŋŌō"});
+    EXPECT_EQ(term.waitFor("ħĸŀłŉŋŌō"), "ħĸŀłŉŋŌō");
+    // The lowest keycode that is free now: no keysyms, no actions, no
+    // modifiers (what a careful typing tool would take).
+    KeyCode taken = 0;
+    XkbDescPtr xkb = XkbGetMap(x.get(), XkbKeySymsMask | XkbKeyActionsMask | XkbModifierMapMask,
+                               XkbUseCoreKbd);
+    ASSERT_NE(xkb, nullptr);
+    for (int kc = xkb->min_key_code; kc <= xkb->max_key_code && taken == 0; ++kc)
+        if (XkbKeyNumSyms(xkb, kc) == 0 && xkb->map->modmap[kc] == 0 && !XkbKeyHasActions(xkb, kc))
+            taken = static_cast<KeyCode>(kc);
+    XkbFreeKeyboard(xkb, 0, True);
+    ASSERT_NE(taken, 0);
+    KeySym other[1] = {XK_F35};
+    XChangeKeyboardMapping(x.get(), taken, 1, other, 1);
+    XSync(x.get(), False);
+    play({"SendText >ŐőŒœ"});
+    EXPECT_EQ(term.waitFor("ħĸŀłŉŋŌōŐőŒœ"), "ħĸŀłŉŋŌōŐőŒœ");
+    int got = 0;
+    KeySym* now = XGetKeyboardMapping(x.get(), taken, 1, &got);
+    EXPECT_EQ(got > 0 ? now[0] : NoSymbol, static_cast<KeySym>(XK_F35));
+    XFree(now);
+    desktop.reset();
+    KeySym none[1] = {NoSymbol};
+    XChangeKeyboardMapping(x.get(), taken, 1, none, 1);
     XSync(x.get(), False);
 }
 
