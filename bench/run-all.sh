@@ -21,6 +21,7 @@ benchmarks=(
   "idle-bench 20"
   "load-bench 100000 7"
   "typing-bench 5000 500 5"
+  "recorder-bench"
 )
 
 targets=()
@@ -38,4 +39,11 @@ for entry in "${benchmarks[@]}"; do
   fi
   echo
 done
+
+# The Windows build's benchmark under Wine, where Wine is installed.
+if command -v wine >/dev/null; then
+  echo "== windows-key-throughput 10000 9 (bench/windows/run.sh, under Wine)"
+  bash bench/windows/run.sh 10000 9 || failed=1
+  echo
+fi
 exit "$failed"
