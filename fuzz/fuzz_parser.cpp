@@ -1,6 +1,7 @@
 // Tokenizer, argument rule, number conversion and the MouseMove argument, and
 // the whole engine running one fuzzed entry against the fake desktop.
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -44,14 +45,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rest = nl == std::string_view::npos ? std::string_view{} : rest.substr(nl + 1);
     }
     state.lastIndex = list.count();
-    keyloom::platform::FakePlatform fake;
-    keyloom::Engine engine(state, list, fake, fake);
-    int events = 0;
-    // Loops and doubling blocks stop after a bounded number of events.
-    fake.onEvents = [&] {
-        if (++events > 50) engine.command1Click();
+    // Doubling blocks and loops run for ever unless stopped: stop after a
+    // bounded number of stop tests, as a user pressing the stop key would.
+    struct Bounded : keyloom::platform::FakePlatform {
+        using FakePlatform::FakePlatform;
+        int stopTests = 0;
+        bool stopKeyPressed() override { return ++stopTests > 500; }
     };
-    fake.stopKeyPresses = 0;
+    std::ostringstream discard;
+    Bounded fake(&discard);
+    keyloom::Engine engine(state, list, fake, fake);
+    fake.onEvents = [&] {
+        if (discard.tellp() > (1 << 20)) discard.str({});
+    };
     engine.command2Click();
     return 0;
 }
