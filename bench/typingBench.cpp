@@ -106,11 +106,11 @@ long windowManagerPid(Display* display) {
         check = *reinterpret_cast<Window*>(data);
     if (data != nullptr) XFree(data);
     if (check == 0) return 0;
-    XResClientIdSpec spec{check, XRES_CLIENT_ID_PID_MASK};
+    XResClientIdSpec idSpec{check, XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* ids = nullptr;
     long pid = 0;
-    if (XResQueryClientIds(display, 1, &spec, &count, &ids) == Success) {
+    if (XResQueryClientIds(display, 1, &idSpec, &count, &ids) == Success) {
         for (long i = 0; i < count && pid <= 0; ++i) pid = XResGetClientPid(&ids[i]);
         XResClientIdsDestroy(count, ids);
     }

@@ -186,11 +186,11 @@ void activate(Display* display, Window root, const TopLevel& window, bool manage
 long processOf(Display* display, Window window) {
     auto pid = longProperty(display, window, atom(display, "_NET_WM_PID"), XA_CARDINAL);
     if (!pid.empty()) return static_cast<long>(pid[0]);
-    XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+    XResClientIdSpec idSpec{window, XRES_CLIENT_ID_PID_MASK};
     long count = 0;
     XResClientIdValue* ids = nullptr;
     long found = 0;
-    if (XResQueryClientIds(display, 1, &spec, &count, &ids) == Success) {
+    if (XResQueryClientIds(display, 1, &idSpec, &count, &ids) == Success) {
         for (long i = 0; i < count && found <= 0; ++i) found = XResGetClientPid(&ids[i]);
         XResClientIdsDestroy(count, ids);
     }
