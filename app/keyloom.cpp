@@ -3,15 +3,18 @@
 // main window is its only window at start.
 #include <wx/app.h>
 #include <wx/event.h>
+#include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/snglinst.h>
 #include <wx/stdpaths.h>
 
+#include <future>
 #include <memory>
 
 #include "engine/engine.h"
 #include "files/fileRoutine.h"
+#include "platform/nativeLook.h"
 #include "platform/systemDesktop.h"
 #include "ui/common/services.h"
 #include "ui/common/wxText.h"
@@ -40,6 +43,17 @@ std::string helpViewer() {
     return ui::fromWx(exe.GetPath() + "/keyloom-help");
 }
 
+// The lock that keeps a second copy from starting: in the session's runtime
+// folder (private to the user, in memory) where there is one, else hidden in
+// the home folder.
+void lockSingleCopy(wxSingleInstanceChecker& single) {
+    wxString runtime;
+    if (wxGetEnv("XDG_RUNTIME_DIR", &runtime) && !runtime.empty() && wxDirExists(runtime))
+        single.Create("keyloom.lock", runtime);
+    else
+        single.Create(".keyloom.lock");
+}
+
 class KeyloomApp final : public wxApp {
 public:
     bool OnInit() override {
@@ -50,8 +64,12 @@ public:
         // after every timer tick of the read-out.
         wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
         wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
+        // The desktop's connection opens while the toolkit reads its theme.
         std::string error;
-        desktop_ = platform::openSystemDesktop(&error);
+        auto opening = std::async(std::launch::async,
+                                  [&error] { return platform::openSystemDesktop(&error); });
+        platform::loadStyleSheet();
+        desktop_ = opening.get();
         if (!desktop_) {
             wxMessageBox(ui::toWx("Cannot reach the desktop: " + error), ui::toWx(kAppTitle),
                          wxOK | wxICON_ERROR);
@@ -59,7 +77,7 @@ public:
         }
         toolkit_ = std::make_unique<ui::WxToolkit>(findHelpBook(), helpViewer());
         single_ = std::make_unique<wxSingleInstanceChecker>();
-        single_->CreateDefault();
+        lockSingleCopy(*single_);
 
         auto* frame = new ui::tKeyloomFrame(state_, *desktop_, *toolkit_, windows_);
         services_ = std::make_unique<ui::Services>(ui::Services{
@@ -89,6 +107,8 @@ public:
     }
 
 private:
+    // Started with the application object, before the toolkit.
+    platform::FontPreload fonts_;
     // Destroyed after the toolkit has deleted the last window.
     RunState state_;
     std::unique_ptr<platform::Desktop> desktop_;

@@ -8,7 +8,7 @@ cleanup() {
   [[ -n "${wm_pid:-}" ]] && kill "$wm_pid" 2>/dev/null || true
   [[ -n "${x_pid:-}" ]] && kill "$x_pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -rf "$workdir"
+  rm -rf "$workdir" "${runtime:-}"
 }
 trap cleanup EXIT
 
@@ -32,4 +32,13 @@ for _ in $(seq 100); do
 done
 
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+# A desktop session gives its programs a private runtime folder in memory;
+# so does this display when it has none.
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+  runtime=$(mktemp -d /dev/shm/keyloom-runtime.XXXXXX 2>/dev/null) || {
+    runtime=$workdir/runtime
+    mkdir -m 0700 "$runtime"
+  }
+  export XDG_RUNTIME_DIR=$runtime
+fi
 "$@"

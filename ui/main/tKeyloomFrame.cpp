@@ -12,6 +12,7 @@
 
 #include <utility>
 
+#include "platform/nativeLook.h"
 #include "ui/common/keyloomIcon.h"
 #include "ui/common/textLabel.h"
 #include "ui/common/wxText.h"
@@ -66,8 +67,12 @@ tKeyloomFrame::tKeyloomFrame(RunState& state, platform::Desktop& desktop, WxTool
       windows_(windows),
       handlers_(*this, state, desktop, toolkit, windows) {
     SetName("tKeyloom");
-    // The window manager's icon can follow once the window is up.
-    CallAfter([this] { SetIcons(keyloomIcons()); });
+    // The pictures can follow once the window is up: the window manager's
+    // icon and the picture in the window.
+    CallAfter([this] {
+        SetIcons(keyloomIcons());
+        Picture1->SetBitmap(keyloomBitmap(FromDIP(32)));
+    });
     createMenus();
     createControls();
     bindEvents();
@@ -112,6 +117,7 @@ void tKeyloomFrame::createControls() {
     wxFont small = panel->GetFont();
     small.SetPointSize(8);
     panel->SetFont(small);
+    platform::addStyleClass(panel->GetHandle(), platform::kCompactStyle);
     auto pos = [this](const Place& p) { return FromDIP(wxPoint(p.left, p.top)); };
     auto size = [this](const Place& p) { return FromDIP(wxSize(p.width, p.height)); };
     auto button = [&](const Place& p, const char* caption) {
@@ -133,8 +139,7 @@ void tKeyloomFrame::createControls() {
     Label1 = new TextLabel(panel, wxID_ANY, "Command", pos(kLabel1), size(kLabel1));
     Label2 = new TextLabel(panel, wxID_ANY, "Value", pos(kLabel2), size(kLabel2));
     mouseLocation = new TextLabel(panel, wxID_ANY, "0,0", pos(kReadout), size(kReadout));
-    Picture1 = new wxStaticBitmap(panel, wxID_ANY, keyloomBitmap(FromDIP(32)), pos(kPicture),
-                                  size(kPicture));
+    Picture1 = new wxStaticBitmap(panel, wxID_ANY, wxNullBitmap, pos(kPicture), size(kPicture));
     // Each control answers to its name, as in the design.
     const std::pair<wxWindow*, const char*> names[] = {
         {Combo1, "Combo1"},     {List1, "List1"},      {Text1, "Text1"},
@@ -267,9 +272,12 @@ int tKeyloomFrame::comboSelection() const { return Combo1->GetSelection(); }
 void tKeyloomFrame::setComboText(const std::string& text) { Combo1->SetValue(toWx(text)); }
 
 void tKeyloomFrame::fillComboList() {
-    wxArrayString words;
-    for (std::string_view w : kCommandWords) words.push_back(toWx(w));
-    Combo1->Set(words);
+    // Once the window is on the screen: nobody can open the list before.
+    CallAfter([this] {
+        wxArrayString words;
+        for (std::string_view w : kCommandWords) words.push_back(toWx(w));
+        Combo1->Set(words);
+    });
 }
 
 std::string tKeyloomFrame::valueText() const { return fromWx(Text1->GetValue()); }

@@ -102,7 +102,7 @@ check "player moves the pointer on the display" bash -c '
 
 # The installed program: it finds its help book under share/keyloom, loads
 # the macro file it is given and runs it with its Run button.
-export HOME=$work/home GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+export HOME=$work/home XDG_RUNTIME_DIR=$work/home GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 mkdir -p "$HOME"
 printf 'MouseMove >321,234\r\n' >"$work/run.tkl"
 xdotool mousemove 600 500

@@ -41,6 +41,7 @@ std::vector<std::string> commandLine(const Launch& launch, const std::vector<std
     std::vector<std::string> line = {"/usr/bin/env",
                                      "DISPLAY=" + launch.display,
                                      "HOME=" + launch.home,
+                                     "XDG_RUNTIME_DIR=" + launch.home,
                                      "GSETTINGS_BACKEND=memory",
                                      "NO_AT_BRIDGE=1",
                                      "KEYLOOM_STDERR=" + launch.stderrFile,

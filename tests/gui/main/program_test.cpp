@@ -50,7 +50,8 @@ void keys(unsigned long window, const std::string& keys) {
                     .c_str());
 }
 
-// Each copy gets a home of its own, where the single-copy lock lives.
+// Each test gets a home and a runtime folder of its own, where the
+// single-copy lock lives.
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -58,6 +59,7 @@ protected:
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         home = pattern;
         ::setenv("HOME", home.c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     }
     void TearDown() override { fs::remove_all(home); }
 
@@ -70,6 +72,7 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
     ASSERT_TRUE(first.start({KEYLOOM_BIN}, &error)) << error;
     unsigned long main = windowOf(first.pid());
     ASSERT_NE(main, 0u) << "the main window did not come up";
+    EXPECT_TRUE(fs::exists(home / "keyloom.lock")) << "the lock is in the runtime folder";
 
     ChildProcess second;
     ASSERT_TRUE(second.start({KEYLOOM_BIN}, &error)) << error;
@@ -90,6 +93,21 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
     auto exited = first.wait(10);
     ASSERT_TRUE(exited.has_value()) << "Exit did not end the program";
     EXPECT_EQ(*exited, 0);
+}
+
+// The theme's SVG arrow would bring an SVG renderer of several megabytes
+// into the program for one small triangle.
+TEST_F(Program, DrawsItsWindowWithoutAnSvgRenderer) {
+    ChildProcess copy;
+    std::string error;
+    ASSERT_TRUE(copy.start({KEYLOOM_BIN}, &error)) << error;
+    ASSERT_NE(windowOf(copy.pid()), 0u);
+    pump(0.5);  // drawn
+    const std::string maps = shell("cat /proc/" + std::to_string(copy.pid()) + "/maps");
+    ASSERT_NE(maps.find("libgtk-3"), std::string::npos);
+    EXPECT_EQ(maps.find("librsvg"), std::string::npos);
+    copy.signal(SIGTERM);
+    ASSERT_TRUE(copy.wait(10).has_value());
 }
 
 TEST_F(Program, StartsAgainOnceTheFirstCopyHasEnded) {
