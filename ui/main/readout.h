@@ -14,23 +14,29 @@ inline std::string readoutText(platform::Point p) {
 
 // How often a read-out looks at the cursor: every 10 ms while it moves (as
 // often as the desktop's timers ever fired); once it has stood still for a
-// second, every 50 ms until it moves again, so that a read-out left running
-// costs next to nothing.
+// second, every 50 ms, and after ten seconds every 100 ms, until it moves
+// again; so a read-out left running costs next to nothing, and one that was
+// in use a moment ago still answers the next movement at once.
 class ReadoutPace {
 public:
     static constexpr int kMoving = 10;
     static constexpr int kStill = 50;
-    static constexpr int kTicksToStill = 100;
+    static constexpr int kResting = 100;
+    static constexpr int kStillAfterMs = 1000;
+    static constexpr int kRestingAfterMs = 10000;
 
     // After a tick that found the cursor at `p`: the new interval when it
     // changes, else nothing.
     std::optional<int> tick(platform::Point p) {
         if (p != last_) {
             last_ = p;
-            still_ = 0;
+            stillMs_ = 0;
             return change(kMoving);
         }
-        return ++still_ >= kTicksToStill ? change(kStill) : std::nullopt;
+        if (stillMs_ < kRestingAfterMs) stillMs_ += interval_;
+        return change(stillMs_ >= kRestingAfterMs ? kResting
+                      : stillMs_ >= kStillAfterMs ? kStill
+                                                  : kMoving);
     }
     int interval() const { return interval_; }
 
@@ -42,7 +48,7 @@ private:
     }
 
     platform::Point last_;
-    int still_ = 0;
+    int stillMs_ = 0;
     int interval_ = kMoving;
 };
 

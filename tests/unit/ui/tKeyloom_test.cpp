@@ -222,8 +222,12 @@ TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
         window.Timer1_Timer();
         EXPECT_EQ(view.timer(MainTimer::Timer1).interval, still < 100 ? 10 : 50) << still;
     }
+    for (int tick = 1; tick <= 180; ++tick) {  // nine seconds more
+        window.Timer1_Timer();
+        EXPECT_EQ(view.timer(MainTimer::Timer1).interval, tick < 180 ? 50 : 100) << tick;
+    }
     for (int tick = 0; tick < 500; ++tick) window.Timer1_Timer();
-    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 50);
+    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 100);
     fake.cursor = {41, 50};
     window.Timer1_Timer();
     EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 10) << "the first movement";
