@@ -101,6 +101,12 @@ public:
         return true;
     }
 
+    // Left to right whatever the language: the windows' places are fixed in
+    // the design and their captions are English. (Asking the locale would
+    // also build the toolkit's whole table of languages, on the way to the
+    // first window.)
+    wxLayoutDirection GetLayoutDirection() const override { return wxLayout_LeftToRight; }
+
     int OnExit() override {
         single_.reset();
         return wxApp::OnExit();

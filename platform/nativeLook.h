@@ -3,6 +3,7 @@
 // window. GTK only: elsewhere these do nothing.
 #pragma once
 
+#include <string>
 #include <thread>
 
 namespace keyloom::platform {
@@ -11,6 +12,7 @@ namespace keyloom::platform {
 
 class FontPreload {};
 inline void loadStyleSheet() {}
+inline std::string desktopFont() { return {}; }
 inline void addStyleClass(void*, const char*) {}
 
 #else
@@ -32,6 +34,10 @@ private:
 // Loads the program's style sheet for every window; once, after the toolkit
 // has started.
 void loadStyleSheet();
+
+// The desktop's font as the toolkit describes it ("DejaVu Sans 10"), read
+// from the toolkit's settings; empty where there is nothing to read.
+std::string desktopFont();
 
 // Gives a native widget (a window's handle) one of the style sheet's classes;
 // it applies to the widget and everything inside it.

@@ -46,6 +46,16 @@ void loadStyleSheet() {
     g_object_unref(provider);
 }
 
+std::string desktopFont() {
+    GtkSettings* settings = gtk_settings_get_default();
+    if (settings == nullptr) return {};
+    gchar* name = nullptr;
+    g_object_get(settings, "gtk-font-name", &name, nullptr);
+    std::string font = name != nullptr ? name : "";
+    g_free(name);
+    return font;
+}
+
 void addStyleClass(void* nativeWidget, const char* styleClass) {
     if (nativeWidget == nullptr) return;
     gtk_style_context_add_class(gtk_widget_get_style_context(static_cast<GtkWidget*>(nativeWidget)),

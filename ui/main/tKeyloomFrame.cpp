@@ -114,7 +114,10 @@ void tKeyloomFrame::createControls() {
     auto* panel = new wxPanel(this, wxID_ANY);
     // The design's small type: every caption fits its control, and the
     // read-out holds a position on the largest screens.
-    wxFont small = panel->GetFont();
+    // The desktop's font read straight from its settings: asking a control
+    // for its default font would build throwaway widgets to find it.
+    wxFont small(toWx(platform::desktopFont()));
+    if (!small.IsOk()) small = panel->GetFont();
     small.SetPointSize(8);
     panel->SetFont(small);
     platform::addStyleClass(panel->GetHandle(), platform::kCompactStyle);
