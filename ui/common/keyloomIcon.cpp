@@ -29,8 +29,12 @@ wxBitmap keyloomBitmap(int size) {
         // The loop: an arc with an arrow head, the thread of a macro.
         gc->SetPen(wxPen(wxColour(230, 126, 34), std::max(2, static_cast<int>(std::lround(2.4 * s)))));
         gc->SetBrush(*wxTRANSPARENT_BRUSH);
+        // From its first point: a path without one starts at the origin on
+        // some renderers (GDI+), which joins the origin to the arc.
+        const double cx = 16 * s, cy = 14 * s, r = 6.5 * s, from = 0.25 * M_PI, to = 1.85 * M_PI;
         wxGraphicsPath arc = gc->CreatePath();
-        arc.AddArc(16 * s, 14 * s, 6.5 * s, 0.25 * M_PI, 1.85 * M_PI, true);
+        arc.MoveToPoint(cx + r * std::cos(from), cy + r * std::sin(from));
+        arc.AddArc(cx, cy, r, from, to, true);
         gc->StrokePath(arc);
         gc->SetPen(*wxTRANSPARENT_PEN);
         gc->SetBrush(wxBrush(wxColour(230, 126, 34)));
