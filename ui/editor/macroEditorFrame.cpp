@@ -1,5 +1,7 @@
 #include "ui/editor/macroEditorFrame.h"
 
+#include <algorithm>
+
 #include <wx/filename.h>
 #include <wx/font.h>
 #include <wx/listbox.h>
@@ -85,6 +87,10 @@ void macroEditorFrame::createControls() {
     Frame1->Raise();
     List1->Raise();
     SetClientSize(size(kClient));
+#ifdef __WXMSW__
+    // The panel has its size already there, and no size event follows.
+    Form_Resize();
+#endif
     txtEdit->SetFocus();
 }
 
@@ -131,7 +137,15 @@ void macroEditorFrame::Form_Load() {
     CentreOnScreen();
 }
 
-void macroEditorFrame::Form_Resize() { txtEdit->SetSize(panel_->GetClientSize()); }
+void macroEditorFrame::Form_Resize() {
+    wxSize area = panel_->GetClientSize();
+#ifdef __WXMSW__
+    // Windows does not keep overlapping controls apart (the text box painted
+    // over the palette): there the text box ends where the palette begins.
+    area.x = std::min(area.x, Frame1->GetPosition().x - FromDIP(4));
+#endif
+    txtEdit->SetSize(area);
+}
 
 bool macroEditorFrame::Destroy() {
     if (running_ > 0) {
