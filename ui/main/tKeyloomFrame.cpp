@@ -116,7 +116,8 @@ void tKeyloomFrame::createControls() {
     // read-out holds a position on the largest screens.
     // The desktop's font read straight from its settings: asking a control
     // for its default font would build throwaway widgets to find it.
-    wxFont small(toWx(platform::desktopFont()));
+    const std::string desktopFont = platform::desktopFont();
+    wxFont small = desktopFont.empty() ? wxNullFont : wxFont(toWx(desktopFont));
     if (!small.IsOk()) small = panel->GetFont();
     small.SetPointSize(8);
     panel->SetFont(small);
