@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/x11/x11Events.h"
 #include "platform/x11/x11Impl.h"
 
 namespace keyloom::platform {
@@ -75,18 +76,11 @@ bool StopKey::pressed() {
 }
 
 void StopKey::readEvents() {
-    // XPending reads what has arrived without waiting for the server.
-    while (XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        if (event.type == MappingNotify) {
-            XRefreshKeyboardMapping(&event.xmapping);
-            continue;
-        }
+    drainEvents(display_, [this](XEvent& event) {
         XGenericEventCookie* cookie = &event.xcookie;
         if (cookie->type != GenericEvent || cookie->extension != opcode_ ||
             !XGetEventData(display_, cookie))
-            continue;
+            return;
         if (cookie->evtype == XI_HierarchyChanged) {
             real_.clear();  // device ids may now name other devices
             selectRealKeyboards();
@@ -96,7 +90,7 @@ void StopKey::readEvents() {
             if (keysym == XK_Pause && fromRealKeyboard(raw->sourceid)) ++presses_;
         }
         XFreeEventData(display_, cookie);
-    }
+    });
 }
 
 bool StopKey::fromRealKeyboard(int sourceDevice) {

@@ -8,6 +8,8 @@
 #include <array>
 #include <bitset>
 
+#include "platform/x11/x11Events.h"
+
 namespace keyloom::platform {
 namespace {
 
@@ -107,14 +109,8 @@ void Typist::liftHeldLevelKeys() {
 }
 
 void Typist::readEvents() {
-    while (XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        if (event.type == MappingNotify) {
-            XRefreshKeyboardMapping(&event.xmapping);
-            continue;
-        }
-        if (event.type != xkbEventBase_) continue;
+    drainEvents(display_, [this](XEvent& event) {
+        if (event.type != xkbEventBase_) return;
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
         if (xkb.any.xkb_type == XkbNewKeyboardNotify) {
             spares_.keyboardReplaced();
@@ -124,7 +120,7 @@ void Typist::readEvents() {
             chars_.forget();
             mapChanged_();
         }
-    }
+    });
 }
 
 bool Typist::changedOnlyOurKeys(const XkbMapNotifyEvent& e) const {
