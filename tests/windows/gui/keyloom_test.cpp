@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 #include "probe.h"
 
@@ -63,6 +66,44 @@ HWND childWindow(HWND parent, const wchar_t* className, const std::wstring& text
     return child.window;
 }
 
+struct OwnWindows {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK collectOwnWindow(HWND window, LPARAM data) {
+    auto* own = reinterpret_cast<OwnWindows*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == own->pid && IsWindowVisible(window)) own->windows.push_back(window);
+    return TRUE;
+}
+
+// The visible top-level windows of `pid`.
+std::vector<HWND> topWindows(DWORD pid) {
+    OwnWindows own{pid, {}};
+    EnumWindows(collectOwnWindow, reinterpret_cast<LPARAM>(&own));
+    return own.windows;
+}
+
+// Presses (false) and releases (true) of virtual keys, in order.
+void tapKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+    for (const auto& [vk, up] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        SendInput(1, &input, sizeof input);
+        Sleep(50);
+    }
+}
+
+RECT screenRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
 std::wstring tempFile(const std::string& name, const std::string& bytes) {
     std::wstring folder(MAX_PATH, L'\0');
     folder.resize(GetTempPathW(MAX_PATH, folder.data()));
@@ -108,6 +149,35 @@ TEST(Keyloom, MacroFileGivenAtStartPlaysOnRun) {
               (std::vector<std::string>{"keydown 9 -", "char U+0009", "char U+0068", "char U+0065",
                                         "char U+006C", "char U+006C", "char U+006F",
                                         "char U+0021"}));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
+}
+
+// Windows does not keep overlapping controls apart: the editor's text box
+// must leave the palette's place to it, or it paints over the palette.
+TEST(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
+    ChildProcess keyloom(keyloomProgram(), 90s);
+    HWND main = nullptr;
+    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(keyloom.pid())) != nullptr; }, 60s));
+    // Build, Edit from the keyboard (another process cannot read the menu).
+    ASSERT_TRUE(eventually([&] {
+        SetForegroundWindow(main);
+        return GetForegroundWindow() == main;
+    }));
+    tapKeys({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
+    tapKeys({{'E', false}, {'E', true}});
+    HWND palette = nullptr, text = nullptr;
+    ASSERT_TRUE(eventually([&] {
+        for (HWND window : topWindows(keyloom.pid())) {
+            if (childWindow(window, L"Button", L"Commands") == nullptr) continue;
+            palette = childWindow(window, L"ListBox", L"");
+            text = childWindow(window, L"Edit", L"");
+        }
+        return palette != nullptr && text != nullptr;
+    }, 30s)) << "no editor with its palette and text box";
+    RECT paletteRect = screenRect(palette), textRect = screenRect(text), overlap{};
+    EXPECT_FALSE(IntersectRect(&overlap, &paletteRect, &textRect));
+    EXPECT_GT(textRect.right - textRect.left, 200) << "the text box keeps the rest of the window";
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
 }
