@@ -98,6 +98,33 @@ void tapKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
     }
 }
 
+struct Sized {
+    int width, height;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK findSized(HWND window, LPARAM data) {
+    auto* sized = reinterpret_cast<Sized*>(data);
+    RECT r{};
+    GetClientRect(window, &r);
+    wchar_t className[256] = {};
+    GetClassNameW(window, className, 256);
+    if (r.right == sized->width && r.bottom == sized->height &&
+        std::wstring(className).rfind(L"wxWindow", 0) == 0) {
+        sized->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The child window of `parent` drawn by the program itself (not a native
+// control) whose client area is `width` x `height`.
+HWND ownChildOfSize(HWND parent, int width, int height) {
+    Sized sized{width, height};
+    EnumChildWindows(parent, findSized, reinterpret_cast<LPARAM>(&sized));
+    return sized.window;
+}
+
 RECT screenRect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -178,6 +205,31 @@ TEST(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
     RECT paletteRect = screenRect(palette), textRect = screenRect(text), overlap{};
     EXPECT_FALSE(IntersectRect(&overlap, &paletteRect, &textRect));
     EXPECT_GT(textRect.right - textRect.left, 200) << "the text box keeps the rest of the window";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
+}
+
+// The cursor read-out draws its own text: a shorter position must not leave
+// the end of a longer one behind.
+TEST(Keyloom, ReadoutShowsOnlyTheLatestPosition) {
+    ChildProcess keyloom(keyloomProgram(), 90s);
+    HWND main = nullptr, readout = nullptr;
+    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(keyloom.pid())) != nullptr; }, 60s));
+    ASSERT_TRUE(eventually([&] { return (readout = ownChildOfSize(main, 49, 17)) != nullptr; }));
+    ASSERT_TRUE(settleCursor(1000, 888));
+    Sleep(300);
+    ASSERT_TRUE(settleCursor(5, 5));
+    Sleep(300);
+    // The right half of the read-out, where only "1000,888" reached: all one
+    // colour, the background's.
+    RECT r = screenRect(readout);
+    HDC screen = GetDC(nullptr);
+    const COLORREF background = GetPixel(screen, r.right - 1, r.top + 2);
+    int marked = 0;
+    for (int y = r.top; y < r.top + 14; ++y)
+        for (int x = r.left + 30; x < r.right; ++x) marked += GetPixel(screen, x, y) != background;
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(marked, 0) << "pixels of the old text are left";
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
 }
