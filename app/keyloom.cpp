@@ -46,12 +46,15 @@ std::string helpViewer() {
 // The lock that keeps a second copy from starting: in the session's runtime
 // folder (private to the user, in memory) where there is one, else hidden in
 // the home folder.
-void lockSingleCopy(wxSingleInstanceChecker& single) {
+std::unique_ptr<wxSingleInstanceChecker> lockSingleCopy() {
     wxString runtime;
-    if (wxGetEnv("XDG_RUNTIME_DIR", &runtime) && !runtime.empty() && wxDirExists(runtime))
-        single.Create("keyloom.lock", runtime);
-    else
-        single.Create(".keyloom.lock");
+    if (wxGetEnv("XDG_RUNTIME_DIR", &runtime) && !runtime.empty() && wxDirExists(runtime)) {
+        auto single = std::make_unique<wxSingleInstanceChecker>();
+        if (single->Create("keyloom.lock", runtime)) return single;
+    }
+    auto single = std::make_unique<wxSingleInstanceChecker>();
+    single->Create(".keyloom.lock");
+    return single;
 }
 
 class KeyloomApp final : public wxApp {
@@ -76,8 +79,7 @@ public:
             return false;
         }
         toolkit_ = std::make_unique<ui::WxToolkit>(findHelpBook(), helpViewer());
-        single_ = std::make_unique<wxSingleInstanceChecker>();
-        lockSingleCopy(*single_);
+        single_ = lockSingleCopy();
 
         auto* frame = new ui::tKeyloomFrame(state_, *desktop_, *toolkit_, windows_);
         services_ = std::make_unique<ui::Services>(ui::Services{

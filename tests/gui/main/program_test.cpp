@@ -110,6 +110,17 @@ TEST_F(Program, DrawsItsWindowWithoutAnSvgRenderer) {
     ASSERT_TRUE(copy.wait(10).has_value());
 }
 
+TEST_F(Program, WithoutARuntimeFolderTheLockIsHiddenInTheHome) {
+    ::setenv("XDG_RUNTIME_DIR", (home / "gone").c_str(), 1);
+    ChildProcess copy;
+    std::string error;
+    ASSERT_TRUE(copy.start({KEYLOOM_BIN}, &error)) << error;
+    ASSERT_NE(windowOf(copy.pid()), 0u);
+    EXPECT_TRUE(fs::exists(home / ".keyloom.lock"));
+    copy.signal(SIGTERM);
+    ASSERT_TRUE(copy.wait(10).has_value());
+}
+
 TEST_F(Program, StartsAgainOnceTheFirstCopyHasEnded) {
     for (int round = 0; round < 2; ++round) {
         ChildProcess copy;
