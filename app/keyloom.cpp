@@ -5,12 +5,14 @@
 #include <wx/event.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/snglinst.h>
 #include <wx/stdpaths.h>
 
 #include <future>
 #include <memory>
+#include <optional>
 
 #include "engine/engine.h"
 #include "files/fileRoutine.h"
@@ -49,6 +51,7 @@ std::string helpViewer() {
 std::unique_ptr<wxSingleInstanceChecker> lockSingleCopy() {
     wxString runtime;
     if (wxGetEnv("XDG_RUNTIME_DIR", &runtime) && !runtime.empty() && wxDirExists(runtime)) {
+        wxLogNull quiet;  // a folder that will not take the lock is no error: the home will
         auto single = std::make_unique<wxSingleInstanceChecker>();
         if (single->Create("keyloom.lock", runtime)) return single;
     }
@@ -67,6 +70,9 @@ public:
         // after every timer tick of the read-out.
         wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
         wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
+        // Once the toolkit has started (and done with the environment), the
+        // fonts are read meanwhile.
+        fonts_.emplace();
         // The desktop's connection opens while the toolkit reads its theme.
         std::string error;
         auto opening = std::async(std::launch::async,
@@ -115,8 +121,7 @@ public:
     }
 
 private:
-    // Started with the application object, before the toolkit.
-    platform::FontPreload fonts_;
+    std::optional<platform::FontPreload> fonts_;
     // Destroyed after the toolkit has deleted the last window.
     RunState state_;
     std::unique_ptr<platform::Desktop> desktop_;

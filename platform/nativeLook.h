@@ -18,8 +18,10 @@ inline void addStyleClass(void*, const char*) {}
 #else
 
 // Reads the font configuration on a thread of its own from construction on,
-// while the toolkit connects and builds the first window; the first text on
-// screen then finds it read. Joined on destruction.
+// while the toolkit loads its theme and builds the first window; the first
+// text on screen then finds it read. Joined on destruction. Start it after
+// the toolkit, which changes the environment that the font configuration
+// reads.
 class FontPreload {
 public:
     FontPreload();

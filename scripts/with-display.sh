@@ -4,11 +4,12 @@
 set -euo pipefail
 
 workdir=$(mktemp -d)
+runtime=
 cleanup() {
   [[ -n "${wm_pid:-}" ]] && kill "$wm_pid" 2>/dev/null || true
   [[ -n "${x_pid:-}" ]] && kill "$x_pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -rf "$workdir" "${runtime:-}"
+  rm -rf "$workdir" ${runtime:+"$runtime"}
 }
 trap cleanup EXIT
 

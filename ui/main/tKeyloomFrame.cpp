@@ -67,8 +67,8 @@ tKeyloomFrame::tKeyloomFrame(RunState& state, platform::Desktop& desktop, WxTool
       windows_(windows),
       handlers_(*this, state, desktop, toolkit, windows) {
     SetName("tKeyloom");
-    // The pictures can follow once the window is up: the window manager's
-    // icon and the picture in the window.
+    // The pictures can follow once the window is built and shown: the window
+    // manager's icon and the picture in the window.
     CallAfter([this] {
         SetIcons(keyloomIcons());
         Picture1->SetBitmap(keyloomBitmap(FromDIP(32)));
@@ -276,7 +276,8 @@ int tKeyloomFrame::comboSelection() const { return Combo1->GetSelection(); }
 void tKeyloomFrame::setComboText(const std::string& text) { Combo1->SetValue(toWx(text)); }
 
 void tKeyloomFrame::fillComboList() {
-    // Once the window is on the screen: nobody can open the list before.
+    // Once the window is built and shown, on the event loop's first turn:
+    // nobody can open the list before.
     CallAfter([this] {
         wxArrayString words;
         for (std::string_view w : kCommandWords) words.push_back(toWx(w));
