@@ -39,6 +39,7 @@
 #include "actions/keyString.h"
 #include "bench/benchTable.h"
 #include "platform/x11/x11Desktop.h"
+#include "support/fileBytes.h"
 #include "x11/actions/offMapText.h"
 #include "x11/support/childProcess.h"
 #include "x11/support/rawInput.h"
@@ -50,47 +51,9 @@ using keyloom::test::monotonicNow;
 
 constexpr double kGiveUpSeconds = 30;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string windowTitle(Display* display, Window w) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
-                           XInternAtom(display, "UTF8_STRING", False), &type, &format, &n, &after,
-                           &data) == Success &&
-        data != nullptr)
-        title.assign(reinterpret_cast<char*>(data), n);
-    if (data != nullptr) XFree(data);
-    char* old = nullptr;
-    if (title.empty() && XFetchName(display, w, &old) != 0 && old != nullptr) {
-        title = old;
-        XFree(old);
-    }
-    return title;
-}
-
-Window activeWindow(Display* display) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    Window w = 0;
-    if (XGetWindowProperty(display, DefaultRootWindow(display),
-                           XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW,
-                           &type, &format, &n, &after, &data) == Success &&
-        data != nullptr && n == 1)
-        w = *reinterpret_cast<Window*>(data);
-    if (data != nullptr) XFree(data);
-    return w;
-}
+using test::activeWindow;
+using test::readFile;
+using test::windowTitle;
 
 // The window manager's process (through its check window), 0 when unknown.
 long windowManagerPid(Display* display) {

@@ -20,21 +20,15 @@
 
 #include "files/fileRoutine.h"
 #include "platform/fake/fakePlatform.h"
+#include "support/fileBytes.h"
 
 namespace keyloom::fileRoutine {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void spit(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using test::readFile;
+using test::writeFile;
 
 std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;
@@ -137,26 +131,26 @@ protected:
 TEST_P(SavingUnderFaults, FullFileSystemKeepsTheOldFile) {
     if (!mountTmpfs("size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
     const fs::path file = point() / "m.tkl";
-    spit(file, kOld);
+    writeFile(file, kOld);
     // Larger than the whole file system: the disk fills in the middle.
     saveFails(file, std::vector<std::string>(4000, "SendText >a rather long line of text"));
-    EXPECT_EQ(slurp(file), kOld);
+    EXPECT_EQ(readFile(file), kOld);
     EXPECT_EQ(namesIn(point()), std::vector<std::string>{"m.tkl"}) << "no partial file is left";
     // Space is free again: the same save now goes through.
     std::vector<std::string> small = {"Press_Enter", "Wait >2"};
     platform::FakePlatform fake;
     EXPECT_EQ(GetParam().save(file, small, fake), SaveResult::Written);
-    EXPECT_EQ(slurp(file), GetParam().bytes(small));
+    EXPECT_EQ(readFile(file), GetParam().bytes(small));
 }
 
 TEST_P(SavingUnderFaults, ReadOnlyFolderKeepsTheOldFile) {
     if (!mountTmpfs("size=1m")) GTEST_SKIP() << "cannot mount a tmpfs here";
     const fs::path file = point() / "m.tkl";
-    spit(file, kOld);
+    writeFile(file, kOld);
     ASSERT_EQ(::mount("tmpfs", point().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=1m"), 0);
     saveFails(file, {"Press_Enter"});
     saveFails(point() / "new.tkl", {"Press_Enter"});
-    EXPECT_EQ(slurp(file), kOld);
+    EXPECT_EQ(readFile(file), kOld);
     EXPECT_EQ(namesIn(point()), std::vector<std::string>{"m.tkl"});
 }
 
@@ -178,7 +172,7 @@ TEST_P(SavingUnderFaults, KilledInTheMiddleOfALargeSaveLeavesAWholeFile) {
         return pid;
     };
     // How long a whole save takes here, to spread the kills over it.
-    spit(file, kOld);
+    writeFile(file, kOld);
     const double t0 = now();
     pid_t pid = startSave();
     ASSERT_GT(pid, 0);
@@ -186,14 +180,14 @@ TEST_P(SavingUnderFaults, KilledInTheMiddleOfALargeSaveLeavesAWholeFile) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const double whole = now() - t0;
-    ASSERT_EQ(slurp(file).size(), newBytes.size());
+    ASSERT_EQ(readFile(file).size(), newBytes.size());
 
     std::mt19937 random(std::random_device{}());
     std::uniform_real_distribution<double> moment(0.0, whole * 1.1);
     constexpr int kRounds = 10;
     int old = 0, replaced = 0;
     for (int round = 0; round < kRounds; ++round) {
-        spit(file, kOld);
+        writeFile(file, kOld);
         pid = startSave();
         ASSERT_GT(pid, 0);
         const double wait = moment(random);
@@ -202,7 +196,7 @@ TEST_P(SavingUnderFaults, KilledInTheMiddleOfALargeSaveLeavesAWholeFile) {
         ::nanosleep(&delay, nullptr);
         ::kill(pid, SIGKILL);
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        const std::string after = slurp(file);
+        const std::string after = readFile(file);
         if (after == kOld) {
             ++old;
         } else {

@@ -61,18 +61,6 @@ std::string shell(const std::string& command) {
     return out;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 std::string freshFolder(const std::string& stem) {
     std::string pattern = ::testing::TempDir() + stem + "XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) return {};

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fileBytes.h"
 #include "x11/support/childProcess.h"
 
 // Xlib's display (without Xlib's macros, which clash with the test framework).
@@ -44,8 +45,8 @@ std::vector<std::string> commandLine(const Launch& launch, const std::vector<std
 
 // Output of a shell command, trailing newlines removed.
 std::string shell(const std::string& command);
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
+using test::readFile;
+using test::writeFile;
 // A fresh folder under the test's temporary folder.
 std::string freshFolder(const std::string& stem);
 

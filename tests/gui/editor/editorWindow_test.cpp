@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include "tests/gui/editor/guiProgram.h"
+#include "tests/gui/editor/programTest.h"
 #include "tests/gui/editor/windowManager.h"
 #include "tests/gui/editor/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
@@ -16,12 +17,11 @@ namespace {
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
-class EditorWindow : public ::testing::Test {
+class EditorWindow : public ProgramTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
-        guard.emplace(x.get());
-        program = std::make_unique<GuiProgram>();
+        ProgramTest::SetUp();
+        if (HasFatalFailure()) return;
         program->chooseMenu("Build", "Edit");
         editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
         ASSERT_NE(editor, nullptr);
@@ -31,8 +31,6 @@ protected:
         ASSERT_NE(txtEdit, nullptr);
         ASSERT_NE(List1, nullptr);
     }
-    void TearDown() override { program.reset(); }
-
     std::string text() const { return ui::fromWx(txtEdit->GetValue()); }
 
     // Double-clicks palette entry `index` with the mouse, in the active editor.
@@ -80,14 +78,9 @@ protected:
         ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == txtEdit; }));
     }
 
-    XConnection x;
-    std::optional<InputStateGuard> guard;
-    UserInput input{x.get()};
-    std::unique_ptr<GuiProgram> program;
     ui::macroEditorFrame* editor = nullptr;
     wxTextCtrl* txtEdit = nullptr;
     wxListBox* List1 = nullptr;
-    TempFolder folder;
 };
 
 TEST_F(EditorWindow, OpensCentredWithThePaletteInFrontOfTheText) {

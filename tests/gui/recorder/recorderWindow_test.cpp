@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "tests/gui/editor/guiProgram.h"
+#include "tests/gui/editor/programTest.h"
 #include "tests/gui/editor/windowManager.h"
 #include "tests/gui/editor/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
@@ -41,15 +42,13 @@ bool inOrder(const Strings& lines, const Strings& wanted) {
     return true;
 }
 
-class RecorderWindow : public ::testing::Test {
+class RecorderWindow : public ProgramTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
-        guard.emplace(x.get());
-        program = std::make_unique<GuiProgram>();
+        ProgramTest::SetUp();
+        if (HasFatalFailure()) return;
         openRecorder();
     }
-    void TearDown() override { program.reset(); }
 
     void openRecorder() {
         program->chooseMenu("Build", "Record");
@@ -82,14 +81,9 @@ protected:
         return "MouseMove >" + std::to_string(px) + "," + std::to_string(py);
     }
 
-    XConnection x;
-    std::optional<InputStateGuard> guard;
-    UserInput input{x.get()};
-    std::unique_ptr<GuiProgram> program;
     ui::mRecordFrame* recorder = nullptr;
     wxTextCtrl* Text1 = nullptr;
     wxButton* Command1 = nullptr;
-    TempFolder folder;
 };
 
 TEST_F(RecorderWindow, RecordsSavesAndPlaysBackIntoTheProbe) {

@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "platform/fake/fakePlatform.h"
+#include "support/fileBytes.h"
 
 namespace keyloom::fileRoutine {
 namespace {
@@ -22,15 +23,8 @@ using Lines = std::vector<std::string>;
 const std::string kQuestion = std::string("message ") + kOverwriteQuestion;
 const std::string kError = std::string("message ") + kSaveError;
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void spit(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using test::readFile;
+using test::writeFile;
 
 Lines entriesOf(const MacroList& list) {
     Lines out;
@@ -93,7 +87,7 @@ TEST_F(FileRoutine, ListFileHasOneCrLfLinePerEntryInUtf8) {
         fs::remove(file);
         VectorList list(c.entries);
         EXPECT_EQ(saveList(file, list, fake), SaveResult::Written);
-        EXPECT_EQ(slurp(file), c.bytes);
+        EXPECT_EQ(readFile(file), c.bytes);
     }
     EXPECT_TRUE(fake.log.empty()) << "a new file is written without a question";
 }
@@ -108,12 +102,12 @@ TEST_F(FileRoutine, SavedListLoadsBackWithoutItsEmptyEntries) {
 }
 
 TEST_F(FileRoutine, LoadReadsLegacyCodePageAndReportsUnreadableFiles) {
-    spit(dir / "old.tkl", "SendText >caf\xE9\r\nWait >1");
+    writeFile(dir / "old.tkl", "SendText >caf\xE9\r\nWait >1");
     auto loaded = loadList(dir / "old.tkl");
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(entriesOf(*loaded), (Lines{"SendText >caf\xC3\xA9", "Wait >1"}));
 
-    spit(dir / "empty.tkl", "");
+    writeFile(dir / "empty.tkl", "");
     ASSERT_TRUE(loadList(dir / "empty.tkl").has_value());
     EXPECT_EQ(loadList(dir / "empty.tkl")->count(), 0);
 
@@ -123,25 +117,25 @@ TEST_F(FileRoutine, LoadReadsLegacyCodePageAndReportsUnreadableFiles) {
 
 TEST_F(FileRoutine, OverwriteAsksAndNoLeavesTheFileUntouched) {
     fs::path file = dir / "m.tkl";
-    spit(file, "old\r\n");
+    writeFile(file, "old\r\n");
     VectorList list({"new"});
 
     fake.answers = {MessageAnswer::No};
     EXPECT_EQ(saveList(file, list, fake), SaveResult::Declined);
-    EXPECT_EQ(slurp(file), "old\r\n");
+    EXPECT_EQ(readFile(file), "old\r\n");
     EXPECT_EQ(fake.log, Lines{kQuestion}) << "no further message after No";
 
     fake.log.clear();
     fake.answers = {MessageAnswer::Yes};
     EXPECT_EQ(saveList(file, list, fake), SaveResult::Written);
-    EXPECT_EQ(slurp(file), "new\r\n");
+    EXPECT_EQ(readFile(file), "new\r\n");
     EXPECT_EQ(fake.log, Lines{kQuestion});
     EXPECT_EQ(namesIn(dir), Lines{"m.tkl"});
 }
 
 TEST_F(FileRoutine, QuestionUsesTheProgramTitleWithNoAsDefault) {
     fs::path file = dir / "m.tkl";
-    spit(file, "x");
+    writeFile(file, "x");
     fake.logToolkit = true;
     VectorList empty;
     EXPECT_EQ(saveList(file, empty, fake), SaveResult::Declined) << "the default answer is No";
@@ -153,14 +147,14 @@ TEST_F(FileRoutine, QuestionUsesTheProgramTitleWithNoAsDefault) {
 
 TEST_F(FileRoutine, ReplacingKeepsPermissionsAndLinks) {
     fs::path real = dir / "real.tkl";
-    spit(real, "old\r\n");
+    writeFile(real, "old\r\n");
     ::chmod(real.c_str(), 0640);
     fs::create_symlink(real, dir / "link.tkl");
     fake.answers = {MessageAnswer::Yes};
     VectorList list({"new"});
     ASSERT_EQ(saveList(dir / "link.tkl", list, fake), SaveResult::Written);
     EXPECT_TRUE(fs::is_symlink(dir / "link.tkl"));
-    EXPECT_EQ(slurp(real), "new\r\n");
+    EXPECT_EQ(readFile(real), "new\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -169,7 +163,7 @@ TEST_F(FileRoutine, ReplacingKeepsPermissionsAndLinks) {
 TEST_F(FileRoutine, FailuresShowTheMessageAndLeaveEverythingAsItWas) {
     VectorList list({"new"});
     fs::create_directory(dir / "folder");
-    spit(dir / "plain", "file in the path's place");
+    writeFile(dir / "plain", "file in the path's place");
     const Lines targets = {
         (dir / "folder").string(),          // a folder is no file to write
         (dir / "plain" / "x.tkl").string(),  // a file where a folder should be
@@ -183,7 +177,7 @@ TEST_F(FileRoutine, FailuresShowTheMessageAndLeaveEverythingAsItWas) {
     }
     EXPECT_TRUE(fs::is_directory(dir / "folder"));
     EXPECT_TRUE(fs::is_empty(dir / "folder"));
-    EXPECT_EQ(slurp(dir / "plain"), "file in the path's place");
+    EXPECT_EQ(readFile(dir / "plain"), "file in the path's place");
     EXPECT_EQ(namesIn(dir), (Lines{"folder", "plain"}));
 }
 
@@ -191,26 +185,26 @@ TEST_F(FileRoutine, FullDiskKeepsTheOldFileWhole) {
     auto mnt = mountTmpfs("size=64k");
     if (!mnt) GTEST_SKIP() << "cannot mount a tmpfs here";
     fs::path file = *mnt / "m.tkl";
-    spit(file, "Press_Tab\r\n");
+    writeFile(file, "Press_Tab\r\n");
     VectorList big(Lines(20000, "SendText >a rather long line of text"));
     fake.answers = {MessageAnswer::Yes};
     EXPECT_EQ(saveList(file, big, fake), SaveResult::Failed);
     EXPECT_EQ(fake.log, (Lines{kQuestion, kError}));
-    EXPECT_EQ(slurp(file), "Press_Tab\r\n");
+    EXPECT_EQ(readFile(file), "Press_Tab\r\n");
     EXPECT_EQ(namesIn(*mnt), Lines{"m.tkl"});
 }
 
 TEST_F(FileRoutine, ReadOnlyFolderKeepsTheOldFileWhole) {
     auto mnt = mountTmpfs("size=1m");
     if (!mnt) GTEST_SKIP() << "cannot mount a tmpfs here";
-    spit(*mnt / "m.tkl", "old\r\n");
+    writeFile(*mnt / "m.tkl", "old\r\n");
     ASSERT_EQ(::mount("tmpfs", mnt->c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=1m"), 0);
     VectorList list({"new"});
     fake.answers = {MessageAnswer::Yes};
     EXPECT_EQ(saveList(*mnt / "m.tkl", list, fake), SaveResult::Failed);
     EXPECT_EQ(saveList(*mnt / "fresh.tkl", list, fake), SaveResult::Failed);
     EXPECT_EQ(fake.log, (Lines{kQuestion, kError, kError}));
-    EXPECT_EQ(slurp(*mnt / "m.tkl"), "old\r\n");
+    EXPECT_EQ(readFile(*mnt / "m.tkl"), "old\r\n");
     EXPECT_EQ(namesIn(*mnt), Lines{"m.tkl"});
 }
 
@@ -231,17 +225,17 @@ TEST_F(FileRoutine, EditorTextEndsWithOneMoreLineBreak) {
 
 TEST_F(FileRoutine, SaveEditorTextAsksOnlyInModeOne) {
     fs::path file = dir / "e.txt";
-    spit(file, "old");
+    writeFile(file, "old");
     state.lastIndex = 7;
 
     EXPECT_EQ(saveEditorText(file, 1, "A", context), SaveResult::Declined);
-    EXPECT_EQ(slurp(file), "old");
+    EXPECT_EQ(readFile(file), "old");
     EXPECT_EQ(state.lastIndex, 7) << "a refused save ends before lastIndex";
     EXPECT_EQ(fake.log, Lines{kQuestion});
 
     fake.log.clear();
     EXPECT_EQ(saveEditorText(file, 0, "A\n", context), SaveResult::Written);
-    EXPECT_EQ(slurp(file), "A\r\n\r\n");
+    EXPECT_EQ(readFile(file), "A\r\n\r\n");
     EXPECT_TRUE(fake.log.empty());
     EXPECT_EQ(state.lastIndex, 3) << "the main list's entry count";
 
@@ -262,7 +256,7 @@ struct Editor : EditorFile {
 
 TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
     fs::path file = dir / "e.tkl";
-    spit(file, "A\r\n");
+    writeFile(file, "A\r\n");
     Editor editor;
     openEditorFile(file, editor);
     EXPECT_EQ(editor.text, "A\n");
@@ -271,17 +265,17 @@ TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
 
     // Saved again it gains a second line break, as the editor shows it.
     ASSERT_EQ(saveEditorText(file, 0, editor.text, context), SaveResult::Written);
-    EXPECT_EQ(slurp(file), "A\r\n\r\n");
+    EXPECT_EQ(readFile(file), "A\r\n\r\n");
 
     // The caption names this file: it is not read again.
-    spit(file, "changed");
+    writeFile(file, "changed");
     openEditorFile(file, editor);
     EXPECT_EQ(editor.text, "A\n");
     EXPECT_EQ(editor.recent, Lines{file.string()});
 }
 
 TEST_F(FileRoutine, OpenEditorFileKeepsBlanksAndDecodesTheLegacyCodePage) {
-    spit(dir / "a.txt", "  x\r\n\r\n\xE9\nend");
+    writeFile(dir / "a.txt", "  x\r\n\r\n\xE9\nend");
     Editor editor;
     openEditorFile(dir / "a.txt", editor);
     EXPECT_EQ(editor.text, "  x\n\n\xC3\xA9\nend");
@@ -300,9 +294,9 @@ TEST_F(FileRoutine, UnreadableFileInEditorKeepsTheTextButTakesThePath) {
 
 TEST_F(FileRoutine, SaveRecordingNeverAsksOrComplains) {
     fs::path file = dir / "r.tkl";
-    spit(file, "old");
+    writeFile(file, "old");
     EXPECT_EQ(saveRecording(file, "LClick\nMouseMove >1,2", context), SaveResult::Written);
-    EXPECT_EQ(slurp(file), "LClick\r\nMouseMove >1,2\r\n");
+    EXPECT_EQ(readFile(file), "LClick\r\nMouseMove >1,2\r\n");
     EXPECT_EQ(state.lastIndex, 3);
 
     state.lastIndex = 9;

@@ -19,10 +19,15 @@ struct FakeTrackView : mouseTrackView {
     void setTimerInterval(int ms) override { interval = ms; }
 };
 
-TEST(MouseTrack, LoadPlacesTheWindowAtOnceBesideTheCursor) {
+// A tracker over the fake desktop.
+class MouseTrack : public ::testing::Test {
+protected:
     platform::FakePlatform fake;
     FakeTrackView view;
-    mouseTrack track(view, fake);
+    mouseTrack track{view, fake};
+};
+
+TEST_F(MouseTrack, LoadPlacesTheWindowAtOnceBesideTheCursor) {
     fake.cursor = {100, 100};
     track.Form_Load();
     // 200 twips at 96 dpi (15 twips a pixel) are 13 1/3 pixels.
@@ -30,10 +35,7 @@ TEST(MouseTrack, LoadPlacesTheWindowAtOnceBesideTheCursor) {
     EXPECT_EQ(view.label, "100,100");
 }
 
-TEST(MouseTrack, EachTickFollowsTheCursorWithoutClamping) {
-    platform::FakePlatform fake;
-    FakeTrackView view;
-    mouseTrack track(view, fake);
+TEST_F(MouseTrack, EachTickFollowsTheCursorWithoutClamping) {
     fake.cursor = {1279, 1023};
     track.Timer1_Timer();
     EXPECT_EQ(view.corner, (platform::Point{1292, 1036}));
@@ -44,7 +46,7 @@ TEST(MouseTrack, EachTickFollowsTheCursorWithoutClamping) {
     EXPECT_EQ(view.label, "-20,5");
 }
 
-TEST(MouseTrack, OffsetFollowsTheScreenResolutionOnEachAxis) {
+TEST(TrackerPosition, OffsetFollowsTheScreenResolutionOnEachAxis) {
     struct Case {
         double dpiX, dpiY;
         platform::Point corner;
@@ -54,10 +56,7 @@ TEST(MouseTrack, OffsetFollowsTheScreenResolutionOnEachAxis) {
         EXPECT_EQ(trackerPosition({0, 0}, c.dpiX, c.dpiY), c.corner) << c.dpiX << "x" << c.dpiY;
 }
 
-TEST(MouseTrack, SlowsDownWhileTheCursorStandsStill) {
-    platform::FakePlatform fake;
-    FakeTrackView view;
-    mouseTrack track(view, fake);
+TEST_F(MouseTrack, SlowsDownWhileTheCursorStandsStill) {
     fake.cursor = {5, 5};
     track.Form_Load();
     for (int i = 0; i < 99; ++i) track.Timer1_Timer();

@@ -27,17 +27,6 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 namespace {
 int ignoreError(Display*, XErrorEvent*) { return 0; }
 }  // namespace
@@ -54,28 +43,8 @@ IgnoreXErrors::~IgnoreXErrors() {
 
 Window windowTitled(Display* display, const std::string& title) {
     IgnoreXErrors ignore(display);
-    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-    for (Window w : clientWindows(display)) {
-        Atom type = 0;
-        int format = 0;
-        unsigned long n = 0, after = 0;
-        unsigned char* data = nullptr;
-        std::string name;
-        if (XGetWindowProperty(display, w, netName, 0, 1024, False, utf8, &type, &format, &n, &after,
-                               &data) == Success &&
-            data != nullptr)
-            name.assign(reinterpret_cast<char*>(data), n);
-        if (data != nullptr) XFree(data);
-        if (name.empty()) {
-            char* old = nullptr;
-            if (XFetchName(display, w, &old) != 0 && old != nullptr) {
-                name = old;
-                XFree(old);
-            }
-        }
-        if (name == title) return w;
-    }
+    for (Window w : clientWindows(display))
+        if (windowTitle(display, w) == title) return w;
     return 0;
 }
 
@@ -92,22 +61,6 @@ long processOfWindow(Display* display, Window window) {
         pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
     if (data != nullptr) XFree(data);
     return pid;
-}
-
-Window activeWindow(Display* display) {
-    IgnoreXErrors ignore(display);
-    Atom type = 0;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    Window w = 0;
-    if (XGetWindowProperty(display, DefaultRootWindow(display),
-                           XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW,
-                           &type, &format, &n, &after, &data) == Success &&
-        data != nullptr && n == 1)
-        w = *reinterpret_cast<Window*>(data);
-    if (data != nullptr) XFree(data);
-    return w;
 }
 
 bool eventually(const std::function<bool()>& check, double timeoutSeconds) {

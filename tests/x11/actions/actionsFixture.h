@@ -18,6 +18,7 @@
 #include "engine/engine.h"
 #include "platform/consoleToolkit.h"
 #include "platform/x11/x11Desktop.h"
+#include "support/fileBytes.h"
 #include "x11/support/childProcess.h"
 #include "x11/support/rawInput.h"
 #include "x11/support/xState.h"
@@ -38,8 +39,6 @@ private:
     std::string path_;
 };
 
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& text);
 
 // While it lives, X errors on the calls of `display` are counted instead of
 // ending the program: a window listed by the window manager may be gone by
@@ -60,8 +59,6 @@ private:
 Window windowTitled(Display* display, const std::string& title);
 // The process that owns `window` (_NET_WM_PID); 0 when it is not known.
 long processOfWindow(Display* display, Window window);
-// The window the window manager says is active.
-Window activeWindow(Display* display);
 // Polls `check` until it holds or `timeoutSeconds` pass.
 bool eventually(const std::function<bool()>& check, double timeoutSeconds = 20);
 

@@ -6,7 +6,9 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 #include "actions/keyString.h"
 #include "offMapText.h"
@@ -55,39 +57,40 @@ public:
     }
 };
 
-TEST_F(Typing, TerminalReceivesEveryCharacterUnderTheUsLayout) {
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing xterm us");
+// A program to type into, under a keyboard layout.
+struct Target {
+    TextTarget::Kind kind;
+    const char* layout;  // nullptr: the display's own (US)
+    const char* name;
+};
+
+class TypingInto : public Typing, public ::testing::WithParamInterface<Target> {};
+
+TEST_P(TypingInto, ReceivesEveryCharacter) {
+    const Target& t = GetParam();
+    const bool field = t.kind == TextTarget::Kind::Gtk;
+    if (field && gtkFieldPath().empty()) GTEST_SKIP() << "built without GTK 3";
+    std::optional<LayoutGuard> layout;
+    if (t.layout != nullptr) {
+        layout.emplace(t.layout);
+        ASSERT_TRUE(layout->ok());
+    }
+    TextTarget target(t.kind, std::string("Keyloom typing ") + t.name);
     std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
-    typeAll(term, kTerminalCases);
+    ASSERT_TRUE(target.start(x.get(), &error)) << error;
+    typeAll(target, field ? kFieldCases : kTerminalCases);
 }
 
-TEST_F(Typing, TerminalReceivesEveryCharacterUnderTheGermanLayout) {
-    LayoutGuard layout("de");
-    ASSERT_TRUE(layout.ok());
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing xterm de");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
-    typeAll(term, kTerminalCases);
-}
-
-TEST_F(Typing, GtkFieldReceivesEveryCharacterUnderTheUsLayout) {
-    if (gtkFieldPath().empty()) GTEST_SKIP() << "built without GTK 3";
-    TextTarget field(TextTarget::Kind::Gtk, "Keyloom typing field us");
-    std::string error;
-    ASSERT_TRUE(field.start(x.get(), &error)) << error;
-    typeAll(field, kFieldCases);
-}
-
-TEST_F(Typing, GtkFieldReceivesEveryCharacterUnderTheGermanLayout) {
-    if (gtkFieldPath().empty()) GTEST_SKIP() << "built without GTK 3";
-    LayoutGuard layout("de");
-    ASSERT_TRUE(layout.ok());
-    TextTarget field(TextTarget::Kind::Gtk, "Keyloom typing field de");
-    std::string error;
-    ASSERT_TRUE(field.start(x.get(), &error)) << error;
-    typeAll(field, kFieldCases);
-}
+INSTANTIATE_TEST_SUITE_P(, TypingInto,
+                         ::testing::Values(Target{TextTarget::Kind::Xterm, nullptr, "xterm us"},
+                                           Target{TextTarget::Kind::Xterm, "de", "xterm de"},
+                                           Target{TextTarget::Kind::Gtk, nullptr, "field us"},
+                                           Target{TextTarget::Kind::Gtk, "de", "field de"}),
+                         [](const ::testing::TestParamInfo<Target>& param) {
+                             std::string name = param.param.name;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name;
+                         });
 
 // Many more different characters than there are spare keys: spare keycodes
 // are bound, used and bound again in turn, and no character comes out

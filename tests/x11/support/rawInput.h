@@ -38,6 +38,10 @@ private:
 
 // The managed top-level windows (_NET_CLIENT_LIST of the window manager).
 std::vector<Window> clientWindows(Display* display);
+// The title of `window` (_NET_WM_NAME, else WM_NAME); empty when it has none.
+std::string windowTitle(Display* display, Window window);
+// The window the window manager says is active; 0 when none.
+Window activeWindow(Display* display);
 // Asks the window manager to close `window` (_NET_CLOSE_WINDOW).
 void closeWindow(Display* display, Window window);
 // Closes the managed windows that are not in `before`, waiting up to
