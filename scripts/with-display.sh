@@ -13,7 +13,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+# -noreset: a connection made while the last client leaves is not dropped.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
 x_pid=$!
 for _ in $(seq 100); do
   [[ -s "$workdir/display" ]] && break

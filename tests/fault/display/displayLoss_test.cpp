@@ -60,7 +60,8 @@ TEST_P(DisplayLoss, EndsWithinASecondWithAMessage) {
                test::monotonicNow() < deadline)
             shell("sleep 0.05");
         ASSERT_EQ(pointerOn(display.name()), std::make_pair(s.startX, s.startY))
-            << "the run did not begin";
+            << "the run did not begin" << (program.wait(0) ? "; the program ended: " : ": ")
+            << readFile(launch.stderrFile);
         shell("sleep 0.2");  // well inside its wait or loop
     }
     ASSERT_FALSE(program.wait(0).has_value()) << "ended before the display went";

@@ -22,8 +22,12 @@ namespace keyloom::fault {
 PrivateDisplay::PrivateDisplay() {
     std::string error;
     // Xvfb reports each display number it finds taken: not of interest here.
+    // Without -noreset the server starts over whenever its last client has
+    // gone, and drops a connection that comes meanwhile: a program started
+    // while the test's own short connection closes could not open it.
     if (!server_.start({"/bin/sh", "-c",
-                        "exec Xvfb -displayfd 1 -nolisten tcp -screen 0 800x600x24 2>/dev/null"},
+                        "exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 800x600x24 "
+                        "2>/dev/null"},
                        &error))
         return;
     if (auto line = server_.readLine(15.0)) name_ = ":" + *line;
