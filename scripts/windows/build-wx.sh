@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds wxMSW 3.2 (static, monolithic) for 32-bit Windows from Debian's
+# Builds wxMSW 3.2 (static, monolithic) for Windows (KEYLOOM_WINDOWS_ARCH) from Debian's
 # wxwidgets3.2 source, with Debian's zlib and libpng sources placed where wx
-# expects its built-in copies, into the cache ($KEYLOOM_WIN32_PREFIX/wx).
+# expects its built-in copies, into the cache ($WINDOWS_PREFIX/wx).
 # Does nothing when the cached build matches the configure line and the
 # package versions. Needs a deb-src entry (scripts/deps.sh windows adds one).
 set -euo pipefail
@@ -20,7 +20,7 @@ source_version() {
   apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ {print $2; exit}'
 }
 
-prefix=$KEYLOOM_WIN32_PREFIX/wx
+prefix=$WINDOWS_PREFIX/wx
 versions=("$(source_version wxwidgets3.2)" "$(source_version zlib)" "$(source_version libpng1.6)")
 if [[ -z "${versions[0]}" ]]; then
   echo "build-wx: no source package wxwidgets3.2 (run: bash scripts/deps.sh windows)" >&2
@@ -31,8 +31,8 @@ if cache_fresh "$prefix" "$key"; then
   exit 0
 fi
 
-echo "Building wxMSW ${versions[0]} for Windows into $prefix (about 6 minutes on 2 cores)"
-work=$KEYLOOM_WIN32_PREFIX/wx-build
+echo "Building wxMSW ${versions[0]} for $WINDOWS_PRESET into $prefix (about 6 minutes on 2 cores)"
+work=$WINDOWS_PREFIX/wx-build
 rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT

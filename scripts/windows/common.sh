@@ -1,8 +1,18 @@
 # Shared settings of the Windows scripts (sourced, not run).
-# The cache of libraries built for 32-bit Windows lives outside the clone.
-KEYLOOM_WIN32_PREFIX=${KEYLOOM_WIN32_PREFIX:-/var/cache/keyloom/win32}
-export KEYLOOM_WIN32_PREFIX
-MINGW_HOST=i686-w64-mingw32
+#   KEYLOOM_WINDOWS_ARCH  32 (the build Windows users get) or 64; default 32
+#   KEYLOOM_WINDOWS_CACHE the cache of libraries built for Windows, outside
+#                         the clone; one folder per architecture below it
+KEYLOOM_WINDOWS_ARCH=${KEYLOOM_WINDOWS_ARCH:-32}
+KEYLOOM_WINDOWS_CACHE=${KEYLOOM_WINDOWS_CACHE:-/var/cache/keyloom}
+export KEYLOOM_WINDOWS_CACHE
+case "$KEYLOOM_WINDOWS_ARCH" in
+  32) MINGW_HOST=i686-w64-mingw32 ;;
+  64) MINGW_HOST=x86_64-w64-mingw32 ;;
+  *) echo "KEYLOOM_WINDOWS_ARCH must be 32 or 64, not '$KEYLOOM_WINDOWS_ARCH'" >&2; exit 2 ;;
+esac
+WINDOWS_PRESET=win$KEYLOOM_WINDOWS_ARCH
+WINDOWS_PREFIX=$KEYLOOM_WINDOWS_CACHE/$WINDOWS_PRESET
+WINDOWS_TOOLCHAIN=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../cmake" && pwd)/mingw-${MINGW_HOST%%-*}.cmake
 MINGW_CC=$MINGW_HOST-gcc-posix
 MINGW_CXX=$MINGW_HOST-g++-posix
 
