@@ -1,25 +1,124 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test tier: unit, x11, gui
-# and fault (with the Debian package built, unpacked and run) under a virtual
-# display, the Windows build's unit and windows tiers under Wine, every tier
-# but the package again under the sanitizers, and each fuzz target for a
-# short while.
-set -euo pipefail
+# Installs what is missing, builds, and runs every test tier: unit, x11, gui,
+# fault and package (the Debian package built, unpacked and run) under a
+# virtual display; the Windows build's unit and windows tiers under Wine
+# (32-bit where this machine runs 32-bit programs, else 64-bit;
+# KEYLOOM_WINE_ARCH=32|64 chooses); every tier but the package again under
+# the sanitizers; and each fuzz target for a short while (FUZZ_SECONDS, 15).
+# A tier that fails does not stop the others. At the end: one line per tier
+# and "N passed, N failed, N skipped" over all of them; the exit status is 0
+# only when nothing failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh test
+logs=$(mktemp -d /tmp/keyloom-tiers.XXXXXX)
+trap 'rm -rf "$logs"' EXIT
+started=$SECONDS
+summary=() passed=0 failed=0 skipped=0
 
-cmake --preset ci >/dev/null
-cmake --build --preset ci
-bash scripts/with-display.sh ctest --preset ci --timeout 120
+# record NAME PASSED FAILED SKIPPED NOTE
+record() {
+  passed=$((passed + $2)) failed=$((failed + $3)) skipped=$((skipped + $4))
+  summary+=("$(printf '%-13s %4d passed, %3d failed, %2d skipped%s' "$1" "$2" "$3" "$4" "${5:+  ($5)}")")
+}
 
-# The Windows build under Wine; its dry runs are compared with this player.
-HOST_PLAYER=$PWD/build/ci/app/keyloom-play bash scripts/windows/test.sh
+# step NAME COMMAND...: a build step; its failure is the reason the tiers
+# that need it cannot run. Returns the command's status.
+step() {
+  local name=$1 status=0
+  shift
+  echo "=== $name"
+  "$@" || status=$?
+  ((status == 0)) || echo "=== $name failed (status $status)"
+  return "$status"
+}
 
-cmake --preset asan >/dev/null
-cmake --build --preset asan
+# tier NAME REASON COMMAND...: runs a tier whose output ends the way ctest's
+# or scripts/fuzz.sh's does, and records its counts. With a REASON (a build
+# it needs failed) it does not run and counts as one failure.
+tier() {
+  local name=$1 reason=$2 status=0 line total bad
+  shift 2
+  if [[ -n "$reason" ]]; then
+    record "$name" 0 1 0 "did not run: $reason"
+    return
+  fi
+  echo "=== tier $name"
+  local t0=$SECONDS
+  "$@" 2>&1 | tee "$logs/$name.log"
+  status=${PIPESTATUS[0]}
+  line=$(grep -aE '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+|^fuzz targets: [0-9]+ passed, [0-9]+ failed' \
+           "$logs/$name.log" | tail -n 1)
+  if [[ "$line" == fuzz* ]]; then
+    read -r total bad < <(sed -E 's/^fuzz targets: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/' <<<"$line")
+    total=$((total + bad))
+  elif [[ -n "$line" ]]; then
+    read -r bad total < <(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/' <<<"$line")
+  else
+    record "$name" 0 1 0 "ran no test: status $status, see its log above"
+    return
+  fi
+  # ctest lists the tests that skipped themselves (a missing tool, say).
+  local skip
+  skip=$(grep -acE '^[[:space:]]*[0-9]+ - .* \((Skipped|Disabled)\)$' "$logs/$name.log")
+  local note="$((SECONDS - t0)) s"
+  if ((status != 0 && bad == 0)); then
+    bad=1 note="$note; status $status with no test failed"
+  elif ((total == 0)); then
+    bad=1 note="$note; no tests"
+  fi
+  record "$name" "$((total - bad - skip))" "$bad" "$skip" "$note"
+}
+
+reason=
+step "packages" bash scripts/deps.sh test || reason="installing packages failed"
+
+# Linux: unit, x11, gui, fault and package.
+linux=$reason
+[[ -n "$linux" ]] || { step "Linux build (ci preset)" bash -c \
+  'cmake --preset ci >/dev/null && cmake --build --preset ci'; } || linux="the build failed"
+tier unit "$linux" ctest --preset ci -L '^unit$' --timeout 120
+for label in x11 gui; do
+  tier "$label" "$linux" bash scripts/with-display.sh ctest --preset ci -L "^$label\$" --timeout 120
+done
+tier fault "$linux" bash scripts/with-display.sh ctest --preset ci -L '^fault$' -LE '^package$' --timeout 120
+tier package "$linux" bash scripts/with-display.sh ctest --preset ci -L '^package$' --timeout 600
+
+# Windows: the 32-bit programs always (what Windows users get); the tiers
+# with the build this machine's Wine runs.
+windows=$reason
+arch=
+[[ -n "$windows" ]] || arch=$(bash scripts/windows/wine-arch.sh) || windows="no Wine to run"
+if [[ -z "$windows" ]]; then
+  if [[ "$arch" == 32 ]]; then
+    echo "Windows tiers: the 32-bit build under 32-bit Wine"
+  else
+    echo "Windows tiers: the 64-bit build under 64-bit Wine (${KEYLOOM_WINE_ARCH:+KEYLOOM_WINE_ARCH=64; }the 32-bit programs are built, not run)"
+    step "Windows 32-bit programs" env KEYLOOM_WINDOWS_ARCH=32 bash scripts/windows/build.sh --programs ||
+      record "win32-build" 0 1 0 "the 32-bit keyloom.exe and keyloom-play.exe did not build"
+  fi
+  host=$PWD/build/ci/app/keyloom-play
+  [[ -x "$host" ]] || host=
+  step "Windows $arch-bit build" env KEYLOOM_WINDOWS_ARCH="$arch" HOST_PLAYER="$host" \
+    bash scripts/windows/build.sh || windows="the $arch-bit Windows build failed"
+fi
+for label in unit windows; do
+  tier "win$arch-$label" "$windows" env KEYLOOM_WINDOWS_ARCH="$arch" \
+    bash scripts/windows/test.sh --no-build "$label"
+done
+
+# The sanitizers: every tier but the package.
+asan=$reason
+[[ -n "$asan" ]] || { step "Sanitizer build (asan preset)" bash -c \
+  'cmake --preset asan >/dev/null && cmake --build --preset asan'; } || asan="the build failed"
 # What the system's libraries never free is not reported (tests/fault/lsan.supp).
-LSAN_OPTIONS=suppressions=$PWD/tests/fault/lsan.supp \
-  bash scripts/with-display.sh ctest --preset asan -LE package --timeout 300
+tier asan "$asan" env LSAN_OPTIONS="suppressions=$PWD/tests/fault/lsan.supp" \
+  bash scripts/with-display.sh ctest --preset asan -LE '^package$' --timeout 300
 
-bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
+tier fuzz "$reason" bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
+
+echo
+echo "=== Summary ($(((SECONDS - started) / 60)) min)"
+printf '%s\n' "${summary[@]}"
+echo "$passed passed, $failed failed, $skipped skipped"
+((failed == 0))
