@@ -47,6 +47,11 @@ struct X11Desktop::Impl {
     std::shared_ptr<KeyState> keyState;
     std::shared_ptr<Typist> typist;
     std::shared_ptr<StopKey> stopKey;
+    // The owner of the selection that marks a run on this display (made at
+    // the first claim), and whether it owns it now.
+    Window runOwner = 0;
+    Atom runSelection = 0;
+    bool runClaimed = false;
     // Ends the program when the server goes away (destroyed first).
     std::unique_ptr<DisplayWatch> watch;
 };

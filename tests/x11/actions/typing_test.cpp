@@ -49,7 +49,7 @@ public:
         for (const TypingCase& c : cases) {
             KeyStringResult parsed = parseKeyString(c.text);
             ASSERT_EQ(parsed.error, "") << c.text;
-            desktop->typeKeys(c.text, parsed.strokes);
+            desktop->typeKeys(c.text, parsed.strokes, {});
             desktop->sync();
             expected += c.expected;
             ASSERT_EQ(target.waitFor(expected), expected) << "after typing " << c.text;
@@ -102,7 +102,7 @@ TEST_F(Typing, ManyCharactersOffTheMapArriveIntact) {
     const std::string text = mixedOffMapText(400);
     KeyStringResult parsed = parseKeyString(text);
     ASSERT_EQ(parsed.error, "");
-    desktop->typeKeys(text, parsed.strokes);
+    desktop->typeKeys(text, parsed.strokes, {});
     desktop->sync();
     EXPECT_EQ(term.waitFor(text), text);
 }
