@@ -62,4 +62,8 @@ void addStyleClass(void* nativeWidget, const char* styleClass) {
                                 styleClass);
 }
 
+void detachListView(void* treeView) {
+    if (treeView != nullptr) gtk_tree_view_set_model(static_cast<GtkTreeView*>(treeView), nullptr);
+}
+
 }  // namespace keyloom::platform
