@@ -160,7 +160,7 @@ public:
     // every few milliseconds. The default waits in short slices.
     virtual void waitUnlessStopped(double deadline, const StopCheck& stopAsked) {
         constexpr double kSlice = 0.01;
-        for (double t = now(); t < deadline && !stopAsked(); t = now())
+        for (double t = now(); t < deadline && !(stopAsked && stopAsked()); t = now())
             waitUntil(t + kSlice < deadline ? t + kSlice : deadline);
     }
     // The short wait of a one-shot timer of `ms` milliseconds: lets events run
