@@ -25,7 +25,8 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     // The Run button: clears the stop flag and runs the whole list; a Run
-    // pressed while a command lets events run nests inside the run in progress.
+    // pressed while a command lets events run nests inside the run in progress
+    // (passed over during a SendText, and while the run waits for the desktop).
     void command2Click();
     // The Stop button: the run ends at its next stop test.
     void command1Click();
@@ -76,7 +77,9 @@ private:
     void pulse();
 
     Run* current_ = nullptr;
-    bool typing_ = false;
+    // A Run pressed meanwhile is passed over: while typing, and while the
+    // run waits for the desktop (a run inside it would act unclaimed).
+    bool refuseRun_ = false;
     unsigned steps_ = 0;
     double nextPulse_ = 0;
 };

@@ -46,7 +46,7 @@ constexpr unsigned kStepsPerClockRead = 256;
 }  // namespace
 
 void Engine::command2Click() {
-    if (typing_) return;
+    if (refuseRun_) return;
     state.stopFlag = 0;
     state.focusDeclined = false;
     runList();
@@ -71,12 +71,12 @@ std::string Engine::argument(Index index) const {
 
 void Engine::typeKeys(const std::string& text, const std::vector<platform::KeyStroke>& strokes) {
     if (state.abandoned) return;
-    typing_ = true;
+    refuseRun_ = true;
     desktop.typeKeys(text, strokes, [this] {
         toolkit.letEventsRun();
         return stopTest();
     });
-    typing_ = false;
+    refuseRun_ = false;
 }
 
 void Engine::pulse() {
@@ -92,11 +92,14 @@ bool Engine::claimDesktop() {
     if (desktop.claimRun()) return true;
     if (warn) warn("another Keyloom run is acting on this desktop: waiting until it ends");
     const platform::StopCheck stop = [this] { return stopTest(); };
-    while (!stopTest()) {
+    bool claimed = false;
+    refuseRun_ = true;
+    while (!claimed && !stopTest()) {
         toolkit.waitUnlessStopped(toolkit.now() + kClaimPoll, stop);
-        if (desktop.claimRun()) return true;
+        claimed = desktop.claimRun();
     }
-    return false;
+    refuseRun_ = false;
+    return claimed;
 }
 
 bool Engine::stopTest() {
