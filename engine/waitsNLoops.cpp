@@ -6,7 +6,7 @@
 namespace keyloom::waitsNLoops {
 
 // Pauses n - 0.5 seconds for "Wait >n", letting window events run meanwhile.
-// A stop request ends the pause at once (the run does nothing more after it).
+// A stop request ends the pause at once.
 void wait(Engine& engine, Index entry) {
     auto seconds = toInt32(engine.argument(entry));
     if (!seconds) return;
