@@ -1,5 +1,6 @@
 #include "platform/consoleToolkit.h"
 
+#include <cerrno>
 #include <csignal>
 #include <ctime>
 #include <ostream>
@@ -64,7 +65,7 @@ void ConsoleToolkit::waitUntil(double deadline) {
     // A signal ends the pause (when it reaches this thread; else the pause
     // runs out, and waits that test for a stop are cut in short slices).
     const timespec until = toTimespec(deadline);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) != 0 &&
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR &&
            pendingStop() == StopRequest::NoRequest) {
     }
 }
