@@ -143,6 +143,7 @@ bool X11Desktop::claimRun() {
 void X11Desktop::endRun() {
     Impl& d = *impl_;
     if (d.typist) d.typist->giveBackSpareKeys();
+    d.keymap.giveBack();
     if (!d.runClaimed) return;
     XSetSelectionOwner(d.display, d.runSelection, None, CurrentTime);
     XFlush(d.display);

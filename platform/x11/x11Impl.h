@@ -16,12 +16,15 @@ namespace keyloom::platform {
 class Keymap {
 public:
     explicit Keymap(Display* display) : display_(display) {}
-    ~Keymap();
+    ~Keymap() { giveBack(); }
     // A keycode that produces `keysym` (at some shift level); binds a spare
     // keycode to it when the map has none. 0 when no keycode can be had.
     KeyCode keycodeFor(KeySym keysym);
     // Forgets what was looked up: the map changed.
     void invalidate() { found_.clear(); }
+    // Gives the spare keycodes bound here their empty mapping back, once the
+    // focused program can have read their last use.
+    void giveBack();
 
 private:
     KeyCode bindSpare(KeySym keysym);
