@@ -3,6 +3,7 @@
 // window. GTK only: elsewhere these do nothing.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -14,7 +15,7 @@ class FontPreload {};
 inline void loadStyleSheet() {}
 inline std::string desktopFont() { return {}; }
 inline void addStyleClass(void*, const char*) {}
-inline void detachListView(void*) {}
+inline void clearListDetached(void*, const std::function<void()>& clear) { clear(); }
 
 #else
 
@@ -46,10 +47,11 @@ std::string desktopFont();
 // it applies to the widget and everything inside it.
 void addStyleClass(void* nativeWidget, const char* styleClass);
 
-// Unhooks the rows of a list box (its tree view) from the view before the
-// list goes: the view would follow the removal of each row, which takes
-// half a minute for a million rows.
-void detachListView(void* treeView);
+// Runs `clear`, which empties the list box whose tree view is `treeView`,
+// with the rows unhooked from the view meanwhile: the view would follow the
+// removal of each row, which takes half a minute for a million rows. What
+// the window sent the display before goes out first.
+void clearListDetached(void* treeView, const std::function<void()>& clear);
 
 #endif
 
