@@ -127,7 +127,10 @@ void setFocus(Engine& engine, Index entry) {
     if (!title.empty() && engine.desktop.activateWindow(title)) return;
     auto answer = engine.toolkit.messageBox(kFocusQuestion, kAppTitle,
                                             platform::MessageStyle::YesNoQuestion);
-    if (answer != platform::MessageAnswer::Yes) engine.state.stopFlag = 1;
+    if (answer != platform::MessageAnswer::Yes) {
+        engine.state.stopFlag = 1;
+        engine.state.focusDeclined = true;
+    }
 }
 
 void sendText(Engine& engine, Index entry) {
@@ -141,7 +144,7 @@ void sendText(Engine& engine, Index entry) {
             engine.toolkit.messageBox(parsed.error, kAppTitle, platform::MessageStyle::Ok);
             return;
         }
-        engine.desktop.typeKeys(text, parsed.strokes);
+        engine.typeKeys(text, parsed.strokes);
         return;
     }
     if (isAsciiLetterOrDigit(text[0])) {
@@ -150,8 +153,8 @@ void sendText(Engine& engine, Index entry) {
         auto code = static_cast<std::uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
         engine.input.tap(code, 1);
     } else {
-        engine.desktop.typeKeys(text, {platform::KeyStroke{platform::KeyStroke::Kind::Char,
-                                                           decodeFirstCharacter(text), 0}});
+        engine.typeKeys(text, {platform::KeyStroke{platform::KeyStroke::Kind::Char,
+                                                   decodeFirstCharacter(text), 0}});
     }
     engine.toolkit.shortWait(1);
 }

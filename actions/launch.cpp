@@ -20,8 +20,9 @@ void runProg::runProgram(Engine& engine, Index entry) {
     }
     // Bring the new program's window to the front as soon as it has one. A
     // program that shows none in time was still started: that is no error.
+    // A stop ends the wait.
     const double deadline = engine.toolkit.now() + kWindowTimeout;
-    while (!engine.state.abandoned && !engine.desktop.activateProcessWindow(*pid) &&
+    while (!engine.stopTest() && !engine.desktop.activateProcessWindow(*pid) &&
            engine.toolkit.now() < deadline)
         engine.toolkit.shortWait(20);
 }

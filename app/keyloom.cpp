@@ -9,6 +9,7 @@
 #include <wx/msgdlg.h>
 #include <wx/snglinst.h>
 #include <wx/stdpaths.h>
+#include <wx/weakref.h>
 
 #include <future>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "engine/engine.h"
 #include "files/fileRoutine.h"
 #include "platform/nativeLook.h"
+#include "platform/quitSignals.h"
 #include "platform/systemDesktop.h"
 #include "ui/common/services.h"
 #include "ui/common/wxText.h"
@@ -106,6 +108,12 @@ public:
         }
         SetTopWindow(frame);
         frame->Show();
+        // Logout, `kill` or the terminal going away close the window as its
+        // close box does: a run in progress ends and leaves nothing held.
+        quitSignals_ = std::make_unique<platform::QuitSignals>(
+            [main = wxWeakRef<wxFrame>(frame)] {
+                if (main) main->Close();
+            });
         return true;
     }
 
@@ -116,6 +124,7 @@ public:
     wxLayoutDirection GetLayoutDirection() const override { return wxLayout_LeftToRight; }
 
     int OnExit() override {
+        quitSignals_.reset();
         single_.reset();
         return wxApp::OnExit();
     }
@@ -129,6 +138,7 @@ private:
     ui::WindowRegistry windows_;
     std::unique_ptr<ui::Services> services_;
     std::unique_ptr<wxSingleInstanceChecker> single_;
+    std::unique_ptr<platform::QuitSignals> quitSignals_;
 };
 
 }  // namespace

@@ -18,8 +18,17 @@ constexpr const char* kUsage =
     "usage: keyloom-play [--dry-run] FILE\n"
     "Runs the macro FILE against the focused window of the X11 desktop.\n"
     "  --dry-run  act on nothing: print one line per desktop operation\n"
-    "SIGINT or SIGTERM stops the run at its next stop test, as does the Pause key;\n"
-    "keys and buttons the macro still holds are released.\n";
+    "The Pause key or SIGINT stops the run; a second SIGINT, SIGTERM or SIGHUP\n"
+    "ends it at once (exit status 128 + the signal's number). Keys and buttons\n"
+    "the macro still holds are released.\n";
+
+// Exit statuses besides 0 (the run ended or was stopped), 1 (no display)
+// and 2 (wrong arguments, unreadable file).
+constexpr int kFocusDeclined = 3;
+constexpr int kOutputFailed = 4;
+constexpr int kSignalBase = 128;
+
+int endOfRun(const RunState& state) { return state.focusDeclined ? kFocusDeclined : 0; }
 
 int playDry(RunState& state, LineList& list) {
     platform::useBinaryStandardOutput();
@@ -31,7 +40,11 @@ int playDry(RunState& state, LineList& list) {
     engine.warn = [](const std::string& text) { std::cerr << "keyloom-play: " << text << '\n'; };
     engine.command2Click();
     std::cout.flush();
-    return 0;
+    if (!std::cout) {
+        std::cerr << "keyloom-play: cannot write the dry run's output\n";
+        return kOutputFailed;
+    }
+    return endOfRun(state);
 }
 
 int playLive(RunState& state, LineList& list) {
@@ -45,7 +58,8 @@ int playLive(RunState& state, LineList& list) {
     Engine engine(state, list, *desktop, toolkit);
     engine.warn = [](const std::string& text) { std::cerr << "keyloom-play: " << text << '\n'; };
     engine.command2Click();
-    return 0;
+    if (int signal = toolkit.endingSignal(); signal != 0) return kSignalBase + signal;
+    return endOfRun(state);
 }
 
 }  // namespace

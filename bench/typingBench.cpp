@@ -256,7 +256,7 @@ Result typeWithKeyloom(Terminal& term, const std::string& text, long wm) {
     double cpu0 = cpuSeconds(wm);
     double own0 = ownCpuSeconds();
     double t0 = monotonicNow();
-    desktop->typeKeys(text, parsed.strokes);
+    desktop->typeKeys(text, parsed.strokes, {});
     desktop->sync();
     r.sendSeconds = monotonicNow() - t0;
     r.ownSeconds = ownCpuSeconds() - own0;

@@ -31,8 +31,9 @@ public:
 
     double now() override { return inner_.now(); }
     void letEventsRun() override { inner_.letEventsRun(); }
-    void waitUntil(double deadline) override {
-        inner_.waitUntil(deadline);
+    void waitUntil(double deadline) override { waitUnlessStopped(deadline, {}); }
+    void waitUnlessStopped(double deadline, const platform::StopCheck& stopAsked) override {
+        inner_.waitUnlessStopped(deadline, stopAsked);
         lateness.push_back(inner_.now() - deadline);
     }
     void shortWait(int ms) override { inner_.shortWait(ms); }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "actions/heldInput.h"
 #include "engine/globalVariables.h"
@@ -24,7 +25,8 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     // The Run button: clears the stop flag and runs the whole list; a Run
-    // pressed while a command lets events run nests inside the run in progress.
+    // pressed while a command lets events run nests inside the run in progress
+    // (passed over during a SendText, and while the run waits for the desktop).
     void command2Click();
     // The Stop button: the run ends at its next stop test.
     void command1Click();
@@ -52,6 +54,10 @@ public:
     // A stop test: takes in stop requests from outside the program's windows
     // and answers whether the run is to stop.
     bool stopTest();
+    // Types through the desktop, letting window events run and testing for a
+    // stop between slices of the text. A Run pressed meanwhile is passed over:
+    // the typing in progress cannot take another inside it.
+    void typeKeys(const std::string& text, const std::vector<platform::KeyStroke>& strokes);
     // End_Repeat at entry `e`: the further passes of the block run before the
     // next token of the entry.
     void endRepeat(Index e);
@@ -61,9 +67,21 @@ public:
 private:
     struct Run;
     void drive(Run& run);
+    // Before the outermost run: waits while another run has the desktop;
+    // false when a stop came first.
+    bool claimDesktop();
     void releaseAfterOutermostRun();
+    // Called at every step of a run: now and then lets window events run and
+    // tests for a stop, so that the window repaints and answers Stop and
+    // closing during long lists and blocks.
+    void pulse();
 
     Run* current_ = nullptr;
+    // A Run pressed meanwhile is passed over: while typing, and while the
+    // run waits for the desktop (a run inside it would act unclaimed).
+    bool refuseRun_ = false;
+    unsigned steps_ = 0;
+    double nextPulse_ = 0;
 };
 
 }  // namespace keyloom

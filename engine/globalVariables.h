@@ -25,6 +25,9 @@ struct RunState {
     int runDepth = 0;
     // The program is going away: the run stops acting at once.
     bool abandoned = false;
+    // The last run ended because the user declined to go on after a failed
+    // window activation (SetFocus answered No). Run sets it to false.
+    bool focusDeclined = false;
 };
 
 }  // namespace keyloom

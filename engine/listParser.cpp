@@ -34,8 +34,21 @@ Engine::Engine(RunState& s, MacroList& l, platform::Desktop& d, platform::Toolki
 
 Engine::~Engine() = default;
 
+namespace {
+
+// How often a run lets window events run at the least, and how often it
+// looks again whether another run still has the desktop.
+constexpr double kPulseInterval = 0.01;
+constexpr double kClaimPoll = 0.05;
+// Steps of a run between two looks at the clock.
+constexpr unsigned kStepsPerClockRead = 256;
+
+}  // namespace
+
 void Engine::command2Click() {
+    if (refuseRun_) return;
     state.stopFlag = 0;
+    state.focusDeclined = false;
     runList();
 }
 
@@ -54,6 +67,39 @@ std::string Engine::entryText(Index index) const {
 
 std::string Engine::argument(Index index) const {
     return std::string(parser::argumentOf(entryText(index)));
+}
+
+void Engine::typeKeys(const std::string& text, const std::vector<platform::KeyStroke>& strokes) {
+    if (state.abandoned) return;
+    refuseRun_ = true;
+    desktop.typeKeys(text, strokes, [this] {
+        toolkit.letEventsRun();
+        return stopTest();
+    });
+    refuseRun_ = false;
+}
+
+void Engine::pulse() {
+    if (++steps_ % kStepsPerClockRead != 0) return;
+    const double now = toolkit.now();
+    if (now < nextPulse_) return;
+    nextPulse_ = now + kPulseInterval;
+    toolkit.letEventsRun();
+    stopTest();
+}
+
+bool Engine::claimDesktop() {
+    if (desktop.claimRun()) return true;
+    if (warn) warn("another Keyloom run is acting on this desktop: waiting until it ends");
+    const platform::StopCheck stop = [this] { return stopTest(); };
+    bool claimed = false;
+    refuseRun_ = true;
+    while (!claimed && !stopTest()) {
+        toolkit.waitUnlessStopped(toolkit.now() + kClaimPoll, stop);
+        claimed = desktop.claimRun();
+    }
+    refuseRun_ = false;
+    return claimed;
 }
 
 bool Engine::stopTest() {
@@ -81,6 +127,7 @@ void Engine::loop() {
 
 void Engine::drive(Run& run) {
     while (!run.frames.empty()) {
+        pulse();
         if (!state.abandoned && toolkit.pendingStop() == platform::StopRequest::Abandon) abandon();
         if (run.loopRequested || state.abandoned) {
             run.frames.clear();
@@ -114,7 +161,9 @@ void Engine::drive(Run& run) {
             break;
         }
         case Frame::Kind::Range: {
-            if (top.remaining <= 0) {
+            // A stop ends a block's pass before its next entry, as it ends
+            // the list's: a pass may be far too long to wait for.
+            if (top.remaining <= 0 || state.stopFlag == 1) {
                 run.frames.pop_back();
                 break;
             }
@@ -133,7 +182,8 @@ void Engine::drive(Run& run) {
 void Engine::runList() {
     // A stop key pressed while no run was going belongs to no run: let it go
     // before the first stop test. A run started inside another keeps it.
-    if (state.runDepth == 0)
+    const bool outermost = state.runDepth == 0;
+    if (outermost)
         while (desktop.stopKeyPressed()) {
         }
     Run run;
@@ -148,6 +198,11 @@ void Engine::runList() {
             if (--engine.state.runDepth == 0) engine.releaseAfterOutermostRun();
         }
     } leave{*this, outer};
+    if (outermost) {
+        if (!claimDesktop()) return;
+        steps_ = 0;
+        nextPulse_ = toolkit.now() + kPulseInterval;
+    }
 
     for (;;) {
         const Index bound = state.lastIndex;
@@ -155,6 +210,7 @@ void Engine::runList() {
             Frame entry(Frame::Kind::Entry);
             entry.index = i;
             entry.text = entryText(i);
+            pulse();
             if (stopTest()) return;
             // Past the end of the list every entry reads empty, and nothing
             // can lengthen the list before the pass is over.
@@ -172,6 +228,9 @@ void Engine::runList() {
     }
 }
 
-void Engine::releaseAfterOutermostRun() { input.releaseAll(); }
+void Engine::releaseAfterOutermostRun() {
+    input.releaseAll();
+    desktop.endRun();
+}
 
 }  // namespace keyloom

@@ -6,13 +6,14 @@
 namespace keyloom::waitsNLoops {
 
 // Pauses n - 0.5 seconds for "Wait >n", letting window events run meanwhile.
-// A Stop pressed during the pause takes effect after it.
+// A stop request ends the pause at once.
 void wait(Engine& engine, Index entry) {
     auto seconds = toInt32(engine.argument(entry));
     if (!seconds) return;
     double pause = static_cast<double>(*seconds) - 0.5;
     if (pause <= 0) return;
-    engine.toolkit.waitUntil(engine.toolkit.now() + pause);
+    engine.toolkit.waitUnlessStopped(engine.toolkit.now() + pause,
+                                     [&engine] { return engine.stopTest(); });
 }
 
 void repeat(Engine& engine, Index entry) {

@@ -1,8 +1,12 @@
 // The toolkit of the headless player: no windows. Messages go to stderr, a
-// question is answered with its default button (No), waits sleep, and SIGINT
-// or SIGTERM ask the run to stop (a second one abandons it at once).
+// question is answered with its default button (No), and waits sleep.
+// SIGINT asks the run to stop (a second one abandons it at once); SIGTERM
+// and SIGHUP abandon it at once. On Windows, Ctrl+C and Ctrl+Break act as
+// SIGINT does.
 #pragma once
 
+#include <atomic>
+#include <csignal>
 #include <iosfwd>
 
 #include "platform/platform.h"
@@ -27,8 +31,20 @@ public:
     std::optional<std::string> clipboardText() override { return std::nullopt; }
     void setClipboardText(const std::string&) override {}
     StopRequest pendingStop() override;
+    // The signal that abandoned the run; 0 when none did.
+    int endingSignal() const;
 
 private:
+#ifndef _WIN32
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    // What the handler records: the SIGINTs so far, and the signal that
+    // abandons the run.
+    struct SignalRecord {
+        static std::atomic<int> interrupts;
+        static std::atomic<int> ending;
+        static void onSignal(int signal);
+    };
+#endif
     std::ostream& messages_;
 };
 

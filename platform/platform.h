@@ -15,6 +15,7 @@
 #include <bitset>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -57,6 +58,10 @@ struct KeyStroke {
     std::uint8_t vk = 0;
     friend bool operator==(const KeyStroke&, const KeyStroke&) = default;
 };
+
+// Asked between the slices of a long operation (typing, waiting): true when
+// the operation is to end now.
+using StopCheck = std::function<bool()>;
 
 class Desktop {
 public:
@@ -102,8 +107,11 @@ public:
     // Brings the top-level window with this title to the front; false when
     // no window answers to it.
     virtual bool activateWindow(const std::string& title) = 0;
-    // Types `strokes`, the parsed form of the key string `text`.
-    virtual void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) = 0;
+    // Types `strokes`, the parsed form of the key string `text`, in slices of
+    // a few milliseconds with `stopAsked` asked between them (when given):
+    // once it answers true, what was sent stays sent and the rest is dropped.
+    virtual void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
+                          const StopCheck& stopAsked) = 0;
     // Starts a program from a command line in a normal window; returns its
     // process id, or nothing when it cannot be started.
     virtual std::optional<long> startProgram(const std::string& commandLine) = 0;
@@ -114,6 +122,14 @@ public:
     // True once for each physical press of the stop key (Pause) since the
     // previous call. Keys the program injects itself never count.
     virtual bool stopKeyPressed() = 0;
+
+    // One run at a time acts on a desktop, whatever program runs it: true
+    // when this program may begin one now (it then has the desktop until
+    // endRun), false while another run has it.
+    virtual bool claimRun() { return true; }
+    // The run has ended: what it changed for its own use (keys bound to
+    // spare keycodes) is given back, and the next run may begin.
+    virtual void endRun() {}
 };
 
 enum class MessageStyle {
@@ -140,6 +156,13 @@ public:
     virtual void letEventsRun() = 0;
     // Returns at `deadline` (never before), letting window events run meanwhile.
     virtual void waitUntil(double deadline) = 0;
+    // The same, but returns as soon as `stopAsked` answers true; it is asked
+    // every few milliseconds. The default waits in short slices.
+    virtual void waitUnlessStopped(double deadline, const StopCheck& stopAsked) {
+        constexpr double kSlice = 0.01;
+        for (double t = now(); t < deadline && !(stopAsked && stopAsked()); t = now())
+            waitUntil(t + kSlice < deadline ? t + kSlice : deadline);
+    }
     // The short wait of a one-shot timer of `ms` milliseconds: lets events run
     // until the timer has ticked once.
     virtual void shortWait(int ms) = 0;

@@ -62,7 +62,8 @@ bool FakePlatform::activateWindow(const std::string& title) {
     return missingTitles.count(title) == 0;
 }
 
-void FakePlatform::typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) {
+void FakePlatform::typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
+                            const StopCheck&) {
     lastStrokes = strokes;
     write("type " + text);
 }

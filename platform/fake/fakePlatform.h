@@ -62,7 +62,9 @@ public:
     int swapMouseButton(int swap) override;
     bool lockKeyOn(LockKey key) override { return locks[static_cast<std::size_t>(key)]; }
     bool activateWindow(const std::string& title) override;
-    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) override;
+    // Types all at once: nothing is asked between slices.
+    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
+                  const StopCheck& stopAsked) override;
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
@@ -72,6 +74,8 @@ public:
     double now() override { return clock; }
     void letEventsRun() override;
     void waitUntil(double deadline) override;
+    // One wait line, as for waitUntil: the clock jumps over it.
+    void waitUnlessStopped(double deadline, const StopCheck&) override { waitUntil(deadline); }
     void shortWait(int ms) override;
     void sleep(int ms) override;  // the clock moves on; logged as "sleep N"
     MessageAnswer messageBox(const std::string& text, const std::string& title,
@@ -81,7 +85,11 @@ public:
     bool showHelp() override;
     std::optional<std::string> clipboardText() override { return clipboard; }
     void setClipboardText(const std::string& text) override;
-    StopRequest pendingStop() override { return stopRequest; }
+    // A sink that can no longer be written to (a full disk, a closed pipe)
+    // abandons the run: nothing it does could be told.
+    StopRequest pendingStop() override {
+        return sink_ != nullptr && !*sink_ ? StopRequest::Abandon : stopRequest;
+    }
 
     // The strokes of the last typeKeys call.
     std::vector<KeyStroke> lastStrokes;

@@ -1,26 +1,12 @@
 #include "platform/consoleToolkit.h"
 
+#include <cerrno>
 #include <csignal>
 #include <ctime>
 #include <ostream>
 
 namespace keyloom::platform {
 namespace {
-
-// A signal handler can only reach static storage: the count of stop signals.
-volatile std::sig_atomic_t stopSignals = 0;
-
-extern "C" void onStopSignal(int) {
-    if (stopSignals < 2) stopSignals = stopSignals + 1;
-}
-
-void install(int signal, void (*handler)(int)) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: a sleep ends at once on a signal
-    sigaction(signal, &action, nullptr);
-}
 
 timespec toTimespec(double seconds) {
     timespec ts{};
@@ -33,18 +19,41 @@ timespec toTimespec(double seconds) {
     return ts;
 }
 
+void install(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a sleep ends at once on a signal
+    sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
+// A signal handler can reach nothing but static storage: the record lives
+// here, installed and reset by the toolkit.
+std::atomic<int> ConsoleToolkit::SignalRecord::interrupts{0};
+std::atomic<int> ConsoleToolkit::SignalRecord::ending{0};
+
+void ConsoleToolkit::SignalRecord::onSignal(int signal) {
+    int expected = 0;
+    if (signal != SIGINT) {
+        ending.compare_exchange_strong(expected, signal);
+    } else if (interrupts.fetch_add(1) >= 1) {
+        ending.compare_exchange_strong(expected, signal);
+    }
+}
+
 ConsoleToolkit::ConsoleToolkit(std::ostream& messages) : messages_(messages) {
-    stopSignals = 0;
-    install(SIGINT, onStopSignal);
-    install(SIGTERM, onStopSignal);
+    SignalRecord::interrupts = 0;
+    SignalRecord::ending = 0;
+    for (int signal : kSignals) install(signal, SignalRecord::onSignal);
 }
 
 ConsoleToolkit::~ConsoleToolkit() {
-    install(SIGINT, SIG_DFL);
-    install(SIGTERM, SIG_DFL);
+    for (int signal : kSignals) install(signal, SIG_DFL);
 }
+
+int ConsoleToolkit::endingSignal() const { return SignalRecord::ending; }
 
 double ConsoleToolkit::now() {
     timespec ts{};
@@ -53,11 +62,11 @@ double ConsoleToolkit::now() {
 }
 
 void ConsoleToolkit::waitUntil(double deadline) {
-    // The pause runs out even when a stop is asked for; only abandoning ends it.
+    // A signal ends the pause (when it reaches this thread; else the pause
+    // runs out, and waits that test for a stop are cut in short slices).
     const timespec until = toTimespec(deadline);
-    while (stopSignals < 2) {
-        int rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
-        if (rc == 0) return;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR &&
+           pendingStop() == StopRequest::NoRequest) {
     }
 }
 
@@ -76,8 +85,8 @@ MessageAnswer ConsoleToolkit::messageBox(const std::string& text, const std::str
 }
 
 StopRequest ConsoleToolkit::pendingStop() {
-    if (stopSignals >= 2) return StopRequest::Abandon;
-    return stopSignals == 1 ? StopRequest::Stop : StopRequest::NoRequest;
+    if (SignalRecord::ending != 0) return StopRequest::Abandon;
+    return SignalRecord::interrupts != 0 ? StopRequest::Stop : StopRequest::NoRequest;
 }
 
 }  // namespace keyloom::platform

@@ -1,6 +1,6 @@
-// The player's toolkit on Windows: Ctrl+C or Ctrl+Break asks the run to stop,
-// a second one abandons it at once; waits use a high-resolution waitable timer
-// and the performance counter.
+// The player's toolkit on Windows: Ctrl+C or Ctrl+Break asks the run to stop
+// (and ends a wait), a second one abandons it at once; waits use a
+// high-resolution waitable timer and the performance counter.
 #include "platform/consoleToolkit.h"
 
 #include <windows.h>
@@ -13,15 +13,14 @@ namespace {
 
 // A console control handler runs on a thread of its own and can only reach
 // static storage: the count of stop requests, and an event that wakes a wait
-// when the run is abandoned.
+// at the first of them.
 std::atomic<int> stopRequests{0};
-std::atomic<HANDLE> abandonEvent{nullptr};
+std::atomic<HANDLE> stopEvent{nullptr};
 
 BOOL WINAPI onConsoleControl(DWORD type) {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
-    if (stopRequests.fetch_add(1) + 1 >= 2) {
-        if (HANDLE event = abandonEvent.load()) SetEvent(event);
-    }
+    stopRequests.fetch_add(1);
+    if (HANDLE event = stopEvent.load()) SetEvent(event);
     return TRUE;
 }
 
@@ -46,24 +45,24 @@ double counterSeconds() {
 
 ConsoleToolkit::ConsoleToolkit(std::ostream& messages) : messages_(messages) {
     stopRequests = 0;
-    abandonEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
 }
 
 ConsoleToolkit::~ConsoleToolkit() {
     SetConsoleCtrlHandler(onConsoleControl, FALSE);
-    if (HANDLE event = abandonEvent.exchange(nullptr)) CloseHandle(event);
+    if (HANDLE event = stopEvent.exchange(nullptr)) CloseHandle(event);
 }
 
 double ConsoleToolkit::now() { return counterSeconds(); }
 
 void ConsoleToolkit::waitUntil(double deadline) {
-    // The pause runs out even when a stop is asked for; only abandoning ends it.
+    // A stop request ends the pause.
     HANDLE timer = makeWaitTimer();
     for (;;) {
         double remaining = deadline - now();
-        if (remaining <= 0 || stopRequests >= 2) break;
-        HANDLE event = abandonEvent.load();
+        if (remaining <= 0 || stopRequests >= 1) break;
+        HANDLE event = stopEvent.load();
         if (timer == nullptr) {
             Sleep(static_cast<DWORD>(remaining * 1000.0) + 1);
             continue;
@@ -89,6 +88,8 @@ MessageAnswer ConsoleToolkit::messageBox(const std::string& text, const std::str
     messages_ << std::endl;
     return MessageAnswer::Ok;
 }
+
+int ConsoleToolkit::endingSignal() const { return stopRequests >= 2 ? SIGINT : 0; }
 
 StopRequest ConsoleToolkit::pendingStop() {
     int requests = stopRequests;

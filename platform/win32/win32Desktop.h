@@ -27,7 +27,8 @@ public:
     bool lockKeyOn(LockKey key) override;
     bool mouseButtonsSwapped() override;
     bool activateWindow(const std::string& title) override;
-    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) override;
+    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
+                  const StopCheck& stopAsked) override;
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;

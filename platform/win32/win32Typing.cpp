@@ -104,9 +104,20 @@ private:
 
 }  // namespace
 
-void Win32Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes) {
+void Win32Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes,
+                            const StopCheck& stopAsked) {
+    // A stop test every few milliseconds of typing; what the typist holds
+    // is let up when it goes, stopped or not.
+    constexpr ULONGLONG kSliceMs = 5;
     Typist typist([this] { expectOwnPause(); });
-    for (const KeyStroke& s : strokes) typist.stroke(s);
+    ULONGLONG nextTest = GetTickCount64() + kSliceMs;
+    for (const KeyStroke& s : strokes) {
+        if (stopAsked && GetTickCount64() >= nextTest) {
+            if (stopAsked()) return;
+            nextTest = GetTickCount64() + kSliceMs;
+        }
+        typist.stroke(s);
+    }
 }
 
 }  // namespace keyloom::platform

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "platform/x11/x11Impl.h"
+#include "platform/x11/x11Typist.h"
 
 namespace keyloom::platform {
 namespace {
@@ -119,6 +120,34 @@ bool X11Desktop::lockKeyOn(LockKey key) {
     if (key == LockKey::Caps) return (state.locked_mods & LockMask) != 0;
     if (key == LockKey::Num) return (state.locked_mods & XkbKeysymToModifiers(impl_->display, XK_Num_Lock)) != 0;
     return false;
+}
+
+bool X11Desktop::claimRun() {
+    Impl& d = *impl_;
+    if (d.runClaimed) return true;
+    if (d.runOwner == 0) {
+        d.runOwner = XCreateSimpleWindow(d.display, d.root, -1, -1, 1, 1, 0, 0, 0);
+        d.runSelection = XInternAtom(d.display, "_KEYLOOM_RUN", False);
+    }
+    // Taking a selection always succeeds, even from another owner: look and
+    // take while no other program can.
+    XGrabServer(d.display);
+    if (XGetSelectionOwner(d.display, d.runSelection) == None)
+        XSetSelectionOwner(d.display, d.runSelection, d.runOwner, CurrentTime);
+    d.runClaimed = XGetSelectionOwner(d.display, d.runSelection) == d.runOwner;
+    XUngrabServer(d.display);
+    XFlush(d.display);
+    return d.runClaimed;
+}
+
+void X11Desktop::endRun() {
+    Impl& d = *impl_;
+    if (d.typist) d.typist->giveBackSpareKeys();
+    d.keymap.giveBack();
+    if (!d.runClaimed) return;
+    XSetSelectionOwner(d.display, d.runSelection, None, CurrentTime);
+    XFlush(d.display);
+    d.runClaimed = false;
 }
 
 }  // namespace keyloom::platform

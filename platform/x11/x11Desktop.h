@@ -29,11 +29,17 @@ public:
     KeySet keysDown() override;
     bool mouseButtonsSwapped() override;
     bool activateWindow(const std::string& title) override;
-    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) override;
+    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
+                  const StopCheck& stopAsked) override;
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
     bool stopKeyPressed() override;
+    // The desktop is claimed through a selection that a window of ours owns
+    // for as long as the run goes on: the server drops it when the program
+    // ends in any way.
+    bool claimRun() override;
+    void endRun() override;
 
     // Waits until the server has processed every request sent so far.
     void sync();

@@ -16,12 +16,15 @@ namespace keyloom::platform {
 class Keymap {
 public:
     explicit Keymap(Display* display) : display_(display) {}
-    ~Keymap();
+    ~Keymap() { giveBack(); }
     // A keycode that produces `keysym` (at some shift level); binds a spare
     // keycode to it when the map has none. 0 when no keycode can be had.
     KeyCode keycodeFor(KeySym keysym);
     // Forgets what was looked up: the map changed.
     void invalidate() { found_.clear(); }
+    // Gives the spare keycodes bound here their empty mapping back, once the
+    // focused program can have read their last use.
+    void giveBack();
 
 private:
     KeyCode bindSpare(KeySym keysym);
@@ -47,6 +50,11 @@ struct X11Desktop::Impl {
     std::shared_ptr<KeyState> keyState;
     std::shared_ptr<Typist> typist;
     std::shared_ptr<StopKey> stopKey;
+    // The owner of the selection that marks a run on this display (made at
+    // the first claim), and whether it owns it now.
+    Window runOwner = 0;
+    Atom runSelection = 0;
+    bool runClaimed = false;
     // Ends the program when the server goes away (destroyed first).
     std::unique_ptr<DisplayWatch> watch;
 };

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "platform/x11/x11Impl.h"
+#include "platform/x11/x11SpareKeys.h"
 
 namespace keyloom::platform {
 namespace {
@@ -57,13 +58,17 @@ unsigned long keysymForVirtualKey(std::uint8_t vk) {
     return 0;
 }
 
-Keymap::~Keymap() {
-    // Give the spare keycodes back their empty mapping.
+void Keymap::giveBack() {
+    if (bound_.empty()) return;
+    XSync(display_, False);
+    ReadPace::sleepUntil(ReadPace::now() + ReadPace::kRestoreMargin);
     for (const auto& [keycode, keysym] : bound_) {
         KeySym none = NoSymbol;
         XChangeKeyboardMapping(display_, keycode, 1, &none, 1);
     }
-    if (!bound_.empty()) XSync(display_, False);
+    XSync(display_, False);
+    bound_.clear();
+    found_.clear();
 }
 
 KeyCode Keymap::keycodeFor(KeySym keysym) {

@@ -41,7 +41,16 @@ void ReadPace::sleepUntil(double when) {
     }
 }
 
-SpareKeys::~SpareKeys() {
+bool ReadPace::sleepUnlessStopped(double when, const std::function<bool()>& stopAsked) {
+    constexpr double kSlice = 0.005;
+    for (double t = now(); t < when; t = now()) {
+        if (stopAsked && stopAsked()) return false;
+        sleepUntil(std::min(when, t + kSlice));
+    }
+    return true;
+}
+
+void SpareKeys::giveBack() {
     double readBy = -1;
     for (Slot& s : slots_) {
         if (s.keysym == NoSymbol) continue;
@@ -111,7 +120,8 @@ SpareKey SpareKeys::keyOf(const Slot& slot) const {
                               (slot.level & 2 ? level3Mask_ : 0U)};
 }
 
-SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigned level3Mask) {
+SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigned level3Mask,
+                         const std::function<bool()>& stopAsked) {
     for (const Slot& s : slots_)
         if (s.keysym == keysym) return keyOf(s);
     if (!found_) findSpareKeycodes(level3Mask);
@@ -139,6 +149,7 @@ SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigne
         return slots_[a].readBy < slots_[b].readBy;
     });
     free.resize(std::min(free.size(), missing.size()));
+    const std::vector<Slot> before = slots_;
     double safe = 0;
     for (std::size_t k = 0; k < free.size(); ++k) {
         Slot& slot = slots_[free[k]];
@@ -148,7 +159,10 @@ SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigne
     }
     if (safe > 0) {
         XFlush(display_);
-        ReadPace::sleepUntil(safe);
+        if (!ReadPace::sleepUnlessStopped(safe, stopAsked)) {
+            slots_ = before;
+            return {};
+        }
     }
     write();
     pace_.sent(ReadPace::kPerMapChange);
@@ -156,7 +170,7 @@ SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigne
         if (s.keysym == keysym) return keyOf(s);
     // Its keycode was taken by another program meanwhile and is given up:
     // bind it again on the ones left.
-    return slots_.empty() ? SpareKey{} : bind(keysym, soon, level3Mask);
+    return slots_.empty() ? SpareKey{} : bind(keysym, soon, level3Mask, stopAsked);
 }
 
 void SpareKeys::used(KeySym keysym, double readBy) {

@@ -10,6 +10,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -36,6 +37,9 @@ public:
     static double now();
     // Sleeps until `when` (monotonic seconds).
     static void sleepUntil(double when);
+    // The same in slices of a few milliseconds, asking `stopAsked` between
+    // them; false when it answered true before `when`.
+    static bool sleepUnlessStopped(double when, const std::function<bool()>& stopAsked);
 
 private:
     double readBy_ = 0;
@@ -51,7 +55,9 @@ class SpareKeys {
 public:
     SpareKeys(Display* display, ReadPace& pace) : display_(display), pace_(pace) {}
     // Gives the keycodes back once the program can have read their last use.
-    ~SpareKeys();
+    ~SpareKeys() { giveBack(); }
+    // The same, keeping the keycodes for later use.
+    void giveBack();
     SpareKeys(const SpareKeys&) = delete;
     SpareKeys& operator=(const SpareKeys&) = delete;
 
@@ -59,8 +65,11 @@ public:
     // many of the keysyms in `soon` (those needed next, in order) as there are
     // spare levels, reusing first the levels that are not needed soon. Each
     // spare keycode holds two levels (none and Shift), or four when the map
-    // has AltGr (`level3Mask`, its modifier). Keycode 0: no spare keycode.
-    SpareKey bind(KeySym keysym, const std::vector<KeySym>& soon, unsigned level3Mask);
+    // has AltGr (`level3Mask`, its modifier). Keycode 0: no spare keycode,
+    // or `stopAsked` answered true while a rebinding waited for the
+    // program to read the keys' earlier uses (nothing was changed then).
+    SpareKey bind(KeySym keysym, const std::vector<KeySym>& soon, unsigned level3Mask,
+                  const std::function<bool()>& stopAsked = {});
     // The key bound to `keysym` was just sent: it is read by `readBy`.
     void used(KeySym keysym, double readBy);
 

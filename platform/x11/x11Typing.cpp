@@ -4,7 +4,8 @@
 
 namespace keyloom::platform {
 
-void X11Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes) {
+void X11Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes,
+                          const StopCheck& stopAsked) {
     Impl* impl = impl_.get();
     if (!impl->typist) {
         auto keycodeForVk = [impl](std::uint8_t vk) -> KeyCode {
@@ -14,7 +15,7 @@ void X11Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& stro
         impl->typist =
             std::make_shared<Typist>(impl->display, keycodeForVk, [impl] { impl->keymap.invalidate(); });
     }
-    impl->typist->type(strokes);
+    impl->typist->type(strokes, stopAsked);
 }
 
 }  // namespace keyloom::platform

@@ -21,6 +21,8 @@ constexpr std::uint8_t kVkControl = 0x11;
 constexpr std::uint8_t kVkPause = 0x13;
 // How far ahead a binding of spare keycodes looks for characters to bind too.
 constexpr std::size_t kLookAhead = 512;
+// Seconds of typing between two stop tests.
+constexpr double kSlice = 0.005;
 
 }  // namespace
 
@@ -39,10 +41,17 @@ Typist::Typist(Display* display, std::function<KeyCode(std::uint8_t)> keycodeFor
     }
 }
 
-void Typist::type(const std::vector<KeyStroke>& strokes) {
+void Typist::type(const std::vector<KeyStroke>& strokes, const StopCheck& stopAsked) {
     if (strokes.empty()) return;
+    stopAsked_ = &stopAsked;
+    stopped_ = false;
     begin(strokes);
+    double nextTest = ReadPace::now() + kSlice;
     for (std::size_t i = 0; i < strokes.size(); ++i) {
+        if (ReadPace::now() >= nextTest) {
+            if (stopNow()) break;
+            nextTest = ReadPace::now() + kSlice;
+        }
         const KeyStroke& s = strokes[i];
         switch (s.kind) {
         case Kind::Char: typeChar(strokes, i); break;
@@ -54,11 +63,20 @@ void Typist::type(const std::vector<KeyStroke>& strokes) {
         case Kind::Press: key(s.vk, true); break;
         case Kind::Release: key(s.vk, false); break;
         }
+        if (stopped_) break;
     }
+    if (stopped_) lifted_.clear();
     leaveCharState();
     for (int vk = 0; vk < 256; ++vk)
         if (notationHeld_[static_cast<std::size_t>(vk)]) key(static_cast<std::uint8_t>(vk), false);
     XFlush(display_);
+    stopAsked_ = nullptr;
+}
+
+bool Typist::stopNow() {
+    XFlush(display_);
+    if (!stopped_ && stopAsked_ != nullptr && *stopAsked_) stopped_ = (*stopAsked_)();
+    return stopped_;
 }
 
 void Typist::begin(const std::vector<KeyStroke>& strokes) {
@@ -147,7 +165,7 @@ void Typist::typeChar(const std::vector<KeyStroke>& strokes, std::size_t index) 
     KeySym keysym = keysymOf(ch);
     if (keysym == NoSymbol) return;
     SpareKey spare = spares_.bind(keysym, upcomingSpareKeysyms(strokes, index + 1),
-                                  chars_.level3().mask);
+                                  chars_.level3().mask, [this] { return stopNow(); });
     if (spare.keycode == 0) return;
     // A key held on a real keyboard may shift the level: typed all the same.
     reachLevel(spare.mods);

@@ -34,11 +34,18 @@ public:
     Typist(const Typist&) = delete;
     Typist& operator=(const Typist&) = delete;
 
-    // Sends the strokes without waiting for them to be handled.
-    void type(const std::vector<KeyStroke>& strokes);
+    // Sends the strokes without waiting for them to be handled, asking
+    // `stopAsked` every few milliseconds; once it answers true the rest is
+    // dropped, and level keys the macro held that were let up for the text
+    // stay up (the run is ending).
+    void type(const std::vector<KeyStroke>& strokes, const StopCheck& stopAsked);
+    // The spare keycodes bound for typing get their empty mapping back.
+    void giveBackSpareKeys() { spares_.giveBack(); }
 
 private:
     void begin(const std::vector<KeyStroke>& strokes);
+    // Sends what is queued and asks stopAsked_; true from its first true on.
+    bool stopNow();
     void readEvents();
     bool changedOnlyOurKeys(const XkbMapNotifyEvent& event) const;
     void liftHeldLevelKeys();
@@ -63,6 +70,8 @@ private:
     SpareKeys spares_;
 
     // The state of one type() call.
+    const StopCheck* stopAsked_ = nullptr;
+    bool stopped_ = false;
     int group_ = 0;
     unsigned lockedLevelMods_ = 0;  // Caps Lock as found
     std::vector<KeyCode> lifted_;   // level keys held by the macro, let up for characters

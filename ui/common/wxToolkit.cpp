@@ -75,13 +75,22 @@ void WxToolkit::letEventsRun() {
     if (wxTheApp != nullptr) wxTheApp->ProcessPendingEvents();
 }
 
-void WxToolkit::waitUntil(double deadline) {
+void WxToolkit::waitUntil(double deadline) { waitUnlessStopped(deadline, {}); }
+
+void WxToolkit::waitUnlessStopped(double deadline, const platform::StopCheck& stopAsked) {
+    constexpr int kStopPollMs = 10;
+    auto stopped = [&stopAsked] { return stopAsked && stopAsked(); };
     // The timer's milliseconds may end a hair early: wait again for the rest.
-    for (double left = deadline - now(); left > 0 && !abandoned_; left = deadline - now()) {
+    for (double left = deadline - now(); left > 0 && !abandoned_ && !stopped();
+         left = deadline - now()) {
         wxGUIEventLoop loop;
-        wxTimer timer;
+        wxTimer timer, poll;
         timer.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.ScheduleExit(); });
         timer.StartOnce(static_cast<int>(std::ceil(left * 1000.0)));
+        poll.Bind(wxEVT_TIMER, [&loop, &stopped](wxTimerEvent&) {
+            if (stopped()) loop.ScheduleExit();
+        });
+        if (stopAsked) poll.Start(kStopPollMs);
         waits_.push_back(&loop);
         loop.Run();
         waits_.pop_back();

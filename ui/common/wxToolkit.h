@@ -31,6 +31,9 @@ public:
     void letEventsRun() override;
     // A nested event loop that a one-shot timer ends at the deadline.
     void waitUntil(double deadline) override;
+    // The same loop, which a second timer also ends once `stopAsked` answers
+    // true (asked every 10 ms).
+    void waitUnlessStopped(double deadline, const platform::StopCheck& stopAsked) override;
     // On the main window's Timer3 and Timer4 once they are attached; the
     // wait blocks until an event comes, so it costs no processor time.
     void shortWait(int ms) override;

@@ -215,10 +215,15 @@ void tKeyloomFrame::teardown() {
     for (Timer& t : timers_) t.timer.Stop();
     // Inside a run the window must stay until the run has returned through
     // its handlers; it is hidden now and goes then.
-    if (state_.runDepth > 0)
-        Hide();
-    else
-        Destroy();
+    Hide();
+    // A long list would keep the program for long after its window; a run
+    // in progress finds it empty from now on.
+#ifdef __WXGTK__
+    platform::clearListDetached(List1->m_treeview, [this] { List1->Clear(); });
+#else
+    List1->Clear();
+#endif
+    if (state_.runDepth == 0) Destroy();
 }
 
 void tKeyloomFrame::onClose(wxCloseEvent&) {

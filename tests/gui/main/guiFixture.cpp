@@ -153,7 +153,7 @@ void Driver::chord(std::uint8_t modifierVk, std::uint8_t vk) {
 }
 
 void Driver::type(const std::string& text) {
-    desktop_->typeKeys(text, parseKeyString(text).strokes);
+    desktop_->typeKeys(text, parseKeyString(text).strokes, {});
     desktop_->sync();
 }
 

@@ -264,7 +264,7 @@ TEST(Runner, DoublingEndRepeatsCanBeStopped) {
     };
     Lines log = h.run();
     EXPECT_EQ(h.state.stopFlag, 1);
-    // After the stop, the passes in progress finish and no new pass begins.
+    // After the stop, no further entry of a pass runs and no new pass begins.
     EXPECT_LT(log.size(), 1000u + 4u * 60u);
     EXPECT_EQ(log.back(), "key 16 up");
 }

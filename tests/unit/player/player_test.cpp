@@ -67,6 +67,12 @@ TEST(Player, UnreadableFileExitsTwo) {
     EXPECT_EQ(play("--bogus x").status, 2);
 }
 
+TEST(Player, DryRunWhoseOutputCannotBeWrittenEndsWithFour) {
+    // A Loop too: it would print for ever.
+    std::string path = writeMacro("loop.tkl", "Press_Tab\r\nLoop\r\n");
+    EXPECT_EQ(play("--dry-run " + path + " >/dev/full").status, 4);
+}
+
 TEST(Player, ExampleMacroPlaysInDryRun) {
     Result r = play(std::string("--dry-run ") + KEYLOOM_EXAMPLES + "/hello.tkl");
     EXPECT_EQ(r.status, 0);
