@@ -24,7 +24,21 @@ SaveResult writeOrComplain(const std::string& fileName, std::string_view bytes,
 
 void setLastIndex(Context& context) { context.state.lastIndex = context.mainList.count(); }
 
+void warnOfNonText(const std::string& fileName, std::size_t line, platform::Toolkit& toolkit) {
+    if (line != 0)
+        toolkit.messageBox(nonTextMessage(fileName, line), kAppTitle, MessageStyle::OkExclamation);
+}
+
 }  // namespace
+
+std::string readErrorMessage(const std::string& fileName, const std::string& reason) {
+    return "Cannot read \"" + fileName + "\": " + reason + ".";
+}
+
+std::string nonTextMessage(const std::string& fileName, std::size_t line) {
+    return "\"" + fileName + "\" is not plain text from line " + std::to_string(line) +
+           " on (it holds control bytes); it was read as it is.";
+}
 
 std::string textFileBytes(std::string_view text) {
     std::string bytes;
@@ -68,7 +82,16 @@ std::string listFileBytes(const MacroList& entries) {
     return bytes;
 }
 
-std::optional<LineList> loadList(const std::string& fileName) { return readListFile(fileName); }
+std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit) {
+    std::string error;
+    std::size_t nonText = 0;
+    auto entries = readListFile(fileName, &error, &nonText);
+    if (!entries)
+        toolkit.messageBox(readErrorMessage(fileName, error), kAppTitle, MessageStyle::OkExclamation);
+    else
+        warnOfNonText(fileName, nonText, toolkit);
+    return entries;
+}
 
 SaveResult saveList(const std::string& fileName, const MacroList& entries,
                     platform::Toolkit& toolkit) {
@@ -84,18 +107,26 @@ SaveResult saveEditorText(const std::string& fileName, int saveMode, std::string
     return result;
 }
 
-void openEditorFile(const std::string& fileName, EditorFile& editor) {
+void openEditorFile(const std::string& fileName, EditorFile& editor, platform::Toolkit& toolkit) {
     const std::string caption = kCaptionPrefix + fileName;
     if (editor.caption() == caption) return;
-    if (auto bytes = readFileBytes(fileName)) editor.setText(editorTextOf(std::move(*bytes)));
+    std::string error;
+    auto bytes = readFileBytes(fileName, &error);
+    if (!bytes) {
+        toolkit.messageBox(readErrorMessage(fileName, error), kAppTitle, MessageStyle::OkExclamation);
+        return;
+    }
+    std::string text = editorTextOf(std::move(*bytes));
+    editor.setText(text);
     editor.addRecentFile(fileName);
     editor.setCaption(caption);
+    warnOfNonText(fileName, firstNonTextLine(text), toolkit);
 }
 
+// The recorder's save is a save like the others: losing a recording to a
+// silent failure, or another file to a silent overwrite, is no option.
 SaveResult saveRecording(const std::string& fileName, std::string_view text, Context& context) {
-    if (!files::replaceFile(fileName, textFileBytes(text))) return SaveResult::Failed;
-    setLastIndex(context);
-    return SaveResult::Written;
+    return saveEditorText(fileName, 1, text, context);
 }
 
 }  // namespace keyloom::fileRoutine
