@@ -1,9 +1,12 @@
-// The toolkit of the headless player: no windows. Messages go to stderr, a
-// question is answered with its default button (No), waits sleep, and SIGINT
+// The toolkit of the headless player: no windows. Messages go to stderr, one
+// line each (the box's lines joined by spaces), a question is answered with
+// its default button (No), waits sleep, and SIGINT
 // or SIGTERM ask the run to stop (a second one abandons it at once).
 #pragma once
 
+#include <functional>
 #include <iosfwd>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -27,6 +30,9 @@ public:
     std::optional<std::string> clipboardText() override { return std::nullopt; }
     void setClipboardText(const std::string&) override {}
     StopRequest pendingStop() override;
+
+    // Goes before each message: where in the macro it comes from.
+    std::function<std::string()> messagePrefix;
 
 private:
     std::ostream& messages_;

@@ -102,6 +102,9 @@ public:
     void about_Click();
     void load_Click();
     void save_Click();
+    // Loads a macro file into the list as Load does: a file given at start,
+    // or handed over by a later copy of the program.
+    void loadFile(const std::string& path);
 
     // ShortTimers: 10 ms (and any other length) on Timer3, 1 ms on Timer4.
     void startShortTimer(int ms) override;

@@ -10,6 +10,7 @@
 #include <wx/statbmp.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/nativeLook.h"
@@ -55,6 +56,29 @@ constexpr Place kStop{152, 72, 49, 113};
 constexpr Place kReadout{152, 0, 49, 17};
 constexpr Place kPicture{160, 200, 41, 33};
 constexpr int kClientWidth = 205, kClientHeight = 260;
+
+// Longer entries are shown shortened: the list is 137 pixels wide, and a
+// line of megabytes is no use to draw.
+constexpr std::size_t kShownBytes = 512;
+
+// An entry as List1 shows it: a NUL (which would end the text there) as
+// the symbol for NUL, a very long entry cut short with an ellipsis.
+wxString shown(std::string_view entry) {
+    std::string text;
+    const std::size_t n = std::min(entry.size(), kShownBytes);
+    std::size_t end = n;
+    // Cut at a character's start, not inside it.
+    while (n < entry.size() && end > 0 && (static_cast<unsigned char>(entry[end]) & 0xC0) == 0x80)
+        --end;
+    for (char c : entry.substr(0, end)) {
+        if (c == '\0')
+            text += "\xE2\x90\x80";
+        else
+            text += c;
+    }
+    if (end < entry.size()) text += "\xE2\x80\xA6";
+    return toWx(text);
+}
 
 }  // namespace
 
@@ -235,33 +259,48 @@ void tKeyloomFrame::endProgram() {
     teardown();
 }
 
-Index tKeyloomFrame::listCount() const { return static_cast<Index>(List1->GetCount()); }
+Index tKeyloomFrame::listCount() const { return static_cast<Index>(entries_.size()); }
 
 std::string tKeyloomFrame::listEntry(Index index) const {
-    return fromWx(List1->GetString(static_cast<unsigned>(index)));
+    return entries_[static_cast<std::size_t>(index)];
 }
 
-void tKeyloomFrame::listAppend(const std::string& entry) { List1->Append(toWx(entry)); }
+void tKeyloomFrame::listAppend(const std::string& entry) {
+    entries_.push_back(entry);
+    List1->Append(shown(entry));
+}
 
 void tKeyloomFrame::listInsert(Index index, const std::string& entry) {
-    List1->Insert(toWx(entry), static_cast<unsigned>(index));
+    entries_.insert(entries_.begin() + index, entry);
+    List1->Insert(shown(entry), static_cast<unsigned>(index));
 }
 
-void tKeyloomFrame::listRemove(Index index) { List1->Delete(static_cast<unsigned>(index)); }
+void tKeyloomFrame::listRemove(Index index) {
+    entries_.erase(entries_.begin() + index);
+    List1->Delete(static_cast<unsigned>(index));
+}
 
-void tKeyloomFrame::listClear() { List1->Clear(); }
+void tKeyloomFrame::listClear() {
+    entries_.clear();
+    List1->Clear();
+}
 
 void tKeyloomFrame::listReplace(const LineList& entries) {
     wxArrayString items;
     items.reserve(static_cast<std::size_t>(entries.count()));
-    for (Index i = 0; i < entries.count(); ++i) items.push_back(toWx(entries.view(i)));
+    entries_.clear();
+    entries_.reserve(static_cast<std::size_t>(entries.count()));
+    for (Index i = 0; i < entries.count(); ++i) {
+        entries_.emplace_back(entries.view(i));
+        items.push_back(shown(entries.view(i)));
+    }
     List1->Set(items);
 }
 
 Index tKeyloomFrame::listSelection() const { return List1->GetSelection(); }
 
 void tKeyloomFrame::setListToolTip(const std::string& text) {
-    wxString tip = toWx(text);
+    wxString tip = shown(text);
     if (List1->GetToolTipText() == tip) return;
     if (tip.empty())
         List1->UnsetToolTip();

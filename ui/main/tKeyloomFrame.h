@@ -7,6 +7,8 @@
 #include <wx/timer.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "ui/main/tKeyloom.h"
 
@@ -77,6 +79,8 @@ private:
 
     RunState& state_;
     WxToolkit& toolkit_;
+    // The entries byte for byte; List1 shows each in a form it can draw.
+    std::vector<std::string> entries_;
     Windows& windows_;
     std::array<Timer, 3> timers_;
     bool closing_ = false;
