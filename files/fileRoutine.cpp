@@ -36,8 +36,9 @@ std::string readErrorMessage(const std::string& fileName, const std::string& rea
 }
 
 std::string nonTextMessage(const std::string& fileName, std::size_t line) {
-    return "\"" + fileName + "\" is not plain text from line " + std::to_string(line) +
-           " on (it holds control bytes); it was read as it is.";
+    return "Line " + std::to_string(line) + " of \"" + fileName +
+           "\" holds control bytes, which no macro has: the file may not be a macro file. "
+           "It was read as it is.";
 }
 
 std::string textFileBytes(std::string_view text) {
