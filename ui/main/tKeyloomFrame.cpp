@@ -4,13 +4,11 @@
 #include <wx/arrstr.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
-#include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/statbmp.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "platform/nativeLook.h"
@@ -19,6 +17,7 @@
 #include "ui/common/wxText.h"
 #include "ui/common/wxToolkit.h"
 #include "ui/main/commandWords.h"
+#include "ui/main/entryList.h"
 
 namespace keyloom::ui {
 namespace {
@@ -56,29 +55,6 @@ constexpr Place kStop{152, 72, 49, 113};
 constexpr Place kReadout{152, 0, 49, 17};
 constexpr Place kPicture{160, 200, 41, 33};
 constexpr int kClientWidth = 205, kClientHeight = 260;
-
-// Longer entries are shown shortened: the list is 137 pixels wide, and a
-// line of megabytes is no use to draw.
-constexpr std::size_t kShownBytes = 512;
-
-// An entry as List1 shows it: a NUL (which would end the text there) as
-// the symbol for NUL, a very long entry cut short with an ellipsis.
-wxString shown(std::string_view entry) {
-    std::string text;
-    const std::size_t n = std::min(entry.size(), kShownBytes);
-    std::size_t end = n;
-    // Cut at a character's start, not inside it.
-    while (n < entry.size() && end > 0 && (static_cast<unsigned char>(entry[end]) & 0xC0) == 0x80)
-        --end;
-    for (char c : entry.substr(0, end)) {
-        if (c == '\0')
-            text += "\xE2\x90\x80";
-        else
-            text += c;
-    }
-    if (end < entry.size()) text += "\xE2\x80\xA6";
-    return toWx(text);
-}
 
 }  // namespace
 
@@ -156,7 +132,7 @@ void tKeyloomFrame::createControls() {
     // Created in tab order.
     Combo1 = new wxComboBox(panel, wxID_ANY, wxEmptyString, pos(kCombo1), size(kCombo1), 0,
                             nullptr, wxCB_DROPDOWN);
-    List1 = new wxListBox(panel, wxID_ANY, pos(kList1), size(kList1), 0, nullptr, wxLB_SINGLE);
+    List1 = new EntryList(panel, pos(kList1), size(kList1));
     Text1 = new wxTextCtrl(panel, wxID_ANY, wxEmptyString, pos(kText1), size(kText1));
     Command1 = button(kStop, "Stop");
     Command2 = button(kRun, "Run");
@@ -209,7 +185,7 @@ void tKeyloomFrame::bindEvents() {
 
     // Coming over the list is a move over it too.
     auto onMove = [this](wxMouseEvent& e) {
-        handlers_.List1_MouseMove(List1->HitTest(e.GetPosition()),
+        handlers_.List1_MouseMove(List1->entryAt(e.GetPosition()),
                                   e.ButtonIsDown(wxMOUSE_BTN_ANY));
         e.Skip();
     };
@@ -259,48 +235,29 @@ void tKeyloomFrame::endProgram() {
     teardown();
 }
 
-Index tKeyloomFrame::listCount() const { return static_cast<Index>(entries_.size()); }
+Index tKeyloomFrame::listCount() const { return List1->count(); }
 
-std::string tKeyloomFrame::listEntry(Index index) const {
-    return entries_[static_cast<std::size_t>(index)];
-}
+std::string tKeyloomFrame::listEntry(Index index) const { return List1->entry(index); }
 
-void tKeyloomFrame::listAppend(const std::string& entry) {
-    entries_.push_back(entry);
-    List1->Append(shown(entry));
-}
+void tKeyloomFrame::listAppend(const std::string& entry) { List1->insert(List1->count(), entry); }
 
-void tKeyloomFrame::listInsert(Index index, const std::string& entry) {
-    entries_.insert(entries_.begin() + index, entry);
-    List1->Insert(shown(entry), static_cast<unsigned>(index));
-}
+void tKeyloomFrame::listInsert(Index index, const std::string& entry) { List1->insert(index, entry); }
 
-void tKeyloomFrame::listRemove(Index index) {
-    entries_.erase(entries_.begin() + index);
-    List1->Delete(static_cast<unsigned>(index));
-}
+void tKeyloomFrame::listRemove(Index index) { List1->remove(index); }
 
-void tKeyloomFrame::listClear() {
-    entries_.clear();
-    List1->Clear();
-}
+void tKeyloomFrame::listClear() { List1->replace({}); }
 
 void tKeyloomFrame::listReplace(const LineList& entries) {
-    wxArrayString items;
-    items.reserve(static_cast<std::size_t>(entries.count()));
-    entries_.clear();
-    entries_.reserve(static_cast<std::size_t>(entries.count()));
-    for (Index i = 0; i < entries.count(); ++i) {
-        entries_.emplace_back(entries.view(i));
-        items.push_back(shown(entries.view(i)));
-    }
-    List1->Set(items);
+    std::vector<std::string> copy;
+    copy.reserve(static_cast<std::size_t>(entries.count()));
+    for (Index i = 0; i < entries.count(); ++i) copy.emplace_back(entries.view(i));
+    List1->replace(std::move(copy));
 }
 
 Index tKeyloomFrame::listSelection() const { return List1->GetSelection(); }
 
 void tKeyloomFrame::setListToolTip(const std::string& text) {
-    wxString tip = shown(text);
+    wxString tip = shownEntry(text);
     if (List1->GetToolTipText() == tip) return;
     if (tip.empty())
         List1->UnsetToolTip();

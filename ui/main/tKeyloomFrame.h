@@ -7,19 +7,17 @@
 #include <wx/timer.h>
 
 #include <array>
-#include <string>
-#include <vector>
 
 #include "ui/main/tKeyloom.h"
 
 class wxButton;
 class wxComboBox;
-class wxListBox;
 class wxStaticBitmap;
 class wxTextCtrl;
 
 namespace keyloom::ui {
 
+class EntryList;
 class TextLabel;
 class WxToolkit;
 
@@ -79,14 +77,12 @@ private:
 
     RunState& state_;
     WxToolkit& toolkit_;
-    // The entries byte for byte; List1 shows each in a form it can draw.
-    std::vector<std::string> entries_;
     Windows& windows_;
     std::array<Timer, 3> timers_;
     bool closing_ = false;
 
     wxComboBox* Combo1 = nullptr;
-    wxListBox* List1 = nullptr;
+    EntryList* List1 = nullptr;
     wxTextCtrl* Text1 = nullptr;
     wxButton* Command1 = nullptr;
     wxButton* Command2 = nullptr;

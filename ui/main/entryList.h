@@ -1,0 +1,44 @@
+// List1, the main window's macro list: the entries byte for byte, drawn only
+// where they show. A list of a million entries fills at once and costs
+// little more than its text; an entry of megabytes is drawn shortened.
+#pragma once
+
+#include <wx/vlbox.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/listReader.h"
+
+namespace keyloom::ui {
+
+// Longer entries are shown shortened, ending in an ellipsis.
+inline constexpr std::size_t kShownBytes = 512;
+
+// An entry as the list shows it: a NUL (which would end the text there) as
+// the symbol for NUL, a very long entry cut short.
+wxString shownEntry(std::string_view entry);
+
+class EntryList final : public wxVListBox {
+public:
+    EntryList(wxWindow* parent, const wxPoint& pos, const wxSize& size);
+
+    Index count() const { return static_cast<Index>(entries_.size()); }
+    const std::string& entry(Index index) const { return entries_[static_cast<std::size_t>(index)]; }
+    // The selected entry follows its entry as others come and go.
+    void insert(Index index, const std::string& entry);
+    void remove(Index index);
+    void replace(std::vector<std::string> entries);
+    // The entry at this point of the list, -1 below the last.
+    Index entryAt(const wxPoint& point) const;
+
+private:
+    void OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const override;
+    wxCoord OnMeasureItem(size_t n) const override;
+    void changed();
+
+    std::vector<std::string> entries_;
+};
+
+}  // namespace keyloom::ui
