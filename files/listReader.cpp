@@ -44,24 +44,6 @@ LineList LineList::split(std::string text) {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // UTF-16 after its byte order mark; a lone surrogate or an odd last byte
 // becomes U+FFFD.
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
@@ -82,9 +64,9 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
         } else if (c >= 0xD800 && c < 0xE000) {
             c = 0xFFFD;
         }
-        appendUtf8(out, c);
+        platform::appendUtf8(out, c);
     }
-    if (i < bytes.size()) appendUtf8(out, 0xFFFD);
+    if (i < bytes.size()) platform::appendUtf8(out, 0xFFFD);
     return out;
 }
 
