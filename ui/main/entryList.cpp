@@ -31,14 +31,14 @@ EntryList::EntryList(wxWindow* parent, const wxPoint& pos, const wxSize& size)
 
 void EntryList::insert(Index index, const std::string& entry) {
     int selected = GetSelection();
-    entries_.insert(entries_.begin() + index, entry);
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(index), entry);
     changed();
     if (selected >= index) SetSelection(selected + 1);
 }
 
 void EntryList::remove(Index index) {
     int selected = GetSelection();
-    entries_.erase(entries_.begin() + index);
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     changed();
     if (selected == index)
         SetSelection(wxNOT_FOUND);
