@@ -89,10 +89,10 @@ public:
         // A macro file given at start (the desktop opens macro files this
         // way), or handed over later, is loaded as the File menu's Load
         // does; a handed-over one brings the window to the front.
-        if (argc > 1) frame->handlers().loadFile(ui::fromWx(argv[1]));
+        if (argc > 1) frame->loadFile(ui::fromWx(argv[1]));
         single_->listen([frame](const std::string& path) {
             frame->CallAfter([frame, path] {
-                frame->handlers().loadFile(path);
+                frame->loadFile(path);
                 if (frame->IsIconized()) frame->Iconize(false);
                 frame->Raise();
             });

@@ -1,5 +1,11 @@
 #include "files/fileRoutine.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 #include "engine/engine.h"
 #include "files/atomicFile.h"
 
@@ -83,15 +89,50 @@ std::string listFileBytes(const MacroList& entries) {
     return bytes;
 }
 
-std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit) {
-    std::string error;
-    std::size_t nonText = 0;
-    auto entries = readListFile(fileName, &error, &nonText);
-    if (!entries)
-        toolkit.messageBox(readErrorMessage(fileName, error), kAppTitle, MessageStyle::OkExclamation);
+std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
+                                 const std::function<bool()>& stillWanted) {
+    // The reading thread owns its share of this; a read given up (a pipe
+    // that nobody writes, say) ends in its own time.
+    struct Reading {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        std::optional<LineList> entries;
+        std::string error;
+        std::size_t nonText = 0;
+    };
+    auto reading = std::make_shared<Reading>();
+    std::thread([reading, fileName] {
+        std::string error;
+        std::size_t nonText = 0;
+        auto entries = readListFile(fileName, &error, &nonText);
+        std::lock_guard lock(reading->mutex);
+        reading->entries = std::move(entries);
+        reading->error = std::move(error);
+        reading->nonText = nonText;
+        reading->done = true;
+        reading->finished.notify_all();
+    }).detach();
+    auto done = [&reading] {
+        std::lock_guard lock(reading->mutex);
+        return reading->done;
+    };
+    {
+        std::unique_lock lock(reading->mutex);
+        reading->finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return reading->done; });
+    }
+    const double start = toolkit.now();
+    while (!done()) {
+        toolkit.waitUntil(toolkit.now() + 0.05);
+        if (toolkit.now() - start >= 0.9 && stillWanted && !stillWanted()) return std::nullopt;
+    }
+    std::lock_guard lock(reading->mutex);
+    if (!reading->entries)
+        toolkit.messageBox(readErrorMessage(fileName, reading->error), kAppTitle,
+                           MessageStyle::OkExclamation);
     else
-        warnOfNonText(fileName, nonText, toolkit);
-    return entries;
+        warnOfNonText(fileName, reading->nonText, toolkit);
+    return std::move(reading->entries);
 }
 
 SaveResult saveList(const std::string& fileName, const MacroList& entries,

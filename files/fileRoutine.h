@@ -12,6 +12,7 @@
 // A file that cannot be read, or holds bytes that are no text, says so too.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,7 +58,13 @@ enum class SaveResult {
 // The entries of the file for the main list, empty lines dropped; nothing,
 // after saying why, when the file cannot be read (the list then stays as it
 // is). A file that holds bytes that are no text loads with a warning.
-std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit);
+//
+// A large file (or a pipe) is read in the background while window events
+// run; once that has taken a second, `stillWanted` is asked at every turn,
+// and when it answers false the read is given up: nothing, without a
+// message.
+std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
+                                 const std::function<bool()>& stillWanted = {});
 
 // Writes every entry of `entries`, each followed by CR LF; asks before
 // overwriting an existing file.

@@ -126,7 +126,11 @@ void tKeyloom::load_Click() {
 }
 
 void tKeyloom::loadFile(const std::string& path) {
-    if (auto entries = fileRoutine::loadList(path, toolkit_)) view_.listReplace(*entries);
+    ++loads_;
+    auto entries = fileRoutine::loadList(path, toolkit_, [&] { return view_.loadingGoesOn(path); });
+    view_.loadingEnded();
+    --loads_;
+    if (entries) view_.listReplace(*entries);
     state_.lastIndex = view_.listCount();
 }
 

@@ -62,6 +62,12 @@ public:
 
     // Closes the window; Form_Unload follows.
     virtual void unloadWindow() = 0;
+
+    // A file has been loading for a second: shows that it is, once, and
+    // answers at every turn whether the user still wants it.
+    virtual bool loadingGoesOn(const std::string& fileName) = 0;
+    // The load has ended: the sign of it goes.
+    virtual void loadingEnded() = 0;
 };
 
 class tKeyloom final : public ShortTimers {
@@ -103,8 +109,11 @@ public:
     void load_Click();
     void save_Click();
     // Loads a macro file into the list as Load does: a file given at start,
-    // or handed over by a later copy of the program.
+    // or handed over by a later copy of the program. Window events run while
+    // a large file is read.
     void loadFile(const std::string& path);
+    // A load is under way: the window must stay until it has returned.
+    bool loading() const { return loads_ > 0; }
 
     // ShortTimers: 10 ms (and any other length) on Timer3, 1 ms on Timer4.
     void startShortTimer(int ms) override;
@@ -134,6 +143,7 @@ private:
     ViewList list_;
     Engine engine_;
     ReadoutPace readoutPace_;
+    int loads_ = 0;
 };
 
 }  // namespace keyloom::ui

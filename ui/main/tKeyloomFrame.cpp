@@ -6,6 +6,7 @@
 #include <wx/combobox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/progdlg.h>
 #include <wx/statbmp.h>
 #include <wx/textctrl.h>
 
@@ -204,7 +205,7 @@ void tKeyloomFrame::bindEvents() {
 }
 
 void tKeyloomFrame::afterHandler() {
-    if (closing_ && state_.runDepth == 0) Destroy();
+    if (closing_ && state_.runDepth == 0 && !handlers_.loading()) Destroy();
 }
 
 void tKeyloomFrame::teardown() {
@@ -213,9 +214,9 @@ void tKeyloomFrame::teardown() {
     toolkit_.abandonWaits();
     toolkit_.closeHelp();
     for (Timer& t : timers_) t.timer.Stop();
-    // Inside a run the window must stay until the run has returned through
-    // its handlers; it is hidden now and goes then.
-    if (state_.runDepth > 0)
+    // Inside a run or a load the window must stay until it has returned
+    // through its handlers; it is hidden now and goes then.
+    if (state_.runDepth > 0 || handlers_.loading())
         Hide();
     else
         Destroy();
@@ -313,5 +314,23 @@ void tKeyloomFrame::enableTimer(MainTimer id, bool on) {
 bool tKeyloomFrame::timerEnabled(MainTimer id) const { return timerOf(id).enabled; }
 
 void tKeyloomFrame::unloadWindow() { Close(); }
+
+bool tKeyloomFrame::loadingGoesOn(const std::string& fileName) {
+    if (closing_) return false;
+    // Without a parent, so that it disables no window: the main window goes
+    // on answering, and Cancel gives the load up.
+    if (!loadingSign_)
+        loadingSign_ = std::make_unique<wxProgressDialog>(
+            toWx(kAppTitle), toWx("Loading " + fileName + " ..."), 100, nullptr,
+            wxPD_CAN_ABORT | wxPD_ELAPSED_TIME);
+    return loadingSign_->Pulse();
+}
+
+void tKeyloomFrame::loadingEnded() { loadingSign_.reset(); }
+
+void tKeyloomFrame::loadFile(const std::string& path) {
+    handlers_.loadFile(path);
+    afterHandler();
+}
 
 }  // namespace keyloom::ui

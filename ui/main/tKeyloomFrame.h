@@ -7,11 +7,13 @@
 #include <wx/timer.h>
 
 #include <array>
+#include <memory>
 
 #include "ui/main/tKeyloom.h"
 
 class wxButton;
 class wxComboBox;
+class wxProgressDialog;
 class wxStaticBitmap;
 class wxTextCtrl;
 
@@ -55,6 +57,12 @@ public:
     void enableTimer(MainTimer timer, bool on) override;
     bool timerEnabled(MainTimer timer) const override;
     void unloadWindow() override;
+    bool loadingGoesOn(const std::string& fileName) override;
+    void loadingEnded() override;
+
+    // Loads a file as the File menu's Load does (a file given at start or
+    // handed over by a later copy).
+    void loadFile(const std::string& path);
 
 private:
     struct Timer {
@@ -80,6 +88,7 @@ private:
     Windows& windows_;
     std::array<Timer, 3> timers_;
     bool closing_ = false;
+    std::unique_ptr<wxProgressDialog> loadingSign_;
 
     wxComboBox* Combo1 = nullptr;
     EntryList* List1 = nullptr;

@@ -1,5 +1,6 @@
 #include "files/fileRoutine.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -121,6 +122,20 @@ TEST_F(FileRoutine, LoadReadsLegacyCodePageAndReportsUnreadableFiles) {
                                "message " + readErrorMessage(dir / "missing.tkl",
                                                              "No such file or directory"),
                                "message " + readErrorMessage("/dev/zero", kNotAFile)}));
+}
+
+// A pipe that nobody writes: window events run meanwhile, and the user can
+// give the load up.
+TEST_F(FileRoutine, LoadOfAPipeNobodyWritesCanBeGivenUp) {
+    const fs::path pipe = dir / "pipe.tkl";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    int asked = 0;
+    EXPECT_FALSE(loadList(pipe, fake, [&] { return ++asked < 3; }).has_value());
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(std::count_if(fake.log.begin(), fake.log.end(),
+                            [](const std::string& l) { return l.rfind("message", 0) == 0; }),
+              0);
+    ::close(::open(pipe.c_str(), O_WRONLY));  // the reading thread ends
 }
 
 TEST_F(FileRoutine, OverwriteAsksAndNoLeavesTheFileUntouched) {

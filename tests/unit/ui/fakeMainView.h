@@ -52,6 +52,8 @@ struct FakeMainView : tKeyloomView {
         entries.clear();
         selected = -1;
     }
+    bool loadingGoesOn(const std::string&) override { return true; }
+    void loadingEnded() override {}
     void listReplace(const LineList& list) override {
         entries.clear();
         for (Index i = 0; i < list.count(); ++i) entries.push_back(list.entry(i));
