@@ -29,16 +29,36 @@ wxString shownEntry(std::string_view entry) {
 EntryList::EntryList(wxWindow* parent, const wxPoint& pos, const wxSize& size)
     : wxVListBox(parent, wxID_ANY, pos, size, wxBORDER_THEME) {}
 
+Index EntryList::count() const {
+    return isEdited_ ? static_cast<Index>(edited_.size()) : loaded_.count();
+}
+
+std::string_view EntryList::entry(Index index) const {
+    return isEdited_ ? std::string_view(edited_[static_cast<std::size_t>(index)]) : loaded_.view(index);
+}
+
+std::vector<std::string>& EntryList::edited() {
+    if (!isEdited_) {
+        edited_.reserve(static_cast<std::size_t>(loaded_.count()));
+        for (Index i = 0; i < loaded_.count(); ++i) edited_.emplace_back(loaded_.view(i));
+        loaded_ = LineList();
+        isEdited_ = true;
+    }
+    return edited_;
+}
+
 void EntryList::insert(Index index, const std::string& entry) {
     int selected = GetSelection();
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(index), entry);
+    auto& entries = edited();
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(index), entry);
     changed();
     if (selected >= index) SetSelection(selected + 1);
 }
 
 void EntryList::remove(Index index) {
     int selected = GetSelection();
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
+    auto& entries = edited();
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(index));
     changed();
     if (selected == index)
         SetSelection(wxNOT_FOUND);
@@ -46,8 +66,10 @@ void EntryList::remove(Index index) {
         SetSelection(selected - 1);
 }
 
-void EntryList::replace(std::vector<std::string> entries) {
-    entries_ = std::move(entries);
+void EntryList::replace(LineList entries) {
+    loaded_ = std::move(entries);
+    edited_ = {};
+    isEdited_ = false;
     SetSelection(wxNOT_FOUND);
     changed();
 }
@@ -58,7 +80,7 @@ Index EntryList::entryAt(const wxPoint& point) const {
 }
 
 void EntryList::changed() {
-    SetItemCount(entries_.size());
+    SetItemCount(static_cast<std::size_t>(count()));
     RefreshAll();
 }
 
@@ -67,7 +89,7 @@ void EntryList::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const {
     dc.SetTextForeground(highlighted ? wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT)
                                      : GetForegroundColour());
     dc.SetFont(GetFont());
-    dc.DrawText(shownEntry(entries_[n]), rect.x + FromDIP(3), rect.y + FromDIP(1));
+    dc.DrawText(shownEntry(entry(static_cast<Index>(n))), rect.x + FromDIP(3), rect.y + FromDIP(1));
 }
 
 wxCoord EntryList::OnMeasureItem(size_t) const { return GetCharHeight() + FromDIP(3); }

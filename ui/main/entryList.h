@@ -24,12 +24,12 @@ class EntryList final : public wxVListBox {
 public:
     EntryList(wxWindow* parent, const wxPoint& pos, const wxSize& size);
 
-    Index count() const { return static_cast<Index>(entries_.size()); }
-    const std::string& entry(Index index) const { return entries_[static_cast<std::size_t>(index)]; }
+    Index count() const;
+    std::string_view entry(Index index) const;
     // The selected entry follows its entry as others come and go.
     void insert(Index index, const std::string& entry);
     void remove(Index index);
-    void replace(std::vector<std::string> entries);
+    void replace(LineList entries);
     // The entry at this point of the list, -1 below the last.
     Index entryAt(const wxPoint& point) const;
 
@@ -37,8 +37,13 @@ private:
     void OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const override;
     wxCoord OnMeasureItem(size_t n) const override;
     void changed();
+    // From the first edit on, the entries one by one.
+    std::vector<std::string>& edited();
 
-    std::vector<std::string> entries_;
+    // A loaded file's entries, packed as read, until the list is edited.
+    LineList loaded_;
+    std::vector<std::string> edited_;
+    bool isEdited_ = false;
 };
 
 }  // namespace keyloom::ui

@@ -130,7 +130,7 @@ void tKeyloom::loadFile(const std::string& path) {
     auto entries = fileRoutine::loadList(path, toolkit_, [&] { return view_.loadingGoesOn(path); });
     view_.loadingEnded();
     --loads_;
-    if (entries) view_.listReplace(*entries);
+    if (entries) view_.listReplace(std::move(*entries));
     state_.lastIndex = view_.listCount();
 }
 

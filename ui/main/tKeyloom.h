@@ -37,7 +37,7 @@ public:
     virtual void listInsert(Index index, const std::string& entry) = 0;
     virtual void listRemove(Index index) = 0;
     virtual void listClear() = 0;
-    virtual void listReplace(const LineList& entries) = 0;
+    virtual void listReplace(LineList entries) = 0;
     virtual Index listSelection() const = 0;
     virtual void setListToolTip(const std::string& text) = 0;
 

@@ -238,7 +238,7 @@ void tKeyloomFrame::endProgram() {
 
 Index tKeyloomFrame::listCount() const { return List1->count(); }
 
-std::string tKeyloomFrame::listEntry(Index index) const { return List1->entry(index); }
+std::string tKeyloomFrame::listEntry(Index index) const { return std::string(List1->entry(index)); }
 
 void tKeyloomFrame::listAppend(const std::string& entry) { List1->insert(List1->count(), entry); }
 
@@ -246,14 +246,9 @@ void tKeyloomFrame::listInsert(Index index, const std::string& entry) { List1->i
 
 void tKeyloomFrame::listRemove(Index index) { List1->remove(index); }
 
-void tKeyloomFrame::listClear() { List1->replace({}); }
+void tKeyloomFrame::listClear() { List1->replace(LineList()); }
 
-void tKeyloomFrame::listReplace(const LineList& entries) {
-    std::vector<std::string> copy;
-    copy.reserve(static_cast<std::size_t>(entries.count()));
-    for (Index i = 0; i < entries.count(); ++i) copy.emplace_back(entries.view(i));
-    List1->replace(std::move(copy));
-}
+void tKeyloomFrame::listReplace(LineList entries) { List1->replace(std::move(entries)); }
 
 Index tKeyloomFrame::listSelection() const { return List1->GetSelection(); }
 

@@ -42,7 +42,7 @@ public:
     void listInsert(Index index, const std::string& entry) override;
     void listRemove(Index index) override;
     void listClear() override;
-    void listReplace(const LineList& entries) override;
+    void listReplace(LineList entries) override;
     Index listSelection() const override;
     void setListToolTip(const std::string& text) override;
     std::string comboText() const override;

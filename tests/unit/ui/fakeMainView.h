@@ -54,7 +54,7 @@ struct FakeMainView : tKeyloomView {
     }
     bool loadingGoesOn(const std::string&) override { return true; }
     void loadingEnded() override {}
-    void listReplace(const LineList& list) override {
+    void listReplace(LineList list) override {
         entries.clear();
         for (Index i = 0; i < list.count(); ++i) entries.push_back(list.entry(i));
         selected = -1;
