@@ -90,7 +90,7 @@ std::string listFileBytes(const MacroList& entries) {
 }
 
 std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
-                                 const std::function<bool()>& stillWanted) {
+                                 const std::function<bool(double)>& stillWanted) {
     // The reading thread owns its share of this; a read given up (a pipe
     // that nobody writes, say) ends in its own time.
     struct Reading {
@@ -124,7 +124,7 @@ std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit&
     const double start = toolkit.now();
     while (!done()) {
         toolkit.waitUntil(toolkit.now() + 0.05);
-        if (toolkit.now() - start >= 0.9 && stillWanted && !stillWanted()) return std::nullopt;
+        if (stillWanted && !stillWanted(toolkit.now() - start)) return std::nullopt;
     }
     std::lock_guard lock(reading->mutex);
     if (!reading->entries)

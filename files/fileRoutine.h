@@ -60,11 +60,11 @@ enum class SaveResult {
 // is). A file that holds bytes that are no text loads with a warning.
 //
 // A large file (or a pipe) is read in the background while window events
-// run; once that has taken a second, `stillWanted` is asked at every turn,
-// and when it answers false the read is given up: nothing, without a
+// run; `stillWanted` is asked at every turn, with the seconds the read has
+// taken, and when it answers false the read is given up: nothing, without a
 // message.
 std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
-                                 const std::function<bool()>& stillWanted = {});
+                                 const std::function<bool(double)>& stillWanted = {});
 
 // Writes every entry of `entries`, each followed by CR LF; asks before
 // overwriting an existing file.

@@ -127,7 +127,7 @@ void tKeyloom::load_Click() {
 
 void tKeyloom::loadFile(const std::string& path) {
     ++loads_;
-    auto entries = fileRoutine::loadList(path, toolkit_, [&] { return view_.loadingGoesOn(path); });
+    auto entries = fileRoutine::loadList(path, toolkit_, [&](double seconds) { return view_.loadingGoesOn(path, seconds); });
     view_.loadingEnded();
     --loads_;
     if (entries) view_.listReplace(std::move(*entries));

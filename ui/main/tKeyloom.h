@@ -63,9 +63,9 @@ public:
     // Closes the window; Form_Unload follows.
     virtual void unloadWindow() = 0;
 
-    // A file has been loading for a second: shows that it is, once, and
-    // answers at every turn whether the user still wants it.
-    virtual bool loadingGoesOn(const std::string& fileName) = 0;
+    // A file has been loading for `seconds`: answers whether the user still
+    // wants it, and from a second on shows that it is loading.
+    virtual bool loadingGoesOn(const std::string& fileName, double seconds) = 0;
     // The load has ended: the sign of it goes.
     virtual void loadingEnded() = 0;
 };

@@ -310,8 +310,9 @@ bool tKeyloomFrame::timerEnabled(MainTimer id) const { return timerOf(id).enable
 
 void tKeyloomFrame::unloadWindow() { Close(); }
 
-bool tKeyloomFrame::loadingGoesOn(const std::string& fileName) {
+bool tKeyloomFrame::loadingGoesOn(const std::string& fileName, double seconds) {
     if (closing_) return false;
+    if (seconds < 1 && !loadingSign_) return true;
     // Without a parent, so that it disables no window: the main window goes
     // on answering, and Cancel gives the load up.
     if (!loadingSign_)

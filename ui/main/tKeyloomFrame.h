@@ -57,7 +57,7 @@ public:
     void enableTimer(MainTimer timer, bool on) override;
     bool timerEnabled(MainTimer timer) const override;
     void unloadWindow() override;
-    bool loadingGoesOn(const std::string& fileName) override;
+    bool loadingGoesOn(const std::string& fileName, double seconds) override;
     void loadingEnded() override;
 
     // Loads a file as the File menu's Load does (a file given at start or

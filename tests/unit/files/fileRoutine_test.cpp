@@ -130,7 +130,7 @@ TEST_F(FileRoutine, LoadOfAPipeNobodyWritesCanBeGivenUp) {
     const fs::path pipe = dir / "pipe.tkl";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     int asked = 0;
-    EXPECT_FALSE(loadList(pipe, fake, [&] { return ++asked < 3; }).has_value());
+    EXPECT_FALSE(loadList(pipe, fake, [&](double) { return ++asked < 3; }).has_value());
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(std::count_if(fake.log.begin(), fake.log.end(),
                             [](const std::string& l) { return l.rfind("message", 0) == 0; }),

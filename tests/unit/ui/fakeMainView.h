@@ -52,7 +52,7 @@ struct FakeMainView : tKeyloomView {
         entries.clear();
         selected = -1;
     }
-    bool loadingGoesOn(const std::string&) override { return true; }
+    bool loadingGoesOn(const std::string&, double) override { return true; }
     void loadingEnded() override {}
     void listReplace(LineList list) override {
         entries.clear();
