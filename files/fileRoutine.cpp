@@ -126,7 +126,7 @@ std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit&
         toolkit.waitUntil(toolkit.now() + 0.05);
         if (stillWanted && !stillWanted(toolkit.now() - start)) return std::nullopt;
     }
-    std::lock_guard lock(reading->mutex);
+    // Done: the thread touches nothing more.
     if (!reading->entries)
         toolkit.messageBox(readErrorMessage(fileName, reading->error), kAppTitle,
                            MessageStyle::OkExclamation);
