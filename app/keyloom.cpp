@@ -6,6 +6,7 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
+#include <wx/weakref.h>
 
 #include <future>
 #include <memory>
@@ -90,11 +91,13 @@ public:
         // way), or handed over later, is loaded as the File menu's Load
         // does; a handed-over one brings the window to the front.
         if (argc > 1) frame->loadFile(ui::fromWx(argv[1]));
-        single_->listen([frame](const std::string& path) {
-            frame->CallAfter([frame, path] {
-                frame->loadFile(path);
-                if (frame->IsIconized()) frame->Iconize(false);
-                frame->Raise();
+        single_->listen([window = wxWeakRef<ui::tKeyloomFrame>(frame)](const std::string& path) {
+            ui::tKeyloomFrame* main = window.get();
+            if (main == nullptr || main->IsBeingDeleted()) return;  // the program is ending
+            main->CallAfter([main, path] {
+                main->loadFile(path);
+                if (main->IsIconized()) main->Iconize(false);
+                main->Raise();
             });
         });
         return true;
