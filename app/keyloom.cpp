@@ -3,11 +3,8 @@
 // main window is its only window at start.
 #include <wx/app.h>
 #include <wx/event.h>
-#include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/log.h>
 #include <wx/msgdlg.h>
-#include <wx/snglinst.h>
 #include <wx/stdpaths.h>
 #include <wx/weakref.h>
 
@@ -22,6 +19,7 @@
 #include "platform/systemDesktop.h"
 #include "ui/common/services.h"
 #include "ui/common/wxText.h"
+#include "ui/main/singleCopy.h"
 #include "ui/main/tKeyloomFrame.h"
 #include "ui/main/windows.h"
 
@@ -47,27 +45,18 @@ std::string helpViewer() {
     return ui::fromWx(exe.GetPath() + "/keyloom-help");
 }
 
-// The lock that keeps a second copy from starting: in the session's runtime
-// folder (private to the user, in memory) where there is one, else hidden in
-// the home folder.
-std::unique_ptr<wxSingleInstanceChecker> lockSingleCopy() {
-    wxString runtime;
-    if (wxGetEnv("XDG_RUNTIME_DIR", &runtime) && !runtime.empty() && wxDirExists(runtime)) {
-        wxLogNull quiet;  // a folder that will not take the lock is no error: the home will
-        auto single = std::make_unique<wxSingleInstanceChecker>();
-        if (single->Create("keyloom.lock", runtime)) return single;
-    }
-    auto single = std::make_unique<wxSingleInstanceChecker>();
-    single->Create(".keyloom.lock");
-    return single;
-}
-
 class KeyloomApp final : public wxApp {
 public:
     bool OnInit() override {
         // No command-line options (a file name at most): the toolkit's own
         // are not parsed either.
         SetAppName("keyloom");
+        // A macro file opened while Keyloom runs goes to the running copy.
+        single_ = std::make_unique<ui::SingleCopy>();
+        if (single_->anotherRunning() && argc > 1 && single_->handOver(ui::fromWx(argv[1]))) {
+            handedOver_ = true;
+            return true;
+        }
         // No window asks for idle time or interface updates: none is sent
         // after every timer tick of the read-out.
         wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
@@ -87,27 +76,31 @@ public:
             return false;
         }
         toolkit_ = std::make_unique<ui::WxToolkit>(findHelpBook(), helpViewer());
-        single_ = lockSingleCopy();
-
         auto* frame = new ui::tKeyloomFrame(state_, *desktop_, *toolkit_, windows_);
         services_ = std::make_unique<ui::Services>(ui::Services{
             *desktop_, *toolkit_, state_, {*toolkit_, state_, frame->handlers().macroList()},
             windows_, [frame] { frame->endProgram(); }});
         ui::registerWindows(windows_, *services_);
 
-        if (!frame->handlers().Form_Load(single_->IsAnotherRunning())) {
+        if (!frame->handlers().Form_Load(single_->anotherRunning())) {
             delete frame;
             return false;
         }
-        // A macro file given at start (the desktop opens macro files this
-        // way) is loaded as the File menu's Load does.
-        if (argc > 1) {
-            if (auto entries = fileRoutine::loadList(ui::fromWx(argv[1])))
-                frame->listReplace(*entries);
-            state_.lastIndex = frame->listCount();
-        }
         SetTopWindow(frame);
         frame->Show();
+        // A macro file given at start (the desktop opens macro files this
+        // way), or handed over later, is loaded as the File menu's Load
+        // does; a handed-over one brings the window to the front.
+        if (argc > 1) frame->loadFile(ui::fromWx(argv[1]));
+        single_->listen([window = wxWeakRef<ui::tKeyloomFrame>(frame)](const std::string& path) {
+            ui::tKeyloomFrame* main = window.get();
+            if (main == nullptr || main->IsBeingDeleted()) return;  // the program is ending
+            main->CallAfter([main, path] {
+                main->loadFile(path);
+                if (main->IsIconized()) main->Iconize(false);
+                main->Raise();
+            });
+        });
         // Logout, `kill` or the terminal going away close the window as its
         // close box does: a run in progress ends and leaves nothing held.
         quitSignals_ = std::make_unique<platform::QuitSignals>(
@@ -116,6 +109,9 @@ public:
             });
         return true;
     }
+
+    // A copy that handed its file over has nothing more to do.
+    int OnRun() override { return handedOver_ ? 0 : wxApp::OnRun(); }
 
     // Left to right whatever the language: the windows' places are fixed in
     // the design and their captions are English. (Asking the locale would
@@ -137,7 +133,8 @@ private:
     std::unique_ptr<ui::WxToolkit> toolkit_;
     ui::WindowRegistry windows_;
     std::unique_ptr<ui::Services> services_;
-    std::unique_ptr<wxSingleInstanceChecker> single_;
+    std::unique_ptr<ui::SingleCopy> single_;
+    bool handedOver_ = false;
     std::unique_ptr<platform::QuitSignals> quitSignals_;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "files/fileRoutine.h"
 #include "files/listReader.h"
 #include "platform/consoleToolkit.h"
 #include "platform/fake/fakePlatform.h"
@@ -55,6 +56,9 @@ int playLive(RunState& state, LineList& list) {
         return 1;
     }
     platform::ConsoleToolkit toolkit(std::cerr);
+    toolkit.messagePrefix = [&state] {
+        return "entry " + std::to_string(state.curEntry + 1) + ": " + state.curToken + ": ";
+    };
     Engine engine(state, list, *desktop, toolkit);
     engine.warn = [](const std::string& text) { std::cerr << "keyloom-play: " << text << '\n'; };
     engine.command2Click();
@@ -90,11 +94,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string error;
-    auto list = keyloom::readListFile(path, &error);
+    std::size_t nonText = 0;
+    auto list = keyloom::readListFile(path, &error, &nonText);
     if (!list) {
         std::cerr << "keyloom-play: cannot read " << path << ": " << error << '\n';
         return 2;
     }
+    if (nonText != 0)
+        std::cerr << "keyloom-play: " << keyloom::fileRoutine::nonTextMessage(path, nonText) << '\n';
     keyloom::RunState state;
     // As after loading a file into the main list.
     state.lastIndex = list->count();

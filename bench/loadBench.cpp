@@ -81,8 +81,7 @@ int main(int argc, char** argv) {
         std::vector<double> ours, floor;
         for (int round = 0; round < rounds; ++round) {
             double t0 = monotonicSeconds();
-            if (auto entries = fileRoutine::loadList(path)) main->listReplace(*entries);
-            state.lastIndex = main->listCount();
+            main->handlers().loadFile(path);
             settle(main);
             ours.push_back(monotonicSeconds() - t0);
 

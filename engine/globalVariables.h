@@ -15,8 +15,9 @@ struct RunState {
     int stopFlag = 0;
     // The highest entry index that a pass of the runner visits.
     Index lastIndex = 0;
-    // The token being dispatched.
+    // The token being dispatched, and the index of its entry.
     std::string curToken;
+    Index curEntry = 0;
     // Entry index and pass count of the Repeat that ran last.
     Index repeatStart = 0;
     std::int32_t repeatCount = 0;

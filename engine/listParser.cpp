@@ -144,6 +144,7 @@ void Engine::drive(Run& run) {
             std::string_view token = parser::nextToken(rest);
             top.pos = rest.empty() ? top.text.size() : top.text.size() - rest.size();
             state.curToken.assign(token);
+            state.curEntry = top.index;
             doCommand(*this, top.index);  // may push frames: `top` is stale now
             break;
         }

@@ -1,7 +1,13 @@
 // Replacing a file without ever destroying the old one: the new bytes go to a
 // temporary file beside the target, are flushed to disk, and the temporary
-// file is renamed over the target. On any failure the target is as it was
-// and the temporary file is gone.
+// file is renamed over the target, with the old file's permissions (and its
+// owner, where we may set it). On any failure the target is as it was and
+// the temporary file is gone.
+//
+// Where that would lose something, the file is written in place instead
+// (flushed, then cut to its new length): a file with further hard links,
+// whose other names would keep the old text, and a file we may write in a
+// folder where no temporary file can be made.
 #pragma once
 
 #include <cstdio>

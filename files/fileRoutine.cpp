@@ -1,5 +1,11 @@
 #include "files/fileRoutine.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 #include "engine/engine.h"
 #include "files/atomicFile.h"
 
@@ -24,7 +30,22 @@ SaveResult writeOrComplain(const std::string& fileName, std::string_view bytes,
 
 void setLastIndex(Context& context) { context.state.lastIndex = context.mainList.count(); }
 
+void warnOfNonText(const std::string& fileName, std::size_t line, platform::Toolkit& toolkit) {
+    if (line != 0)
+        toolkit.messageBox(nonTextMessage(fileName, line), kAppTitle, MessageStyle::OkExclamation);
+}
+
 }  // namespace
+
+std::string readErrorMessage(const std::string& fileName, const std::string& reason) {
+    return "Cannot read \"" + fileName + "\": " + reason + ".";
+}
+
+std::string nonTextMessage(const std::string& fileName, std::size_t line) {
+    return "Line " + std::to_string(line) + " of \"" + fileName +
+           "\" holds control bytes, which no macro has: the file may not be a macro file. "
+           "It was read as it is.";
+}
 
 std::string textFileBytes(std::string_view text) {
     std::string bytes;
@@ -68,7 +89,51 @@ std::string listFileBytes(const MacroList& entries) {
     return bytes;
 }
 
-std::optional<LineList> loadList(const std::string& fileName) { return readListFile(fileName); }
+std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
+                                 const std::function<bool(double)>& stillWanted) {
+    // The reading thread owns its share of this; a read given up (a pipe
+    // that nobody writes, say) ends in its own time.
+    struct Reading {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        std::optional<LineList> entries;
+        std::string error;
+        std::size_t nonText = 0;
+    };
+    auto reading = std::make_shared<Reading>();
+    std::thread([reading, fileName] {
+        std::string error;
+        std::size_t nonText = 0;
+        auto entries = readListFile(fileName, &error, &nonText);
+        std::lock_guard lock(reading->mutex);
+        reading->entries = std::move(entries);
+        reading->error = std::move(error);
+        reading->nonText = nonText;
+        reading->done = true;
+        reading->finished.notify_all();
+    }).detach();
+    auto done = [&reading] {
+        std::lock_guard lock(reading->mutex);
+        return reading->done;
+    };
+    {
+        std::unique_lock lock(reading->mutex);
+        reading->finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return reading->done; });
+    }
+    const double start = toolkit.now();
+    while (!done()) {
+        toolkit.waitUntil(toolkit.now() + 0.05);
+        if (stillWanted && !stillWanted(toolkit.now() - start)) return std::nullopt;
+    }
+    // Done: the thread touches nothing more.
+    if (!reading->entries)
+        toolkit.messageBox(readErrorMessage(fileName, reading->error), kAppTitle,
+                           MessageStyle::OkExclamation);
+    else
+        warnOfNonText(fileName, reading->nonText, toolkit);
+    return std::move(reading->entries);
+}
 
 SaveResult saveList(const std::string& fileName, const MacroList& entries,
                     platform::Toolkit& toolkit) {
@@ -84,18 +149,26 @@ SaveResult saveEditorText(const std::string& fileName, int saveMode, std::string
     return result;
 }
 
-void openEditorFile(const std::string& fileName, EditorFile& editor) {
+void openEditorFile(const std::string& fileName, EditorFile& editor, platform::Toolkit& toolkit) {
     const std::string caption = kCaptionPrefix + fileName;
     if (editor.caption() == caption) return;
-    if (auto bytes = readFileBytes(fileName)) editor.setText(editorTextOf(std::move(*bytes)));
+    std::string error;
+    auto bytes = readFileBytes(fileName, &error);
+    if (!bytes) {
+        toolkit.messageBox(readErrorMessage(fileName, error), kAppTitle, MessageStyle::OkExclamation);
+        return;
+    }
+    std::string text = editorTextOf(std::move(*bytes));
+    editor.setText(text);
     editor.addRecentFile(fileName);
     editor.setCaption(caption);
+    warnOfNonText(fileName, firstNonTextLine(text), toolkit);
 }
 
+// The recorder's save is a save like the others: losing a recording to a
+// silent failure, or another file to a silent overwrite, is no option.
 SaveResult saveRecording(const std::string& fileName, std::string_view text, Context& context) {
-    if (!files::replaceFile(fileName, textFileBytes(text))) return SaveResult::Failed;
-    setLastIndex(context);
-    return SaveResult::Written;
+    return saveEditorText(fileName, 1, text, context);
 }
 
 }  // namespace keyloom::fileRoutine

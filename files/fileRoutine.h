@@ -2,14 +2,17 @@
 // the editor and the recorder.
 //
 // Files hold one entry per line, each line ended by CR LF, in UTF-8 (files of
-// other systems may be in the legacy code page and are read as such). Inside
-// the program, editor and recorder texts separate their lines with "\n", as
-// the toolkit's text boxes do; the routines write each line break as CR LF.
+// other systems may be in the legacy code page or in UTF-16 and are read as
+// such; a line may also end at a lone CR or LF). Inside the program, editor
+// and recorder texts separate their lines with "\n", as the toolkit's text
+// boxes do; the routines write each line break as CR LF.
 //
 // A save never destroys the old file: on any failure the file stays as it
 // was, and "Error occurred trying to close file, please retry." is shown.
+// A file that cannot be read, or holds bytes that are no text, says so too.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +33,10 @@ inline constexpr const char* kFilterC = "Text Files (*.txt)|*.txt|Tervel Files (
 
 inline constexpr const char* kOverwriteQuestion = "Overwrite existing file?";
 inline constexpr const char* kSaveError = "Error occurred trying to close file, please retry.";
+// The messages of reading: the file could not be read (why), or it was read
+// but holds bytes that are no text from the line named on.
+std::string readErrorMessage(const std::string& fileName, const std::string& reason);
+std::string nonTextMessage(const std::string& fileName, std::size_t line);
 // The caption of a window that shows a file: this, then the path or "Untitled".
 inline constexpr const char* kCaptionPrefix = "Tervel's Keyloom: ";
 
@@ -48,9 +55,16 @@ enum class SaveResult {
     Failed,    // nothing changed on disk (a message was shown where the routine shows one)
 };
 
-// The entries of the file for the main list, empty lines dropped; nothing
-// when the file cannot be read (the list then stays as it is).
-std::optional<LineList> loadList(const std::string& fileName);
+// The entries of the file for the main list, empty lines dropped; nothing,
+// after saying why, when the file cannot be read (the list then stays as it
+// is). A file that holds bytes that are no text loads with a warning.
+//
+// A large file (or a pipe) is read in the background while window events
+// run; `stillWanted` is asked at every turn, with the seconds the read has
+// taken, and when it answers false the read is given up: nothing, without a
+// message.
+std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
+                                 const std::function<bool(double)>& stillWanted = {});
 
 // Writes every entry of `entries`, each followed by CR LF; asks before
 // overwriting an existing file.
@@ -74,13 +88,13 @@ public:
 };
 
 // Reads the file into the editor, unless its caption already names this
-// file. A file that cannot be read leaves the text as it was; the recent
-// files and the caption take the path all the same.
-void openEditorFile(const std::string& fileName, EditorFile& editor);
+// file; then the recent files and the caption take the path. A file that
+// cannot be read is reported and changes nothing: text, caption and recent
+// files stay as they were.
+void openEditorFile(const std::string& fileName, EditorFile& editor, platform::Toolkit& toolkit);
 
-// Writes the recorder's text followed by one more line break, without any
-// question or message. Once written, sets lastIndex to the main list's
-// entry count.
+// Writes the recorder's text followed by one more line break, as the
+// editor's Save As does: asks before overwriting and reports a failure.
 SaveResult saveRecording(const std::string& fileName, std::string_view text, Context& context);
 
 // The file form of an editor or recorder text: every line break (LF, CR LF

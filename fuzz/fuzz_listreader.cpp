@@ -1,4 +1,4 @@
-// The list reader: any bytes give entries that hold no CR and are never empty,
+// The list reader: any bytes give entries that hold no CR or LF and are never empty,
 // and valid UTF-8 text comes through unchanged.
 #include <cstdint>
 #include <string>
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t total = 0;
     for (keyloom::Index i = 0; i < list.count(); ++i) {
         std::string_view entry = list.view(i);
-        if (entry.empty() || entry.find('\r') != std::string_view::npos) __builtin_trap();
+        if (entry.empty() || entry.find_first_of("\r\n") != std::string_view::npos) __builtin_trap();
         total += entry.size();
     }
     if (total > text.size()) __builtin_trap();

@@ -1,13 +1,15 @@
-// The toolkit of the headless player: no windows. Messages go to stderr, a
-// question is answered with its default button (No), and waits sleep.
-// SIGINT asks the run to stop (a second one abandons it at once); SIGTERM
-// and SIGHUP abandon it at once. On Windows, Ctrl+C and Ctrl+Break act as
-// SIGINT does.
+// The toolkit of the headless player: no windows. Messages go to stderr, one
+// line each (the box's lines joined by spaces), a question is answered with
+// its default button (No), and waits sleep. SIGINT asks the run to stop (a
+// second one abandons it at once); SIGTERM and SIGHUP abandon it at once. On
+// Windows, Ctrl+C and Ctrl+Break act as SIGINT does.
 #pragma once
 
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <iosfwd>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -33,6 +35,9 @@ public:
     StopRequest pendingStop() override;
     // The signal that abandoned the run; 0 when none did.
     int endingSignal() const;
+
+    // Goes before each message: where in the macro it comes from.
+    std::function<std::string()> messagePrefix;
 
 private:
 #ifndef _WIN32

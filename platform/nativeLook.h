@@ -3,7 +3,6 @@
 // window. GTK only: elsewhere these do nothing.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <thread>
 
@@ -15,7 +14,6 @@ class FontPreload {};
 inline void loadStyleSheet() {}
 inline std::string desktopFont() { return {}; }
 inline void addStyleClass(void*, const char*) {}
-inline void clearListDetached(void*, const std::function<void()>& clear) { clear(); }
 
 #else
 
@@ -46,12 +44,6 @@ std::string desktopFont();
 // Gives a native widget (a window's handle) one of the style sheet's classes;
 // it applies to the widget and everything inside it.
 void addStyleClass(void* nativeWidget, const char* styleClass);
-
-// Runs `clear`, which empties the list box whose tree view is `treeView`,
-// with the rows unhooked from the view meanwhile: the view would follow the
-// removal of each row, which takes half a minute for a million rows. What
-// the window sent the display before goes out first.
-void clearListDetached(void* treeView, const std::function<void()>& clear);
 
 #endif
 

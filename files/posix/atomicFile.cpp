@@ -93,6 +93,22 @@ bool fail(std::string* error, int code) {
     return false;
 }
 
+// Writes over the file itself: its inode, links, owner and mode stay.
+bool writeInPlace(const std::string& target, std::string_view bytes, std::string* error) {
+    Fd file(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+    if (file.get() < 0) return fail(error, errno);
+    int code = 0;
+    auto step = [&code](bool good) {
+        if (!good && code == 0) code = errno != 0 ? errno : EIO;
+        return good;
+    };
+    bool ok = step(writeAll(file.get(), bytes));
+    ok = ok && step(::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0);
+    ok = ok && step(::fsync(file.get()) == 0);
+    ok = step(file.close()) && ok;
+    return ok || fail(error, code);
+}
+
 }  // namespace
 
 PathKind pathKind(const std::string& path) {
@@ -112,15 +128,23 @@ bool replaceFile(const std::string& path, std::string_view bytes, std::string* e
     // A file we may not write stays as it is, although its folder would let
     // us replace it.
     if (exists && ::access(target.c_str(), W_OK) != 0) return fail(error, errno);
+    if (exists && old.st_nlink > 1) return writeInPlace(target, bytes, error);
 
     std::string tempPath;
     Fd file(createTemporary(target, tempPath));
-    if (file.get() < 0) return fail(error, errno);
+    if (file.get() < 0) {
+        if (exists) return writeInPlace(target, bytes, error);
+        return fail(error, errno);
+    }
     int code = 0;
     auto step = [&code](bool good) {
         if (!good && code == 0) code = errno != 0 ? errno : EIO;
         return good;
     };
+    // The owner first (a change of owner may clear the set-id bits), where
+    // we may: only the superuser can give a file away.
+    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
+        (void)!::fchown(file.get(), old.st_uid, old.st_gid);
     bool ok = !exists || step(::fchmod(file.get(), old.st_mode & 07777) == 0);
     ok = ok && step(writeAll(file.get(), bytes));
     ok = ok && step(::fsync(file.get()) == 0);

@@ -1,6 +1,8 @@
 // Replacing a file on Windows: a temporary file beside the target, flushed,
 // then put in the target's place (ReplaceFileW keeps the old file's
-// attributes; a new file is moved into place).
+// attributes and security; a new file is moved into place). A file with
+// further hard links, or in a folder that takes no temporary file, is
+// written in place.
 #include "files/atomicFile.h"
 
 #include <windows.h>
@@ -61,6 +63,34 @@ bool writeAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+bool step(bool good, DWORD& code) {
+    if (!good && code == 0) code = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+    return good;
+}
+
+// Writes over the file itself: its links, attributes and security stay.
+bool writeInPlace(const std::wstring& target, std::string_view bytes, std::string* error) {
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return fail(error, GetLastError());
+    DWORD code = 0;
+    bool ok = step(writeAll(file, bytes), code);
+    ok = ok && step(SetEndOfFile(file) != 0, code);
+    ok = ok && step(FlushFileBuffers(file) != 0, code);
+    ok = step(CloseHandle(file) != 0, code) && ok;
+    return ok || fail(error, code);
+}
+
+bool hasFurtherLinks(const std::wstring& target) {
+    HANDLE file = CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool linked = GetFileInformationByHandle(file, &info) != 0 && info.nNumberOfLinks > 1;
+    CloseHandle(file);
+    return linked;
+}
+
 }  // namespace
 
 PathKind pathKind(const std::string& path) {
@@ -84,23 +114,23 @@ bool replaceFile(const std::string& path, std::string_view bytes, std::string* e
         return fail(error, ERROR_DIRECTORY);
     // A read-only file stays as it is, although its folder would let us replace it.
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return fail(error, ERROR_ACCESS_DENIED);
+    if (exists && hasFurtherLinks(target)) return writeInPlace(target, bytes, error);
 
     std::wstring tempPath;
     HANDLE file = createTemporary(target, tempPath);
-    if (file == INVALID_HANDLE_VALUE) return fail(error, GetLastError());
+    if (file == INVALID_HANDLE_VALUE) {
+        if (exists) return writeInPlace(target, bytes, error);
+        return fail(error, GetLastError());
+    }
     DWORD code = 0;
-    auto step = [&code](bool good) {
-        if (!good && code == 0) code = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
-        return good;
-    };
-    bool ok = step(writeAll(file, bytes));
-    ok = ok && step(FlushFileBuffers(file) != 0);
-    ok = step(CloseHandle(file) != 0) && ok;
+    bool ok = step(writeAll(file, bytes), code);
+    ok = ok && step(FlushFileBuffers(file) != 0, code);
+    ok = step(CloseHandle(file) != 0, code) && ok;
     if (ok && exists)
         ok = step(ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
-                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0);
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0, code);
     else if (ok)
-        ok = step(MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0);
+        ok = step(MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0, code);
     if (!ok) {
         DeleteFileW(tempPath.c_str());
         return fail(error, code);

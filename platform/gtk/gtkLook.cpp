@@ -62,18 +62,4 @@ void addStyleClass(void* nativeWidget, const char* styleClass) {
                                 styleClass);
 }
 
-void clearListDetached(void* treeView, const std::function<void()>& clear) {
-    auto* view = static_cast<GtkTreeView*>(treeView);
-    GtkTreeModel* model = view != nullptr ? gtk_tree_view_get_model(view) : nullptr;
-    if (model == nullptr) return clear();
-    // What is on its way to the screen goes first (a window hidden just now).
-    gdk_display_flush(gtk_widget_get_display(GTK_WIDGET(view)));
-    // The view holds the only reference to the rows.
-    g_object_ref(model);
-    gtk_tree_view_set_model(view, nullptr);
-    clear();
-    gtk_tree_view_set_model(view, model);
-    g_object_unref(model);
-}
-
 }  // namespace keyloom::platform

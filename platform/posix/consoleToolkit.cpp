@@ -72,18 +72,6 @@ void ConsoleToolkit::waitUntil(double deadline) {
 
 void ConsoleToolkit::shortWait(int ms) { waitUntil(now() + ms / 1000.0); }
 
-MessageAnswer ConsoleToolkit::messageBox(const std::string& text, const std::string& title,
-                                         MessageStyle style) {
-    messages_ << title << ": " << text;
-    if (style == MessageStyle::YesNoQuestion) {
-        messages_ << " [answered No]";
-        messages_ << std::endl;
-        return MessageAnswer::No;
-    }
-    messages_ << std::endl;
-    return MessageAnswer::Ok;
-}
-
 StopRequest ConsoleToolkit::pendingStop() {
     if (SignalRecord::ending != 0) return StopRequest::Abandon;
     return SignalRecord::interrupts != 0 ? StopRequest::Stop : StopRequest::NoRequest;

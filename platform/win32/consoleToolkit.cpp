@@ -78,17 +78,6 @@ void ConsoleToolkit::waitUntil(double deadline) {
 
 void ConsoleToolkit::shortWait(int ms) { waitUntil(now() + ms / 1000.0); }
 
-MessageAnswer ConsoleToolkit::messageBox(const std::string& text, const std::string& title,
-                                         MessageStyle style) {
-    messages_ << title << ": " << text;
-    if (style == MessageStyle::YesNoQuestion) {
-        messages_ << " [answered No]" << std::endl;
-        return MessageAnswer::No;
-    }
-    messages_ << std::endl;
-    return MessageAnswer::Ok;
-}
-
 int ConsoleToolkit::endingSignal() const { return stopRequests >= 2 ? SIGINT : 0; }
 
 StopRequest ConsoleToolkit::pendingStop() {

@@ -35,7 +35,10 @@ const char* indicatorName(LockKey key) {
 std::unique_ptr<X11Desktop> X11Desktop::open(const char* displayName, std::string* error) {
     Display* display = XOpenDisplay(displayName);
     if (display == nullptr) {
-        if (error != nullptr) *error = std::string("cannot open the X display ") + XDisplayName(displayName);
+        const std::string name = XDisplayName(displayName);
+        if (error != nullptr)
+            *error = name.empty() ? "cannot open the X display: the DISPLAY variable is not set"
+                                  : "cannot open the X display " + name;
         return nullptr;
     }
     int event = 0, errorBase = 0, major = 0, minor = 0;

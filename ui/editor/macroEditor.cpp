@@ -47,7 +47,7 @@ void macroEditor::mnuFileItem_Click(int index) {
         break;
     case kOpen: {
         auto path = toolkit_.fileDialog(platform::DialogKind::Open, fileRoutine::kFilterC, 2);
-        if (path && !path->empty()) fileRoutine::openEditorFile(*path, *this);
+        if (path && !path->empty()) fileRoutine::openEditorFile(*path, *this, toolkit_);
         break;
     }
     case kSaveAs: saveText(1, false); break;
@@ -61,16 +61,19 @@ void macroEditor::saveText(int saveMode, bool thenClose) {
     auto path = saveAsDialog();
     if (!path) return;  // a cancel ends the command; the window stays open
     fileRoutine::Context context{toolkit_, state_, mainList_};
-    // A failed save has shown its message; "&Close" closes all the same.
-    fileRoutine::saveEditorText(*path, saveMode, view_.text(), context);
-    if (thenClose) view_.unloadWindow();
+    // A failed save has shown its message; "&Close" then keeps the window
+    // and its text, for the user to save elsewhere.
+    if (fileRoutine::saveEditorText(*path, saveMode, view_.text(), context) ==
+            fileRoutine::SaveResult::Written &&
+        thenClose)
+        view_.unloadWindow();
 }
 
 void macroEditor::mnuFileArray_Click(int index) {
     if (index < 1 || index > static_cast<int>(recent_.size())) return;
     // A copy: the routine adds to the list it came from.
     const std::string fileName = recent_[static_cast<std::size_t>(index - 1)];
-    fileRoutine::openEditorFile(fileName, *this);
+    fileRoutine::openEditorFile(fileName, *this, toolkit_);
 }
 
 std::optional<std::string> macroEditor::saveAsDialog() {

@@ -122,8 +122,15 @@ void tKeyloom::about_Click() { windows_.show(WindowId::About); }
 
 void tKeyloom::load_Click() {
     auto path = toolkit_.fileDialog(DialogKind::Open, fileRoutine::kFilterA, 1);
-    if (!path) return;
-    if (auto entries = fileRoutine::loadList(*path)) view_.listReplace(*entries);
+    if (path) loadFile(*path);
+}
+
+void tKeyloom::loadFile(const std::string& path) {
+    ++loads_;
+    auto entries = fileRoutine::loadList(path, toolkit_, [&](double seconds) { return view_.loadingGoesOn(path, seconds); });
+    view_.loadingEnded();
+    --loads_;
+    if (entries) view_.listReplace(std::move(*entries));
     state_.lastIndex = view_.listCount();
 }
 

@@ -37,7 +37,7 @@ public:
     virtual void listInsert(Index index, const std::string& entry) = 0;
     virtual void listRemove(Index index) = 0;
     virtual void listClear() = 0;
-    virtual void listReplace(const LineList& entries) = 0;
+    virtual void listReplace(LineList entries) = 0;
     virtual Index listSelection() const = 0;
     virtual void setListToolTip(const std::string& text) = 0;
 
@@ -62,6 +62,12 @@ public:
 
     // Closes the window; Form_Unload follows.
     virtual void unloadWindow() = 0;
+
+    // A file has been loading for `seconds`: answers whether the user still
+    // wants it, and from a second on shows that it is loading.
+    virtual bool loadingGoesOn(const std::string& fileName, double seconds) = 0;
+    // The load has ended: the sign of it goes.
+    virtual void loadingEnded() = 0;
 };
 
 class tKeyloom final : public ShortTimers {
@@ -102,6 +108,12 @@ public:
     void about_Click();
     void load_Click();
     void save_Click();
+    // Loads a macro file into the list as Load does: a file given at start,
+    // or handed over by a later copy of the program. Window events run while
+    // a large file is read.
+    void loadFile(const std::string& path);
+    // A load is under way: the window must stay until it has returned.
+    bool loading() const { return loads_ > 0; }
 
     // ShortTimers: 10 ms (and any other length) on Timer3, 1 ms on Timer4.
     void startShortTimer(int ms) override;
@@ -131,6 +143,7 @@ private:
     ViewList list_;
     Engine engine_;
     ReadoutPace readoutPace_;
+    int loads_ = 0;
 };
 
 }  // namespace keyloom::ui

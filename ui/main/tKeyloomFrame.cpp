@@ -4,9 +4,9 @@
 #include <wx/arrstr.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
-#include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/progdlg.h>
 #include <wx/statbmp.h>
 #include <wx/textctrl.h>
 
@@ -18,6 +18,7 @@
 #include "ui/common/wxText.h"
 #include "ui/common/wxToolkit.h"
 #include "ui/main/commandWords.h"
+#include "ui/main/entryList.h"
 
 namespace keyloom::ui {
 namespace {
@@ -132,7 +133,7 @@ void tKeyloomFrame::createControls() {
     // Created in tab order.
     Combo1 = new wxComboBox(panel, wxID_ANY, wxEmptyString, pos(kCombo1), size(kCombo1), 0,
                             nullptr, wxCB_DROPDOWN);
-    List1 = new wxListBox(panel, wxID_ANY, pos(kList1), size(kList1), 0, nullptr, wxLB_SINGLE);
+    List1 = new EntryList(panel, pos(kList1), size(kList1));
     Text1 = new wxTextCtrl(panel, wxID_ANY, wxEmptyString, pos(kText1), size(kText1));
     Command1 = button(kStop, "Stop");
     Command2 = button(kRun, "Run");
@@ -185,7 +186,7 @@ void tKeyloomFrame::bindEvents() {
 
     // Coming over the list is a move over it too.
     auto onMove = [this](wxMouseEvent& e) {
-        handlers_.List1_MouseMove(List1->HitTest(e.GetPosition()),
+        handlers_.List1_MouseMove(List1->entryAt(e.GetPosition()),
                                   e.ButtonIsDown(wxMOUSE_BTN_ANY));
         e.Skip();
     };
@@ -204,7 +205,7 @@ void tKeyloomFrame::bindEvents() {
 }
 
 void tKeyloomFrame::afterHandler() {
-    if (closing_ && state_.runDepth == 0) Destroy();
+    if (closing_ && state_.runDepth == 0 && !handlers_.loading()) Destroy();
 }
 
 void tKeyloomFrame::teardown() {
@@ -213,17 +214,12 @@ void tKeyloomFrame::teardown() {
     toolkit_.abandonWaits();
     toolkit_.closeHelp();
     for (Timer& t : timers_) t.timer.Stop();
-    // Inside a run the window must stay until the run has returned through
-    // its handlers; it is hidden now and goes then.
-    Hide();
-    // A long list would keep the program for long after its window; a run
-    // in progress finds it empty from now on.
-#ifdef __WXGTK__
-    platform::clearListDetached(List1->m_treeview, [this] { List1->Clear(); });
-#else
-    List1->Clear();
-#endif
-    if (state_.runDepth == 0) Destroy();
+    // Inside a run or a load the window must stay until it has returned
+    // through its handlers; it is hidden now and goes then.
+    if (state_.runDepth > 0 || handlers_.loading())
+        Hide();
+    else
+        Destroy();
 }
 
 void tKeyloomFrame::onClose(wxCloseEvent&) {
@@ -240,33 +236,24 @@ void tKeyloomFrame::endProgram() {
     teardown();
 }
 
-Index tKeyloomFrame::listCount() const { return static_cast<Index>(List1->GetCount()); }
+Index tKeyloomFrame::listCount() const { return List1->count(); }
 
-std::string tKeyloomFrame::listEntry(Index index) const {
-    return fromWx(List1->GetString(static_cast<unsigned>(index)));
-}
+std::string tKeyloomFrame::listEntry(Index index) const { return std::string(List1->entry(index)); }
 
-void tKeyloomFrame::listAppend(const std::string& entry) { List1->Append(toWx(entry)); }
+void tKeyloomFrame::listAppend(const std::string& entry) { List1->insert(List1->count(), entry); }
 
-void tKeyloomFrame::listInsert(Index index, const std::string& entry) {
-    List1->Insert(toWx(entry), static_cast<unsigned>(index));
-}
+void tKeyloomFrame::listInsert(Index index, const std::string& entry) { List1->insert(index, entry); }
 
-void tKeyloomFrame::listRemove(Index index) { List1->Delete(static_cast<unsigned>(index)); }
+void tKeyloomFrame::listRemove(Index index) { List1->remove(index); }
 
-void tKeyloomFrame::listClear() { List1->Clear(); }
+void tKeyloomFrame::listClear() { List1->replace(LineList()); }
 
-void tKeyloomFrame::listReplace(const LineList& entries) {
-    wxArrayString items;
-    items.reserve(static_cast<std::size_t>(entries.count()));
-    for (Index i = 0; i < entries.count(); ++i) items.push_back(toWx(entries.view(i)));
-    List1->Set(items);
-}
+void tKeyloomFrame::listReplace(LineList entries) { List1->replace(std::move(entries)); }
 
 Index tKeyloomFrame::listSelection() const { return List1->GetSelection(); }
 
 void tKeyloomFrame::setListToolTip(const std::string& text) {
-    wxString tip = toWx(text);
+    wxString tip = shownEntry(text);
     if (List1->GetToolTipText() == tip) return;
     if (tip.empty())
         List1->UnsetToolTip();
@@ -322,5 +309,24 @@ void tKeyloomFrame::enableTimer(MainTimer id, bool on) {
 bool tKeyloomFrame::timerEnabled(MainTimer id) const { return timerOf(id).enabled; }
 
 void tKeyloomFrame::unloadWindow() { Close(); }
+
+bool tKeyloomFrame::loadingGoesOn(const std::string& fileName, double seconds) {
+    if (closing_) return false;
+    if (seconds < 1 && !loadingSign_) return true;
+    // Without a parent, so that it disables no window: the main window goes
+    // on answering, and Cancel gives the load up.
+    if (!loadingSign_)
+        loadingSign_ = std::make_unique<wxProgressDialog>(
+            toWx(kAppTitle), toWx("Loading " + fileName + " ..."), 100, nullptr,
+            wxPD_CAN_ABORT | wxPD_ELAPSED_TIME);
+    return loadingSign_->Pulse();
+}
+
+void tKeyloomFrame::loadingEnded() { loadingSign_.reset(); }
+
+void tKeyloomFrame::loadFile(const std::string& path) {
+    handlers_.loadFile(path);
+    afterHandler();
+}
 
 }  // namespace keyloom::ui

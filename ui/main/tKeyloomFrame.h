@@ -7,17 +7,19 @@
 #include <wx/timer.h>
 
 #include <array>
+#include <memory>
 
 #include "ui/main/tKeyloom.h"
 
 class wxButton;
 class wxComboBox;
-class wxListBox;
+class wxProgressDialog;
 class wxStaticBitmap;
 class wxTextCtrl;
 
 namespace keyloom::ui {
 
+class EntryList;
 class TextLabel;
 class WxToolkit;
 
@@ -40,7 +42,7 @@ public:
     void listInsert(Index index, const std::string& entry) override;
     void listRemove(Index index) override;
     void listClear() override;
-    void listReplace(const LineList& entries) override;
+    void listReplace(LineList entries) override;
     Index listSelection() const override;
     void setListToolTip(const std::string& text) override;
     std::string comboText() const override;
@@ -55,6 +57,12 @@ public:
     void enableTimer(MainTimer timer, bool on) override;
     bool timerEnabled(MainTimer timer) const override;
     void unloadWindow() override;
+    bool loadingGoesOn(const std::string& fileName, double seconds) override;
+    void loadingEnded() override;
+
+    // Loads a file as the File menu's Load does (a file given at start or
+    // handed over by a later copy).
+    void loadFile(const std::string& path);
 
 private:
     struct Timer {
@@ -80,9 +88,10 @@ private:
     Windows& windows_;
     std::array<Timer, 3> timers_;
     bool closing_ = false;
+    std::unique_ptr<wxProgressDialog> loadingSign_;
 
     wxComboBox* Combo1 = nullptr;
-    wxListBox* List1 = nullptr;
+    EntryList* List1 = nullptr;
     wxTextCtrl* Text1 = nullptr;
     wxButton* Command1 = nullptr;
     wxButton* Command2 = nullptr;

@@ -43,7 +43,8 @@ void mRecord::Command1_Click() {
 void mRecord::new_Click() { view_.setText(""); }
 
 // A running recording is not stopped; the file gets the text as it is once
-// the dialog has closed. Failures end the save without a message.
+// the dialog has closed. An existing file is replaced only after the
+// question, and a failure says so; the recording stays either way.
 void mRecord::save_Click() {
     macroEditor* editor = editor_();
     if (editor == nullptr) return;

@@ -40,13 +40,12 @@ const char kInvalidUtf8[] =
 std::size_t countLines(const std::string& bytes) {
     std::size_t count = 0, length = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') {
+        if (bytes[i] != '\r' && bytes[i] != '\n') {
             ++length;
             continue;
         }
         if (length > 0) ++count;
         length = 0;
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     }
     return count + (length > 0 ? 1 : 0);
 }
@@ -62,7 +61,7 @@ const std::vector<BadFile>& badFiles() {
         };
         std::vector<BadFile> out;
         std::string bytes = binaryData();
-        out.push_back({"BinaryData", write("binary.tkl", bytes), countLines(bytes), {}});
+        out.push_back({"BinaryData", write("binary.tkl", bytes), countLines(bytes), {}, 1});
         bytes = hundredMegabytes();
         out.push_back({"HundredMegabytes", write("large.tkl", bytes), countLines(bytes),
                        {"Press_Tab", "SendText >a line of a very large macro file", "Press_Tab"}});
@@ -72,6 +71,9 @@ const std::vector<BadFile>& badFiles() {
         out.push_back({"InvalidUtf8", write("legacy.tkl", kInvalidUtf8), 4,
                        {"SendText >caf\u00e9", "\u00ff\u00fe", "Press_Tab",
                         "SendText >\u00c3 \u20acuro"}});
+        const std::string nul("SendText >ab\0cd\r\nPress_Tab\r\n", 26);
+        out.push_back({"NulInEntry", write("nul.tkl", nul), 2, {nul.substr(0, 15), "Press_Tab"}, 1});
+        out.push_back({"EndlessDevice", "/dev/zero", 0, {}, 1, 2});
         return out;
     }();
     return files;

@@ -115,7 +115,7 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     std::printf("%s: %lld entries loaded and drawn in %.2f s\n", file().name,
                 static_cast<long long>(frame->listCount()), seconds);
 
-    EXPECT_EQ(answers.otherDialogs, 0) << "a message came up";
+    EXPECT_EQ(answers.otherDialogs, file().messages);
     ASSERT_EQ(frame->listCount(), static_cast<Index>(file().entries));
     EXPECT_EQ(state.lastIndex, frame->listCount());
     for (std::size_t i = 0; i < file().first.size(); ++i)
@@ -131,7 +131,7 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     wxTheApp->ProcessIdle();
 }
 
-INSTANTIATE_TEST_SUITE_P(Fault, BadFileInMainWindow, ::testing::Range<std::size_t>(0, 4),
+INSTANTIATE_TEST_SUITE_P(Fault, BadFileInMainWindow, ::testing::Range<std::size_t>(0, badFiles().size()),
                          [](const ::testing::TestParamInfo<std::size_t>& p) {
                              return std::string(badFiles().at(p.param).name);
                          });

@@ -1,10 +1,10 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
-#include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
+#include <wx/vlbox.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -120,7 +120,7 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
     EXPECT_EQ(state.lastIndex, 1);
 
     // Insert before the second entry, picked by a click on it.
-    wxListBox* list = find<wxListBox>("List1");
+    wxVListBox* list = find<wxVListBox>("List1");
     wxRect row;
     driver.click(list, 20, 8);
     ASSERT_TRUE(pumpUntil([&] { return list->GetSelection() == 0; }, 5));
@@ -149,20 +149,26 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
     const std::string wide = "SendText >a line much wider than the list box can show at once";
     frame->listAppend("Press_Tab");
     frame->listAppend(wide);
-    wxListBox* list = find<wxListBox>("List1");
+    wxVListBox* list = find<wxVListBox>("List1");
     pump(0.2);
     int rowHeight = 0;
     for (int y = 1; y < 60 && rowHeight == 0; ++y)
-        if (list->HitTest(wxPoint(10, y)) == 1) rowHeight = y;
+        if (list->VirtualHitTest(y) == 1) rowHeight = y;
     ASSERT_GT(rowHeight, 0) << "the second row is somewhere";
 
-    driver.moveOnto(list, 10, rowHeight + 2);
+    // Each time from outside the list: a tooltip shown may lie in the way.
+    auto hover = [&](int y) {
+        driver.moveOnto(find("Text1"));
+        pump(0.1);
+        driver.moveOnto(list, 10, y);
+    };
+    hover(rowHeight + 2);
     EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == toWx(wide); }, 3));
-    driver.moveOnto(list, 10, 2);
-    EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == "Press_Tab"; }, 3));
-    driver.moveOnto(list, 10, 5 * rowHeight);
+    hover(5 * rowHeight);
     EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText().empty(); }, 3))
         << "below the last entry";
+    hover(rowHeight / 2);
+    EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == "Press_Tab"; }, 3));
 }
 
 TEST_F(MainWindowGui, RunPlaysTheListAndReturns) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -95,6 +96,25 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
     EXPECT_EQ(*exited, 0);
 }
 
+// A macro file opened while Keyloom runs (the desktop starts a copy with it)
+// goes to the running copy, which loads it as File, Load does.
+TEST_F(Program, SecondCopyWithAFileHandsItToTheFirst) {
+    ChildProcess first;
+    std::string error;
+    ASSERT_TRUE(first.start({KEYLOOM_BIN}, &error)) << error;
+    ASSERT_NE(windowOf(first.pid()), 0u);
+    // A control byte in it: the first copy says so once it has read it.
+    std::ofstream(home / "handed.tkl") << "Press_Tab\n\x01\n";
+    ChildProcess second;
+    ASSERT_TRUE(second.start({KEYLOOM_BIN, (home / "handed.tkl").string()}, &error)) << error;
+    auto status = second.wait(10);
+    ASSERT_TRUE(status.has_value()) << "the second copy did not end";
+    EXPECT_EQ(*status, 0);
+    const std::string windows = "xdotool search --all --onlyvisible --pid " +
+                                std::to_string(first.pid()) + " --name . 2>/dev/null | wc -l";
+    EXPECT_TRUE(pumpUntil([&] { return shell(windows) == "2"; }, 10)) << "the file was not read";
+}
+
 // The theme's SVG arrow would bring an SVG renderer of several megabytes
 // into the program for one small triangle.
 TEST_F(Program, DrawsItsWindowWithoutAnSvgRenderer) {
@@ -111,16 +131,23 @@ TEST_F(Program, DrawsItsWindowWithoutAnSvgRenderer) {
 }
 
 // A runtime folder that is missing or will not take the lock: the lock goes
-// to the home folder, and nothing is said about it.
+// to the home folder, and with a read-only home to the temporary folder;
+// nothing is said about it.
 TEST_F(Program, WithoutAUsableRuntimeFolderTheLockIsHiddenInTheHome) {
-    for (const std::string& runtime : {(home / "gone").string(), std::string("/proc")}) {
+    const std::string user = shell("id -un");
+    ::setenv("TMPDIR", home.c_str(), 1);
+    for (const std::string& runtime :
+         {(home / "gone").string(), std::string("/proc"), std::string("read-only home")}) {
         ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        const bool readOnlyHome = runtime == "read-only home";
+        if (readOnlyHome) ::setenv("HOME", "/proc", 1);
         ChildProcess copy;
         std::string error;
         ASSERT_TRUE(copy.start({KEYLOOM_BIN}, &error)) << error;
         ASSERT_NE(windowOf(copy.pid()), 0u) << runtime;
         pump(0.5);  // a message would show by now
-        EXPECT_TRUE(fs::exists(home / ".keyloom.lock")) << runtime;
+        EXPECT_TRUE(fs::exists(home / (readOnlyHome ? "keyloom-" + user + ".lock" : ".keyloom.lock")))
+            << runtime;
         EXPECT_EQ(shell("xdotool search --all --onlyvisible --pid " + std::to_string(copy.pid()) +
                         " --name . 2>/dev/null | wc -l"),
                   "1")

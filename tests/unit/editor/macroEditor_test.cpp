@@ -175,12 +175,16 @@ TEST_F(Editor, RecentFilesGrowByOneEntryPerNewPath) {
     EXPECT_EQ(editor.recentFiles().size(), 2u);
 }
 
-TEST_F(Editor, AnUnreadablePathStillTakesTheCaptionAndARecentEntry) {
+TEST_F(Editor, AnUnreadablePathSaysSoAndTakesNeitherCaptionNorRecentEntry) {
     view.setText("kept");
     open(path("missing.tkl"));
     EXPECT_EQ(view.textValue, "kept");
-    EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("missing.tkl"));
-    EXPECT_EQ(view.recentItems, Strings{path("missing.tkl")});
+    EXPECT_EQ(view.captionValue, "Tervel's Keyloom");
+    EXPECT_TRUE(view.recentItems.empty());
+    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(),
+                         "message " + fileRoutine::readErrorMessage(path("missing.tkl"),
+                                                                    "No such file or directory")),
+              1);
 }
 
 TEST_F(Editor, SaveAsAsksBeforeOverwritingAndSetsLastIndex) {
@@ -212,11 +216,12 @@ TEST_F(Editor, CloseOverwritesWithoutAskingThenClosesAndStaysOpenWhenCancelled) 
     EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 0);
 }
 
-TEST_F(Editor, CloseStillClosesAfterAFailedSave) {
+TEST_F(Editor, CloseKeepsTheWindowAndTextAfterAFailedSave) {
     view.setText("Loop");
     fake.dialogPaths.push_back((dir / "no-such-folder" / "x.tkl").string());
     editor.mnuFileItem_Click(kClose);
-    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(view.unloads, 0);
+    EXPECT_EQ(view.textValue, "Loop");
     EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(),
                          "message Error occurred trying to close file, please retry."),
               1);

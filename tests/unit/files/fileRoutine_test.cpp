@@ -1,5 +1,6 @@
 #include "files/fileRoutine.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -96,23 +97,45 @@ TEST_F(FileRoutine, SavedListLoadsBackWithoutItsEmptyEntries) {
     VectorList list({"Press_Tab", "", "SendText >a b", " ", "Loop"});
     fs::path file = dir / "round.txt";
     ASSERT_EQ(saveList(file, list, fake), SaveResult::Written);
-    auto loaded = loadList(file);
+    auto loaded = loadList(file, fake);
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(entriesOf(*loaded), (Lines{"Press_Tab", "SendText >a b", " ", "Loop"}));
 }
 
 TEST_F(FileRoutine, LoadReadsLegacyCodePageAndReportsUnreadableFiles) {
     writeFile(dir / "old.tkl", "SendText >caf\xE9\r\nWait >1");
-    auto loaded = loadList(dir / "old.tkl");
+    auto loaded = loadList(dir / "old.tkl", fake);
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(entriesOf(*loaded), (Lines{"SendText >caf\xC3\xA9", "Wait >1"}));
 
     writeFile(dir / "empty.tkl", "");
-    ASSERT_TRUE(loadList(dir / "empty.tkl").has_value());
-    EXPECT_EQ(loadList(dir / "empty.tkl")->count(), 0);
+    ASSERT_TRUE(loadList(dir / "empty.tkl", fake).has_value());
+    EXPECT_EQ(loadList(dir / "empty.tkl", fake)->count(), 0);
+    EXPECT_TRUE(fake.log.empty());
 
-    EXPECT_FALSE(loadList(dir / "missing.tkl").has_value());
-    EXPECT_FALSE(loadList(dir).has_value());
+    // Every failure says so; bytes that are no text load with a warning.
+    writeFile(dir / "nul.tkl", std::string("a\r\nb\0c", 6));
+    EXPECT_EQ(loadList(dir / "nul.tkl", fake)->count(), 2);
+    EXPECT_FALSE(loadList(dir / "missing.tkl", fake).has_value());
+    EXPECT_FALSE(loadList("/dev/zero", fake).has_value());
+    EXPECT_EQ(fake.log, (Lines{"message " + nonTextMessage(dir / "nul.tkl", 2),
+                               "message " + readErrorMessage(dir / "missing.tkl",
+                                                             "No such file or directory"),
+                               "message " + readErrorMessage("/dev/zero", kNotAFile)}));
+}
+
+// A pipe that nobody writes: window events run meanwhile, and the user can
+// give the load up.
+TEST_F(FileRoutine, LoadOfAPipeNobodyWritesCanBeGivenUp) {
+    const fs::path pipe = dir / "pipe.tkl";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    int asked = 0;
+    EXPECT_FALSE(loadList(pipe, fake, [&](double) { return ++asked < 3; }).has_value());
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(std::count_if(fake.log.begin(), fake.log.end(),
+                            [](const std::string& l) { return l.rfind("message", 0) == 0; }),
+              0);
+    ::close(::open(pipe.c_str(), O_WRONLY));  // the reading thread ends
 }
 
 TEST_F(FileRoutine, OverwriteAsksAndNoLeavesTheFileUntouched) {
@@ -145,19 +168,32 @@ TEST_F(FileRoutine, QuestionUsesTheProgramTitleWithNoAsDefault) {
     EXPECT_EQ(fs::file_size(file), 0u) << "an empty list gives a file of zero bytes";
 }
 
-TEST_F(FileRoutine, ReplacingKeepsPermissionsAndLinks) {
+TEST_F(FileRoutine, ReplacingKeepsPermissionsOwnerAndLinks) {
     fs::path real = dir / "real.tkl";
     writeFile(real, "old\r\n");
     ::chmod(real.c_str(), 0640);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(real.c_str(), 4321, 4321), 0);
+    }
     fs::create_symlink(real, dir / "link.tkl");
+    fs::create_hard_link(real, dir / "hard.tkl");
     fake.answers = {MessageAnswer::Yes};
     VectorList list({"new"});
     ASSERT_EQ(saveList(dir / "link.tkl", list, fake), SaveResult::Written);
     EXPECT_TRUE(fs::is_symlink(dir / "link.tkl"));
     EXPECT_EQ(readFile(real), "new\r\n");
+    EXPECT_EQ(readFile(dir / "hard.tkl"), "new\r\n") << "the other name of the file";
     struct stat st {};
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, ::geteuid() == 0 ? 4321u : ::geteuid());
+
+    fs::remove(dir / "hard.tkl");
+    fake.answers = {MessageAnswer::Yes};
+    ASSERT_EQ(saveList(real, list, fake), SaveResult::Written);
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, ::geteuid() == 0 ? 4321u : ::geteuid()) << "replaced, not written in place";
 }
 
 TEST_F(FileRoutine, FailuresShowTheMessageAndLeaveEverythingAsItWas) {
@@ -206,6 +242,15 @@ TEST_F(FileRoutine, ReadOnlyFolderKeepsTheOldFileWhole) {
     EXPECT_EQ(fake.log, (Lines{kQuestion, kError, kError}));
     EXPECT_EQ(readFile(*mnt / "m.tkl"), "old\r\n");
     EXPECT_EQ(namesIn(*mnt), Lines{"m.tkl"});
+
+    // A writable file in that folder (bound there from a writable one) is
+    // written in place.
+    writeFile(dir / "writable.tkl", "old\r\n");
+    ASSERT_EQ(::mount((dir / "writable.tkl").c_str(), (*mnt / "m.tkl").c_str(), nullptr, MS_BIND, nullptr), 0);
+    mounts.insert(mounts.begin(), *mnt / "m.tkl");
+    fake.answers = {MessageAnswer::Yes};
+    EXPECT_EQ(saveList(*mnt / "m.tkl", list, fake), SaveResult::Written);
+    EXPECT_EQ(readFile(dir / "writable.tkl"), "new\r\n");
 }
 
 TEST_F(FileRoutine, EditorTextEndsWithOneMoreLineBreak) {
@@ -258,7 +303,7 @@ TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
     fs::path file = dir / "e.tkl";
     writeFile(file, "A\r\n");
     Editor editor;
-    openEditorFile(file, editor);
+    openEditorFile(file, editor, fake);
     EXPECT_EQ(editor.text, "A\n");
     EXPECT_EQ(editor.caption_, kCaptionPrefix + file.string());
     EXPECT_EQ(editor.recent, Lines{file.string()});
@@ -269,7 +314,7 @@ TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
 
     // The caption names this file: it is not read again.
     writeFile(file, "changed");
-    openEditorFile(file, editor);
+    openEditorFile(file, editor, fake);
     EXPECT_EQ(editor.text, "A\n");
     EXPECT_EQ(editor.recent, Lines{file.string()});
 }
@@ -277,24 +322,27 @@ TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
 TEST_F(FileRoutine, OpenEditorFileKeepsBlanksAndDecodesTheLegacyCodePage) {
     writeFile(dir / "a.txt", "  x\r\n\r\n\xE9\nend");
     Editor editor;
-    openEditorFile(dir / "a.txt", editor);
+    openEditorFile(dir / "a.txt", editor, fake);
     EXPECT_EQ(editor.text, "  x\n\n\xC3\xA9\nend");
 }
 
-TEST_F(FileRoutine, UnreadableFileInEditorKeepsTheTextButTakesThePath) {
+TEST_F(FileRoutine, UnreadableFileInEditorSaysSoAndChangesNothing) {
     Editor editor;
     editor.text = "kept";
     const std::string missing = (dir / "missing.tkl").string();
-    openEditorFile(missing, editor);
+    openEditorFile(missing, editor, fake);
     EXPECT_EQ(editor.text, "kept");
-    EXPECT_EQ(editor.caption_, kCaptionPrefix + missing);
-    EXPECT_EQ(editor.recent, Lines{missing});
-    EXPECT_TRUE(fake.log.empty());
+    EXPECT_EQ(editor.caption_, kAppTitle);
+    EXPECT_TRUE(editor.recent.empty());
+    EXPECT_EQ(fake.log, Lines{"message " + readErrorMessage(missing, "No such file or directory")});
 }
 
-TEST_F(FileRoutine, SaveRecordingNeverAsksOrComplains) {
+TEST_F(FileRoutine, SaveRecordingAsksAndComplainsAsTheOtherSaves) {
     fs::path file = dir / "r.tkl";
     writeFile(file, "old");
+    EXPECT_EQ(saveRecording(file, "LClick", context), SaveResult::Declined);
+    EXPECT_EQ(readFile(file), "old");
+    fake.answers = {MessageAnswer::Yes};
     EXPECT_EQ(saveRecording(file, "LClick\nMouseMove >1,2", context), SaveResult::Written);
     EXPECT_EQ(readFile(file), "LClick\r\nMouseMove >1,2\r\n");
     EXPECT_EQ(state.lastIndex, 3);
@@ -302,7 +350,7 @@ TEST_F(FileRoutine, SaveRecordingNeverAsksOrComplains) {
     state.lastIndex = 9;
     EXPECT_EQ(saveRecording(dir / "none" / "r.tkl", "x", context), SaveResult::Failed);
     EXPECT_EQ(state.lastIndex, 9);
-    EXPECT_TRUE(fake.log.empty());
+    EXPECT_EQ(fake.log, (Lines{kQuestion, kQuestion, kError}));
 }
 
 }  // namespace

@@ -14,10 +14,12 @@ std::vector<std::string> entriesOf(const LineList& list) {
     return out;
 }
 
-TEST(ListReader, SplitsLinesAsTheMainListLoadsThem) {
+// Bytes of a file in, entries out, and the first line that is no text.
+TEST(ListReader, ReadsEntriesAsTheMainListLoadsThem) {
     struct Case {
         std::string bytes;
         std::vector<std::string> entries;
+        std::size_t nonText = 0;
     };
     const std::vector<Case> cases = {
         {"", {}},
@@ -27,20 +29,28 @@ TEST(ListReader, SplitsLinesAsTheMainListLoadsThem) {
         {"a\rb\r\nc", {"a", "b", "c"}},
         {"a\r\n\r\n\r\nb\r\n", {"a", "b"}},
         {"   \r\n", {"   "}},
-        {"a\nb\nc\n", {"a\nb\nc\n"}},
-        {"a\n\rb", {"a\n", "b"}},
+        // A lone LF ends a line too: files written on Linux.
+        {"SendText >hello\nPress_Tab\n", {"SendText >hello", "Press_Tab"}},
+        {"a\n\rb\r\n\nc", {"a", "b", "c"}},
         {"\r\r\rx", {"x"}},
-        {std::string("n\0ul\r\n", 6), {std::string("n\0ul", 4)}},
+        // UTF-8 (its byte order mark dropped), else Windows-1252 for the whole file.
+        {"SendText >caf\xC3\xA9\r\n", {"SendText >caf\xC3\xA9"}},
+        {"\xEF\xBB\xBFPress_Tab", {"Press_Tab"}},
+        {"caf\xE9 \x80\r\n", {"caf\xC3\xA9 \xE2\x82\xAC"}},
+        // UTF-16 with its byte order mark, either byte order.
+        {std::string("\xFF\xFEW\0a\0i\0t\0\r\0\n\0\xE9\0\x3D\xD8\x00\xDE", 20),
+         {"Wait", "\xC3\xA9\xF0\x9F\x98\x80"}},
+        {std::string("\xFE\xFF\0L\0o\0o\0p\0\n", 12), {"Loop"}},
+        // Bytes that are no text: kept as they are, and named.
+        {std::string("Wait >1\r\nSendText >ab\0cd\r\n", 26), {"Wait >1", std::string("SendText >ab\0cd", 15)}, 2},
+        {"a\r\n\r\nb\x01\r\n", {"a", "b\x01"}, 3},
+        {"x \x81", {"x \xC2\x81"}, 1},
     };
-    for (const Case& c : cases) EXPECT_EQ(entriesOf(LineList::split(c.bytes)), c.entries);
-}
-
-TEST(ListReader, DecodesUtf8OrTheLegacyCodePage) {
-    EXPECT_EQ(decodeFileText("caf\xC3\xA9"), "caf\xC3\xA9");
-    EXPECT_EQ(decodeFileText("\xEF\xBB\xBFPress_Tab"), "Press_Tab");
-    // Windows-1252: é, €, the undefined 0x81 kept as U+0081.
-    EXPECT_EQ(decodeFileText("caf\xE9 \x80 \x81"), "caf\xC3\xA9 \xE2\x82\xAC \xC2\x81");
-    EXPECT_EQ(decodeFileText(std::string("a\0b", 3)), std::string("a\0b", 3));
+    for (const Case& c : cases) {
+        const std::string text = decodeFileText(c.bytes);
+        EXPECT_EQ(entriesOf(LineList::split(text)), c.entries) << c.bytes;
+        EXPECT_EQ(firstNonTextLine(text), c.nonText) << c.bytes;
+    }
 }
 
 TEST(ListReader, ReadsFilesAndReportsUnreadableOnes) {
@@ -58,6 +68,16 @@ TEST(ListReader, ReadsFilesAndReportsUnreadableOnes) {
     EXPECT_FALSE(readListFile(path, &error).has_value());
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(readListFile(testing::TempDir(), &error).has_value()) << "a folder is no file";
+    EXPECT_FALSE(readListFile("/dev/zero", &error).has_value()) << "nor is a device";
+    EXPECT_EQ(error, kNotAFile);
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.seekp(static_cast<std::streamoff>(kMaxFileBytes));
+        out << 'x';
+    }
+    EXPECT_FALSE(readListFile(path, &error).has_value()) << "one byte too large";
+    EXPECT_EQ(error, kTooLarge);
+    std::remove(path.c_str());
 }
 
 TEST(ListReader, LargeInputsStayLinear) {

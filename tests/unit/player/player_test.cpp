@@ -4,8 +4,12 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
+
+#include "platform/consoleToolkit.h"
 
 namespace {
 
@@ -71,6 +75,26 @@ TEST(Player, DryRunWhoseOutputCannotBeWrittenEndsWithFour) {
     // A Loop too: it would print for ever.
     std::string path = writeMacro("loop.tkl", "Press_Tab\r\nLoop\r\n");
     EXPECT_EQ(play("--dry-run " + path + " >/dev/full").status, 4);
+}
+
+// A message box of the player is one line, after its entry and command.
+TEST(Player, MessagesAreOneLineEach) {
+    std::ostringstream out;
+    keyloom::platform::ConsoleToolkit toolkit(out);
+    toolkit.messagePrefix = [] { return std::string("entry 4: RunProgram: "); };
+    toolkit.messageBox("File not found!\rError 53", "Tervel's Keyloom", keyloom::platform::MessageStyle::Ok);
+    toolkit.messageBox("a\r\n\r\nb", "Tervel's Keyloom", keyloom::platform::MessageStyle::YesNoQuestion);
+    EXPECT_EQ(out.str(), "entry 4: RunProgram: File not found! Error 53\n"
+                         "entry 4: RunProgram: a b [answered No]\n");
+
+    // Without a display it says which variable is missing.
+    ::unsetenv("DISPLAY");
+    FILE* pipe = popen((std::string(KEYLOOM_PLAY) + " " + writeMacro("d.tkl", "Loop") + " 2>&1").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::array<char, 4096> said{};
+    said[fread(said.data(), 1, said.size() - 1, pipe)] = '\0';
+    pclose(pipe);
+    EXPECT_NE(std::string(said.data()).find("DISPLAY"), std::string::npos) << said.data();
 }
 
 TEST(Player, ExampleMacroPlaysInDryRun) {

@@ -52,7 +52,9 @@ struct FakeMainView : tKeyloomView {
         entries.clear();
         selected = -1;
     }
-    void listReplace(const LineList& list) override {
+    bool loadingGoesOn(const std::string&, double) override { return true; }
+    void loadingEnded() override {}
+    void listReplace(LineList list) override {
         entries.clear();
         for (Index i = 0; i < list.count(); ++i) entries.push_back(list.entry(i));
         selected = -1;

@@ -346,11 +346,13 @@ TEST_F(MainWindowFiles, LoadReplacesTheListAndSetsLastIndexToItsCount) {
     EXPECT_EQ(state.lastIndex, 3);
 }
 
-TEST_F(MainWindowFiles, LoadOfAnUnreadableFileKeepsTheList) {
+TEST_F(MainWindowFiles, LoadOfAnUnreadableFileSaysSoAndKeepsTheList) {
     view.entries = {"a", "b"};
     state.lastIndex = 0;
     fake.dialogPaths = {(dir / "missing.tkl").string()};
     window.load_Click();
+    EXPECT_EQ(fake.log[1], "message " + fileRoutine::readErrorMessage((dir / "missing.tkl").string(),
+                                                                      "No such file or directory"));
     EXPECT_EQ(view.entries, (Lines{"a", "b"}));
     EXPECT_EQ(state.lastIndex, 2);
 }

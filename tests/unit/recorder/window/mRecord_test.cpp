@@ -162,20 +162,21 @@ TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
     EXPECT_EQ(bytes, "MouseMove >5,6\r\nLUp\r\nWait >2\r\n");
     EXPECT_EQ(state.lastIndex, 2);
 
-    // Saving again over it: no question, no message; the same editor's dialog.
+    // Saving again over it asks first, through the same editor's dialog.
     fake.dialogPaths.push_back(file.string());
     window->save_Click();
     EXPECT_EQ(editorsCreated, 1);
-    EXPECT_EQ(fake.log.size(), 2u);
+    EXPECT_EQ(fake.log[2], "message Overwrite existing file?");
     fs::remove(file);
 }
 
-TEST_F(Recorder, ACancelledOrFailedSaveWritesNothingAndSaysNothing) {
+TEST_F(Recorder, ACancelledSaveSaysNothingAFailedOneSaysSoAndTheRecordingStays) {
     view.textValue = "LDown\n";
     window->save_Click();
+    EXPECT_EQ(fake.log, Strings{});
     fake.dialogPaths.push_back((fs::temp_directory_path() / "no-such-dir-kl" / "r.tkl").string());
     window->save_Click();
-    EXPECT_EQ(fake.log, Strings{});
+    EXPECT_EQ(fake.log, Strings{"message Error occurred trying to close file, please retry."});
     EXPECT_EQ(view.textValue, "LDown\n");
 }
 
