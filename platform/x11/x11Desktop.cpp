@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "platform/linux/launch.h"
 #include "platform/x11/x11Impl.h"
 
 namespace keyloom::platform {
@@ -120,5 +121,11 @@ bool X11Desktop::lockKeyOn(LockKey key) {
     if (key == LockKey::Num) return (state.locked_mods & XkbKeysymToModifiers(impl_->display, XK_Num_Lock)) != 0;
     return false;
 }
+
+std::optional<long> X11Desktop::startProgram(const std::string& commandLine) {
+    return startCommandLine(commandLine);
+}
+
+bool X11Desktop::openDocument(const std::string& path) { return openWithDefaultApplication(path); }
 
 }  // namespace keyloom::platform
