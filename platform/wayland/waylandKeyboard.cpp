@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/linux/keysyms.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
@@ -29,6 +31,13 @@ constexpr const char* kLayoutTail = "  };\n};\n";
 
 // Key events sent between two settles.
 constexpr unsigned kSettleEvery = 32;
+// The time a program may take to read one key event. Wayland tells a client
+// nothing of how far the focused program has read, and a compositor drops a
+// program that falls some thousand keys behind (libwayland before 1.23 has
+// fixed buffers): keys go no faster than 1,000 characters a second, which a
+// GTK field (about 1,800 alone) and our probe on a busy machine (about 750)
+// follow closely enough.
+constexpr std::chrono::microseconds kPerKeyEvent{500};
 
 std::uint32_t milliseconds() {
     timespec ts{};
@@ -173,9 +182,12 @@ void VirtualKeyboard::send(xkb_keycode_t keycode, bool press) {
     zwp_virtual_keyboard_v1_key(
         keyboard_, milliseconds(), keycode - 8,
         press ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+    const auto now = std::chrono::steady_clock::now();
+    readBy_ = std::max(readBy_, now) + kPerKeyEvent;
     if (++sinceSettle_ >= kSettleEvery) {
         sinceSettle_ = 0;
         settle_();
+        std::this_thread::sleep_until(readBy_ - kSettleEvery * kPerKeyEvent);
     }
 }
 

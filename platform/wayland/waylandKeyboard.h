@@ -14,6 +14,7 @@
 
 #include <xkbcommon/xkbcommon.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -72,6 +73,7 @@ private:
     xkb_mod_mask_t sentDepressed_ = ~0U;
     xkb_mod_mask_t sentLocked_ = ~0U;
     unsigned sinceSettle_ = 0;
+    std::chrono::steady_clock::time_point readBy_;  // when the program will have read what was sent
 };
 
 }  // namespace keyloom::platform
