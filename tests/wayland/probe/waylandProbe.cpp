@@ -298,7 +298,12 @@ int main(int argc, char** argv) {
         wl_display_flush(p.display);
         pollfd fds[2] = {{wl_display_get_fd(p.display), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) continue;
-        if ((fds[0].revents & POLLIN) != 0 && wl_display_dispatch(p.display) < 0) return 1;
+        if ((fds[0].revents & POLLIN) != 0 && wl_display_dispatch(p.display) < 0) {
+            std::fprintf(stderr,
+                         "keyloom-wayland-probe: the compositor closed the connection (%s)\n",
+                         std::strerror(wl_display_get_error(p.display)));
+            return 1;
+        }
         if ((fds[0].revents & (POLLERR | POLLHUP)) != 0) return 1;
         if (fds[1].revents != 0 && !readInput(p)) return 0;
     }
