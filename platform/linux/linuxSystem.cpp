@@ -22,7 +22,7 @@ SystemDesktop openX11() {
 
 SystemDesktop openWayland(std::string* why) {
     SystemDesktop chosen;
-    chosen.desktop = WaylandDesktop::open(nullptr, why);
+    auto wayland = WaylandDesktop::open(nullptr, why);
     chosen.name = "wayland-wlroots";
     chosen.abilities = allAbilities();
     const char* noKeys = "Wayland shows other programs' keys and buttons to nobody";
@@ -30,7 +30,12 @@ SystemDesktop openWayland(std::string* why) {
         if (a.what == "cursor position")
             a = {a.what, false, "no wlroots protocol tells a client where the cursor is"};
         if (a.what == "stop key" || a.what == "recording") a = {a.what, false, noKeys};
+        if (a.what == "pointer" && wayland && !wayland->hasPointer())
+            a = {a.what, false, "the compositor offers no zwlr_virtual_pointer_v1"};
+        if (a.what == "activation" && wayland && !wayland->hasWindowList())
+            a = {a.what, false, "the compositor offers no zwlr_foreign_toplevel_manager_v1"};
     }
+    chosen.desktop = std::move(wayland);
     return chosen;
 }
 

@@ -171,6 +171,14 @@ void WaylandDesktop::sync() {
     impl_->roundtrip();
 }
 
+bool WaylandDesktop::hasPointer() const {
+    return impl_->pointer != nullptr;
+}
+
+bool WaylandDesktop::hasWindowList() const {
+    return impl_->toplevelManager != nullptr;
+}
+
 void WaylandDesktop::keybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags) {
     impl_->keyboard->key(vk, (flags & kKeyUp) == 0);
     impl_->flush();

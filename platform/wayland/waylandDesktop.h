@@ -44,6 +44,10 @@ public:
     // Waits until the compositor has handled every request sent so far.
     void sync();
 
+    // Whether the compositor offers a virtual pointer and its window list.
+    bool hasPointer() const;
+    bool hasWindowList() const;
+
     struct Impl;  // the connection and its objects, shared by the wayland*.cpp files
 
 private:
