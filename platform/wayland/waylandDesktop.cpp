@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/linux/launch.h"
@@ -100,6 +101,7 @@ const wl_registry_listener kRegistryListener = {global, globalRemove};
 }  // namespace
 
 WaylandDesktop::Impl::~Impl() {
+    watch.reset();
     keyboard.reset();
     if (display == nullptr) return;
     wl_display_flush(display);
@@ -155,6 +157,10 @@ std::unique_ptr<WaylandDesktop> WaylandDesktop::open(const char* displayName, st
         impl->pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(impl->pointerManager,
                                                                                impl->seat);
     impl->roundtrip();
+    const char* name = displayName != nullptr ? displayName : std::getenv("WAYLAND_DISPLAY");
+    impl->watch = std::make_unique<ConnectionWatch>(
+        wl_display_get_fd(impl->display),
+        std::string("the Wayland compositor \"") + (name != nullptr ? name : "wayland-0") + "\"");
     if (wl_display_get_error(impl->display) != 0)
         return fail(std::string("the Wayland compositor refused us: ") +
                     std::strerror(wl_display_get_error(impl->display)));

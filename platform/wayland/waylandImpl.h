@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/connectionLoss.h"
 #include "platform/wayland/waylandDesktop.h"
 #include "platform/wayland/waylandKeyboard.h"
 
@@ -49,6 +50,8 @@ struct WaylandDesktop::Impl {
     void watchToplevels();
 
     wl_display* display = nullptr;
+    // Ends the program when the compositor goes away (stopped first).
+    std::unique_ptr<ConnectionWatch> watch;
     wl_registry* registry = nullptr;
     wl_seat* seat = nullptr;
     zwp_virtual_keyboard_manager_v1* keyboardManager = nullptr;
