@@ -104,6 +104,20 @@ WaylandDesktop::Impl::~Impl() {
     watch.reset();
     keyboard.reset();
     if (display == nullptr) return;
+    // Every object of ours goes first: the library frees them only so.
+    for (auto& t : toplevels)
+        if (t->handle != nullptr) zwlr_foreign_toplevel_handle_v1_destroy(t->handle);
+    if (toplevelManager != nullptr) zwlr_foreign_toplevel_manager_v1_destroy(toplevelManager);
+    if (pointer != nullptr) zwlr_virtual_pointer_v1_destroy(pointer);
+    if (pointerManager != nullptr) zwlr_virtual_pointer_manager_v1_destroy(pointerManager);
+    if (keyboardManager != nullptr) zwp_virtual_keyboard_manager_v1_destroy(keyboardManager);
+    for (auto& out : outputs) {
+        if (out->xdgOutput != nullptr) zxdg_output_v1_destroy(out->xdgOutput);
+        wl_output_destroy(out->output);
+    }
+    if (xdgOutputManager != nullptr) zxdg_output_manager_v1_destroy(xdgOutputManager);
+    if (seat != nullptr) wl_seat_destroy(seat);
+    if (registry != nullptr) wl_registry_destroy(registry);
     wl_display_flush(display);
     wl_display_disconnect(display);
 }

@@ -91,6 +91,7 @@ VirtualKeyboard::VirtualKeyboard(zwp_virtual_keyboard_v1* keyboard, std::functio
 }
 
 VirtualKeyboard::~VirtualKeyboard() {
+    zwp_virtual_keyboard_v1_destroy(keyboard_);
     if (state_ != nullptr) xkb_state_unref(state_);
     if (keymap_ != nullptr) xkb_keymap_unref(keymap_);
     if (base_ != nullptr) xkb_keymap_unref(base_);
