@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
         RawSender raw(text);
         std::map<std::string, Outcome> outcomes;
         outcomes["keyloom"] = measure(text, 120, [&] {
-            desktop->typeKeys(utf8Text, strokes);
+            desktop->typeKeys(utf8Text, strokes, {});
             desktop->sync();
         });
         if (raw.ok()) outcomes["raw sender (floor)"] = measure(text, 120, [&] { raw.send(text); });

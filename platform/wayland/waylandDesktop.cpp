@@ -204,8 +204,13 @@ void WaylandDesktop::keybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t fla
     impl_->flush();
 }
 
-void WaylandDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes) {
-    impl_->keyboard->type(strokes);
+void WaylandDesktop::typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) {
+    typeKeys(text, strokes, {});
+}
+
+void WaylandDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes,
+                              const std::function<bool()>& stopAsked) {
+    impl_->keyboard->type(strokes, stopAsked);
     impl_->flush();
 }
 

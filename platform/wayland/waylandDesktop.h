@@ -5,6 +5,7 @@
 // position nor other programs' keys: those read as nothing here.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,10 @@ public:
     bool mouseButtonsSwapped() override { return false; }
     bool activateWindow(const std::string& title) override;
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes) override;
+    // Types in slices, asking `stopAsked` (when given) between them: once it
+    // answers true, the rest is dropped.
+    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
+                  const std::function<bool()>& stopAsked);
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;

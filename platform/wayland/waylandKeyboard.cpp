@@ -38,6 +38,8 @@ constexpr unsigned kSettleEvery = 32;
 // GTK field (about 1,800 alone) and our probe on a busy machine (about 750)
 // follow closely enough.
 constexpr std::chrono::microseconds kPerKeyEvent{500};
+// Strokes typed between two questions whether the run is to stop.
+constexpr std::size_t kStrokesPerSlice = 16;
 
 std::uint32_t milliseconds() {
     timespec ts{};
@@ -232,11 +234,14 @@ void VirtualKeyboard::typeChar(char32_t ch, const std::vector<KeyStroke>& stroke
     send(found->keycode, false);
 }
 
-void VirtualKeyboard::type(const std::vector<KeyStroke>& strokes) {
+void VirtualKeyboard::type(const std::vector<KeyStroke>& strokes,
+                           const std::function<bool()>& stopAsked) {
     if (keymap_ == nullptr || strokes.empty()) return;
     bindAhead(strokes, 0);
     std::set<std::uint8_t> pressed;  // by the notation's modifiers
     for (std::size_t i = 0; i < strokes.size(); ++i) {
+        // A slice of some 16 ms at the paced rate.
+        if (i % kStrokesPerSlice == 0 && i > 0 && stopAsked && stopAsked()) break;
         const KeyStroke& s = strokes[i];
         switch (s.kind) {
             case Kind::Char:

@@ -43,7 +43,9 @@ public:
     bool ready() const { return base_ != nullptr; }
 
     void key(std::uint8_t vk, bool press);
-    void type(const std::vector<KeyStroke>& strokes);
+    // Asks `stopAsked` (when given) every few strokes: once it answers
+    // true, the rest is dropped and the keys the strokes hold are let up.
+    void type(const std::vector<KeyStroke>& strokes, const std::function<bool()>& stopAsked = {});
 
 private:
     struct Key {

@@ -101,7 +101,7 @@ const std::vector<TextCase> kTextCases = {
 void typeText(WaylandDesktop& desktop, const std::string& notation) {
     KeyStringResult parsed = parseKeyString(notation);
     ASSERT_EQ(parsed.error, "") << notation;
-    desktop.typeKeys(notation, parsed.strokes);
+    desktop.typeKeys(notation, parsed.strokes, {});
 }
 
 TEST_F(Wayland, TextOfAnyScriptArrivesAsWritten) {
@@ -177,7 +177,7 @@ TEST_F(Wayland, WindowsAreActivatedByTitle) {
         EXPECT_EQ(desktop->activateWindow(c.title), c.focused != nullptr) << c.title;
         if (c.focused == nullptr) continue;
         KeyStringResult parsed = parseKeyString("x");
-        desktop->typeKeys("x", parsed.strokes);
+        desktop->typeKeys("x", parsed.strokes, {});
         EXPECT_EQ(typedText(c.focused->sync()), "x") << c.title;
     }
     probe.sync();
