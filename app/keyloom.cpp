@@ -65,13 +65,14 @@ public:
         // fonts are read meanwhile.
         fonts_.emplace();
         // The desktop's connection opens while the toolkit reads its theme.
-        std::string error;
-        auto opening = std::async(std::launch::async,
-                                  [&error] { return platform::openSystemDesktop(&error); });
+        auto opening = std::async(std::launch::async, [] { return platform::chooseSystemDesktop(); });
         platform::loadStyleSheet();
-        desktop_ = opening.get();
+        platform::SystemDesktop chosen = opening.get();
+        desktop_ = std::move(chosen.desktop);
+        if (!chosen.notice.empty())
+            wxMessageBox(ui::toWx(chosen.notice), ui::toWx(kAppTitle), wxOK | wxICON_INFORMATION);
         if (!desktop_) {
-            wxMessageBox(ui::toWx("Cannot reach the desktop: " + error), ui::toWx(kAppTitle),
+            wxMessageBox(ui::toWx("Cannot reach the desktop: " + chosen.error), ui::toWx(kAppTitle),
                          wxOK | wxICON_ERROR);
             return false;
         }

@@ -1,4 +1,4 @@
-// keyloom-play: runs a macro file against the X11 desktop without windows.
+// keyloom-play: runs a macro file against the desktop without windows.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -17,8 +17,12 @@ using namespace keyloom;
 
 constexpr const char* kUsage =
     "usage: keyloom-play [--dry-run] FILE\n"
-    "Runs the macro FILE against the focused window of the X11 desktop.\n"
+    "       keyloom-play --desktop\n"
+    "Runs the macro FILE against the focused window of the desktop: on Linux the\n"
+    "native Wayland one in a wlroots session, else X11 (KEYLOOM_DESKTOP=x11|wayland\n"
+    "chooses).\n"
     "  --dry-run  act on nothing: print one line per desktop operation\n"
+    "  --desktop  print the desktop chosen and what it can do\n"
     "The Pause key or SIGINT stops the run; a second SIGINT, SIGTERM or SIGHUP\n"
     "ends it at once (exit status 128 + the signal's number). Keys and buttons\n"
     "the macro still holds are released.\n";
@@ -48,18 +52,31 @@ int playDry(RunState& state, LineList& list) {
     return endOfRun(state);
 }
 
+// The desktop of the session; nothing, with the reason told, when it cannot be reached.
+platform::SystemDesktop openDesktop() {
+    platform::SystemDesktop chosen = platform::chooseSystemDesktop();
+    if (!chosen.notice.empty()) std::cerr << "keyloom-play: " << chosen.notice << '\n';
+    if (!chosen.desktop) std::cerr << "keyloom-play: " << chosen.error << '\n';
+    return chosen;
+}
+
+int describeDesktop() {
+    platform::SystemDesktop chosen = openDesktop();
+    if (!chosen.desktop) return 1;
+    std::cout << "desktop: " << chosen.name << '\n';
+    for (const platform::Ability& a : chosen.abilities)
+        std::cout << a.what << ": " << (a.can ? "yes" : "no (" + a.why + ")") << '\n';
+    return 0;
+}
+
 int playLive(RunState& state, LineList& list) {
-    std::string error;
-    auto desktop = platform::openSystemDesktop(&error);
-    if (!desktop) {
-        std::cerr << "keyloom-play: " << error << '\n';
-        return 1;
-    }
+    platform::SystemDesktop chosen = openDesktop();
+    if (!chosen.desktop) return 1;
     platform::ConsoleToolkit toolkit(std::cerr);
     toolkit.messagePrefix = [&state] {
         return "entry " + std::to_string(state.curEntry + 1) + ": " + state.curToken + ": ";
     };
-    Engine engine(state, list, *desktop, toolkit);
+    Engine engine(state, list, *chosen.desktop, toolkit);
     engine.warn = [](const std::string& text) { std::cerr << "keyloom-play: " << text << '\n'; };
     engine.command2Click();
     if (int signal = toolkit.endingSignal(); signal != 0) return kSignalBase + signal;
@@ -77,6 +94,8 @@ int main(int argc, char** argv) {
         const std::string& arg = args[i];
         if (options && arg == "--dry-run") {
             dryRun = true;
+        } else if (options && arg == "--desktop" && args.size() == 2) {
+            return describeDesktop();
         } else if (options && (arg == "--help" || arg == "-h")) {
             std::cout << kUsage;
             return 0;

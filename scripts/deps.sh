@@ -6,11 +6,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 build=(cmake ninja-build g++ pkg-config libwxgtk3.2-dev libxtst-dev libxi-dev
-       libxkbcommon-dev libglib2.0-dev libxres-dev)
+       libxkbcommon-dev libglib2.0-dev libxres-dev libwayland-dev libwayland-bin wayland-protocols)
 run=(xvfb openbox x11-utils imagemagick xterm xdotool)
 test=(googletest libgtest-dev xvfb openbox xdotool x11-utils x11-xkb-utils xterm libgtk-3-dev shared-mime-info
       imagemagick clang libclang-rt-14-dev
-      dpkg-dev file desktop-file-utils appstream libglib2.0-bin)
+      dpkg-dev file desktop-file-utils appstream libglib2.0-bin
+      sway foot wtype)
 # The Windows build (scripts/windows/): MinGW-w64 for 32-bit Windows (the
 # build Windows users get) and dpkg-dev for building wxMSW from Debian's
 # source packages; then the Wine that this machine can run, with its own

@@ -11,8 +11,12 @@
 
 namespace keyloom::platform {
 
-std::unique_ptr<Desktop> openSystemDesktop(std::string*) {
-    return std::make_unique<Win32Desktop>();
+SystemDesktop chooseSystemDesktop() {
+    SystemDesktop chosen;
+    chosen.desktop = std::make_unique<Win32Desktop>();
+    chosen.name = "win32";
+    chosen.abilities = allAbilities();
+    return chosen;
 }
 
 std::vector<std::string> programArguments(int argc, char** argv) {

@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "platform/linux/launch.h"
 #include "platform/x11/x11Impl.h"
 #include "platform/x11/x11Typist.h"
 
@@ -152,5 +153,11 @@ void X11Desktop::endRun() {
     XFlush(d.display);
     d.runClaimed = false;
 }
+
+std::optional<long> X11Desktop::startProgram(const std::string& commandLine) {
+    return startCommandLine(commandLine);
+}
+
+bool X11Desktop::openDocument(const std::string& path) { return openWithDefaultApplication(path); }
 
 }  // namespace keyloom::platform

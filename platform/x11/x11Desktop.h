@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/linux/keysyms.h"
 #include "platform/platform.h"
 
 namespace keyloom::platform {
@@ -50,8 +51,5 @@ private:
     explicit X11Desktop(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
-
-// The X keysym of a Windows virtual-key code; 0 when it has none.
-unsigned long keysymForVirtualKey(std::uint8_t vk);
 
 }  // namespace keyloom::platform

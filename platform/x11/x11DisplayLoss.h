@@ -8,31 +8,26 @@
 
 #include <X11/Xlib.h>
 
-#include <thread>
+#include <string>
+
+#include "platform/linux/connectionLoss.h"
 
 namespace keyloom::platform {
 
-// The exit status of a program whose display went away.
-inline constexpr int kDisplayLostStatus = 1;
-
 // Makes a lost connection, on any display the program has open (the
 // toolkit's included), end the program with the message. Idempotent.
-void endProgramWhenDisplayIsLost();
+inline void endProgramWhenDisplayIsLost() {
+    XSetIOErrorHandler([](Display* display) -> int {
+        endForLostConnection("the X display \"" + std::string(DisplayString(display)) + "\"");
+    });
+}
 
-// Watches `display`'s connection from a thread of its own, which only waits
-// for the server to hang up (it reads nothing): then the program ends with
-// the message, even while its own thread sleeps.
-class DisplayWatch {
+// Watches `display`'s connection (see ConnectionWatch).
+class DisplayWatch : public ConnectionWatch {
 public:
-    explicit DisplayWatch(Display* display);
-    // Stops watching; before the display is closed.
-    ~DisplayWatch();
-    DisplayWatch(const DisplayWatch&) = delete;
-    DisplayWatch& operator=(const DisplayWatch&) = delete;
-
-private:
-    int stopPipe_[2] = {-1, -1};
-    std::thread thread_;
+    explicit DisplayWatch(Display* display)
+        : ConnectionWatch(ConnectionNumber(display),
+                          "the X display \"" + std::string(DisplayString(display)) + "\"") {}
 };
 
 }  // namespace keyloom::platform

@@ -2,12 +2,12 @@
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
-#include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
 #include <array>
 #include <bitset>
 
+#include "platform/linux/keysyms.h"
 #include "platform/x11/x11Events.h"
 
 namespace keyloom::platform {
@@ -162,7 +162,7 @@ void Typist::typeChar(const std::vector<KeyStroke>& strokes, std::size_t index) 
         pace_.sent(ReadPace::kPerKey);
         return;
     }
-    KeySym keysym = keysymOf(ch);
+    KeySym keysym = keysymForChar(ch);
     if (keysym == NoSymbol) return;
     SpareKey spare = spares_.bind(keysym, upcomingSpareKeysyms(strokes, index + 1),
                                   chars_.level3().mask, [this] { return stopNow(); });
@@ -180,16 +180,9 @@ std::vector<KeySym> Typist::upcomingSpareKeysyms(const std::vector<KeyStroke>& s
     for (std::size_t i = from; i < end; ++i) {
         if (strokes[i].kind != Kind::Char) continue;
         char32_t ch = strokes[i].ch == U'\n' ? U'\r' : strokes[i].ch;
-        if (!chars_.find(ch)) out.push_back(keysymOf(ch));
+        if (!chars_.find(ch)) out.push_back(keysymForChar(ch));
     }
     return out;
-}
-
-KeySym Typist::keysymOf(char32_t ch) {
-    // Programs read Unicode keysyms exactly; some legacy keysyms of symbols
-    // they read as other characters.
-    if (ch >= 0x100 && ch <= 0x10FFFF) return static_cast<KeySym>(0x01000000 | ch);
-    return static_cast<KeySym>(xkb_utf32_to_keysym(static_cast<std::uint32_t>(ch)));
 }
 
 void Typist::key(std::uint8_t vk, bool press) {

@@ -59,7 +59,6 @@ private:
     void leaveCharState();
     std::vector<KeySym> upcomingSpareKeysyms(const std::vector<KeyStroke>& strokes,
                                              std::size_t from);
-    static KeySym keysymOf(char32_t ch);
 
     Display* display_;
     std::function<KeyCode(std::uint8_t)> keycodeForVk_;

@@ -17,7 +17,7 @@
 
 #include "platform/x11/x11ErrorTrap.h"
 #include "platform/x11/x11Impl.h"
-#include "platform/x11/x11TitleMatch.h"
+#include "platform/linux/titleMatch.h"
 
 namespace keyloom::platform {
 namespace {

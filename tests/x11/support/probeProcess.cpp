@@ -56,11 +56,11 @@ std::vector<ProbeEvent> keysAndButtons(const std::vector<ProbeEvent>& events) {
     return out;
 }
 
-ProbeProcess::ProbeProcess(std::string title, ProbeOptions options)
-    : title_(std::move(title)), options_(std::move(options)) {}
+ProbeProcess::ProbeProcess(std::string title, ProbeOptions options, std::string program)
+    : title_(std::move(title)), options_(std::move(options)), program_(std::move(program)) {}
 
 bool ProbeProcess::start(double timeoutSeconds) {
-    std::vector<std::string> argv{probePath()};
+    std::vector<std::string> argv{program_.empty() ? probePath() : program_};
     if (options_.motion) argv.emplace_back("--motion");
     if (options_.batch) argv.emplace_back("--batch");
     if (!options_.geometry.empty()) {

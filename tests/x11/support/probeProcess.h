@@ -55,7 +55,8 @@ struct ProbeOptions {
 
 class ProbeProcess {
 public:
-    explicit ProbeProcess(std::string title, ProbeOptions options = {});
+    // `program`: another probe that speaks the same lines (empty: keyloom-probe).
+    explicit ProbeProcess(std::string title, ProbeOptions options = {}, std::string program = {});
 
     // Starts the probe and waits for "ready": false when it does not come
     // within the timeout (the reason in `error()`).
@@ -89,6 +90,7 @@ public:
 private:
     std::string title_;
     ProbeOptions options_;
+    std::string program_;
     ChildProcess process_;
     ProbeEvent ready_;
     std::string error_;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/x11/x11StopKey.h"
-#include "platform/x11/x11TitleMatch.h"
+#include "platform/linux/titleMatch.h"
 
 namespace keyloom::platform {
 namespace {

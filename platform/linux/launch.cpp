@@ -4,13 +4,13 @@
 // its words are the program and its arguments, nothing is expanded or
 // substituted. A document opens with the application the desktop associates
 // with its type (GIO), started in the folder "/".
+#include "platform/linux/launch.h"
+
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <unistd.h>
 
 #include <memory>
-
-#include "platform/x11/x11Impl.h"
 
 namespace keyloom::platform {
 namespace {
@@ -41,7 +41,8 @@ bool isProgram(GFileInfo* info, const char* path) {
 
 bool runProgramFile(const char* path) {
     gchar* argv[] = {const_cast<gchar*>(path), nullptr};
-    return g_spawn_async("/", argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr) != 0;
+    return g_spawn_async("/", argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr) !=
+           0;
 }
 
 bool launchHandler(GAppInfo* app, GFile* file) {
@@ -51,17 +52,16 @@ bool launchHandler(GAppInfo* app, GFile* file) {
     uris.data = uri.get();
     if (G_IS_DESKTOP_APP_INFO(app)) {
         // Without G_SPAWN_DO_NOT_REAP_CHILD the program is reaped for us.
-        return g_desktop_app_info_launch_uris_as_manager(G_DESKTOP_APP_INFO(app), &uris,
-                                                         context.get(), G_SPAWN_SEARCH_PATH,
-                                                         intoRootFolder, nullptr, nullptr, nullptr,
-                                                         nullptr) != 0;
+        return g_desktop_app_info_launch_uris_as_manager(
+                   G_DESKTOP_APP_INFO(app), &uris, context.get(), G_SPAWN_SEARCH_PATH,
+                   intoRootFolder, nullptr, nullptr, nullptr, nullptr) != 0;
     }
     return g_app_info_launch_uris(app, &uris, context.get(), nullptr) != 0;
 }
 
 }  // namespace
 
-std::optional<long> X11Desktop::startProgram(const std::string& commandLine) {
+std::optional<long> startCommandLine(const std::string& commandLine) {
     gchar** parsed = nullptr;
     if (!g_shell_parse_argv(commandLine.c_str(), nullptr, &parsed, nullptr)) return std::nullopt;
     std::unique_ptr<gchar*, StrvDeleter> argv(parsed);
@@ -74,14 +74,13 @@ std::optional<long> X11Desktop::startProgram(const std::string& commandLine) {
     return static_cast<long>(pid);
 }
 
-bool X11Desktop::openDocument(const std::string& path) {
+bool openWithDefaultApplication(const std::string& path) {
     if (path.empty()) return false;
     GPtr<GFile> file(g_file_new_for_commandline_arg(path.c_str()));
     std::unique_ptr<char, decltype(&g_free)> local(g_file_get_path(file.get()), g_free);
     if (local != nullptr) {
         GPtr<GFileInfo> info(g_file_query_info(
-            file.get(),
-            G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE "," G_FILE_ATTRIBUTE_STANDARD_TYPE,
+            file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE "," G_FILE_ATTRIBUTE_STANDARD_TYPE,
             G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
         if (!info) return false;  // no such file
         if (isProgram(info.get(), local.get())) return runProgramFile(local.get());

@@ -1,4 +1,4 @@
-#include "platform/x11/x11DisplayLoss.h"
+#include "platform/linux/connectionLoss.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -22,32 +22,23 @@ void writeAll(int fd, const std::string& text) {
     }
 }
 
-// Says so once, whichever thread notices first, and ends the program without
-// running exit handlers or destructors: they would talk to the server again.
-[[noreturn]] void endForLostDisplay(const std::string& name) {
+}  // namespace
+
+void endForLostConnection(const std::string& server) {
     // Xlib's IO error handler takes no context: the once-flag lives here.
     static std::atomic<bool> ending{false};
     if (!ending.exchange(true)) {
         writeAll(STDERR_FILENO, std::string(program_invocation_short_name) +
-                                    ": lost the connection to the X display \"" + name +
-                                    "\"; ending.\n");
+                                    ": lost the connection to " + server + "; ending.\n");
         ::_exit(kDisplayLostStatus);
     }
     for (;;) ::pause();  // the other thread is ending the program
 }
 
-int onIoError(Display* display) { endForLostDisplay(DisplayString(display)); }
-
-}  // namespace
-
-void endProgramWhenDisplayIsLost() { XSetIOErrorHandler(onIoError); }
-
-DisplayWatch::DisplayWatch(Display* display) {
+ConnectionWatch::ConnectionWatch(int connection, std::string server) {
     if (::pipe2(stopPipe_, O_CLOEXEC) != 0) return;
-    const int connection = ConnectionNumber(display);
-    const std::string name = DisplayString(display);
     const int stop = stopPipe_[0];
-    thread_ = std::thread([connection, name, stop] {
+    thread_ = std::thread([connection, server = std::move(server), stop] {
         // POLLRDHUP: the server closed its end; data waiting to be read (for
         // the program's own thread) does not wake this one.
         pollfd fds[2] = {{connection, POLLRDHUP, 0}, {stop, POLLIN, 0}};
@@ -55,12 +46,13 @@ DisplayWatch::DisplayWatch(Display* display) {
             int n = ::poll(fds, 2, -1);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0 || fds[1].revents != 0 || (fds[0].revents & POLLNVAL) != 0) return;
-            if ((fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) endForLostDisplay(name);
+            if ((fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0)
+                endForLostConnection(server);
         }
     });
 }
 
-DisplayWatch::~DisplayWatch() {
+ConnectionWatch::~ConnectionWatch() {
     if (thread_.joinable()) {
         char byte = 0;
         while (::write(stopPipe_[1], &byte, 1) < 0 && errno == EINTR) {

@@ -1,4 +1,4 @@
-#include "platform/x11/x11TitleMatch.h"
+#include "platform/linux/titleMatch.h"
 
 #include <glib.h>
 

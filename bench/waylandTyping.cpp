@@ -1,0 +1,211 @@
+// Typing into a Wayland window: 5,000 ASCII characters and 500 characters off
+// the US layout, through the Wayland desktop (SendText's way), beside the
+// floor (a raw zwp_virtual_keyboard_v1 sender: one keymap with every keysym
+// of the text, then taps in a tight loop) and wtype, each into the Wayland
+// probe. Every run is checked at the probe, character by character. Target:
+// no wrong character (the floor loses some: a compositor drops a program
+// that falls too far behind), faster than wtype.
+//
+//   wayland-typing-bench [ASCII=5000] [OFF=500] [WTYPE_SECONDS=200]
+//                                                (under scripts/with-sway.sh)
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/benchTable.h"
+#include "platform/wayland/waylandDesktop.h"
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
+#include "x11/support/probeProcess.h"
+
+namespace {
+
+using namespace keyloom;
+using keyloom::test::monotonicNow;
+using keyloom::test::ProbeEvent;
+
+std::string utf8(char32_t ch) {
+    char out[8] = {};
+    xkb_keysym_to_utf8(
+        ch < 0x100 ? static_cast<std::uint32_t>(ch) : 0x01000000U | static_cast<std::uint32_t>(ch),
+        out, sizeof out);
+    return out;
+}
+
+// Deterministic texts: printable ASCII, and characters of five scripts.
+std::u32string asciiText(int n) {
+    std::u32string text;
+    for (int i = 0; i < n; ++i) text += static_cast<char32_t>(' ' + (i * 37 + i / 7) % 95);
+    return text;
+}
+std::u32string offLayoutText(int n) {
+    const std::u32string pool = U"äöüßÄÖÜéèêçñ€ΑβγδλπΩЖЗИЙКЛМНжзийклмн日本語中文字漢한국어😀🎉👍🚀✓→←";
+    std::u32string text;
+    for (int i = 0; i < n; ++i)
+        text += pool[static_cast<std::size_t>(i * 7 + i / 11) % pool.size()];
+    return text;
+}
+
+// A raw sender: its own connection and virtual keyboard, a keymap with one key
+// per keysym of the text, uploaded once before the clock starts.
+class RawSender {
+public:
+    explicit RawSender(const std::u32string& text) {
+        display_ = wl_display_connect(nullptr);
+        if (display_ == nullptr) return;
+        wl_registry* registry = wl_display_get_registry(display_);
+        static const wl_registry_listener listener = {
+            [](void* data, wl_registry* r, std::uint32_t name, const char* iface, std::uint32_t) {
+                auto* self = static_cast<RawSender*>(data);
+                if (std::strcmp(iface, wl_seat_interface.name) == 0 && self->seat_ == nullptr)
+                    self->seat_ =
+                        static_cast<wl_seat*>(wl_registry_bind(r, name, &wl_seat_interface, 1));
+                if (std::strcmp(iface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
+                    self->manager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
+                        wl_registry_bind(r, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
+            },
+            [](void*, wl_registry*, std::uint32_t) {}};
+        wl_registry_add_listener(registry, &listener, this);
+        wl_display_roundtrip(display_);
+        if (seat_ == nullptr || manager_ == nullptr) return;
+        keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager_, seat_);
+        std::string keycodes, symbols;
+        for (char32_t ch : text) {
+            if (keys_.count(ch) != 0) continue;
+            const std::uint32_t code = 9 + static_cast<std::uint32_t>(keys_.size());
+            keys_[ch] = code - 8;
+            keycodes += "<K" + std::to_string(code) + "> = " + std::to_string(code) + ";\n";
+            const std::uint32_t sym = ch < 0x100 ? xkb_utf32_to_keysym(ch) : 0x01000000U | ch;
+            symbols += "key <K" + std::to_string(code) + "> { [ " + std::to_string(sym) + " ] };\n";
+        }
+        const std::string keymap =
+            "xkb_keymap {\nxkb_keycodes \"k\" { minimum = 8; maximum = " +
+            std::to_string(9 + keys_.size()) + ";\n" + keycodes +
+            "};\nxkb_types \"t\" { include \"complete\" };\n"
+            "xkb_compat \"c\" { include \"complete\" };\nxkb_symbols \"s\" {\n" +
+            symbols + "};\n};\n";
+        int fd = memfd_create("raw-keymap", MFD_CLOEXEC);
+        if (write(fd, keymap.c_str(), keymap.size() + 1) != static_cast<ssize_t>(keymap.size() + 1))
+            return;
+        zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+                                       static_cast<std::uint32_t>(keymap.size() + 1));
+        close(fd);
+        wl_display_roundtrip(display_);
+    }
+    ~RawSender() {
+        if (display_ != nullptr) wl_display_disconnect(display_);
+    }
+    bool ok() const { return keyboard_ != nullptr; }
+    void send(const std::u32string& text) {
+        for (char32_t ch : text) {
+            zwp_virtual_keyboard_v1_key(keyboard_, 0, keys_[ch], WL_KEYBOARD_KEY_STATE_PRESSED);
+            zwp_virtual_keyboard_v1_key(keyboard_, 0, keys_[ch], WL_KEYBOARD_KEY_STATE_RELEASED);
+            while (wl_display_flush(display_) < 0 && errno == EAGAIN) usleep(100);
+        }
+        wl_display_roundtrip(display_);
+    }
+
+private:
+    wl_display* display_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    zwp_virtual_keyboard_manager_v1* manager_ = nullptr;
+    zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+    std::map<char32_t, std::uint32_t> keys_;  // evdev codes
+};
+
+struct Outcome {
+    double seconds = 0;  // until the probe had printed the last character
+    std::size_t arrived = 0;
+    std::size_t wrong = 0;  // characters missing or different
+};
+
+// Sends the text into a probe of its own (a sender too fast for it gets it
+// dropped by the compositor) and reads it until every character came or
+// `limit` passed.
+Outcome measure(const std::u32string& text, double limit, const std::function<void()>& send) {
+    test::ProbeProcess probe("Keyloom typing bench", {}, KEYLOOM_WAYLAND_PROBE);
+    if (!probe.start()) {
+        std::fprintf(stderr, "wayland-typing-bench: %s\n", probe.error().c_str());
+        return {};
+    }
+    const double start = monotonicNow();
+    // The probe is read meanwhile: a probe that cannot write stops reading.
+    std::thread sender(send);
+    std::vector<std::string> got;
+    probe.readUntil(
+        [&](const ProbeEvent& e) {
+            char out[8] = {};
+            if (e.kind == "KeyPress" &&
+                xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(e.keysym), out, sizeof out) > 0)
+                got.emplace_back(out);
+            return got.size() >= text.size();
+        },
+        limit);
+    sender.join();
+    Outcome o;
+    o.seconds = monotonicNow() - start;
+    o.arrived = got.size();
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (i >= got.size() || got[i] != utf8(text[i])) ++o.wrong;
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int asciiCount = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int offCount = argc > 2 ? std::atoi(argv[2]) : 500;
+    const double wtypeSeconds = argc > 3 ? std::atof(argv[3]) : 200;
+    std::string error;
+    auto desktop = platform::WaylandDesktop::open(nullptr, &error);
+    if (!desktop) {
+        std::fprintf(stderr, "wayland-typing-bench: %s (run it under scripts/with-sway.sh)\n",
+                     error.c_str());
+        return 1;
+    }
+    bench::Table table;
+    bool met = true;  // every character arrived as written
+    table.row({"text", "method", "seconds", "chars/s", "arrived", "wrong"});
+    for (const auto& [name, text] :
+         {std::pair{std::string("ASCII"), asciiText(asciiCount)},
+          std::pair{std::string("off-layout"), offLayoutText(offCount)}}) {
+        std::vector<platform::KeyStroke> strokes;
+        std::string utf8Text;
+        for (char32_t ch : text) {
+            strokes.push_back({platform::KeyStroke::Kind::Char, ch, 0});
+            utf8Text += utf8(ch);
+        }
+        RawSender raw(text);
+        std::map<std::string, Outcome> outcomes;
+        outcomes["keyloom"] = measure(text, 120, [&] {
+            desktop->typeKeys(utf8Text, strokes, {});
+            desktop->sync();
+        });
+        if (raw.ok()) outcomes["raw sender (floor)"] = measure(text, 120, [&] { raw.send(text); });
+        outcomes["wtype"] = measure(text, wtypeSeconds, [&] {
+            test::ChildProcess wtype;
+            if (wtype.start({"/usr/bin/wtype", utf8Text}, nullptr, "/dev/null"))
+                wtype.wait(wtypeSeconds);
+        });
+        met = met && outcomes["keyloom"].wrong == 0;
+        for (const auto& [method, o] : outcomes) {
+            char seconds[32], rate[32];
+            std::snprintf(seconds, sizeof seconds, "%.3f", o.seconds);
+            std::snprintf(rate, sizeof rate, "%.0f", static_cast<double>(o.arrived) / o.seconds);
+            table.row({name, method, seconds, rate,
+                       std::to_string(o.arrived) + "/" + std::to_string(text.size()),
+                       std::to_string(o.wrong)});
+        }
+    }
+    table.print();
+    return met ? 0 : 1;
+}

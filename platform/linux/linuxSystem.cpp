@@ -1,0 +1,73 @@
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/systemDesktop.h"
+#include "platform/wayland/waylandDesktop.h"
+#include "platform/x11/x11Desktop.h"
+
+namespace keyloom::platform {
+namespace {
+
+bool isSet(const char* value) {
+    return value != nullptr && *value != '\0';
+}
+
+SystemDesktop openX11() {
+    SystemDesktop chosen;
+    chosen.desktop = X11Desktop::open(nullptr, &chosen.error);
+    chosen.name = "x11";
+    chosen.abilities = allAbilities();
+    return chosen;
+}
+
+SystemDesktop openWayland(std::string* why) {
+    SystemDesktop chosen;
+    auto wayland = WaylandDesktop::open(nullptr, why);
+    chosen.name = "wayland-wlroots";
+    chosen.abilities = allAbilities();
+    const char* noKeys = "Wayland shows other programs' keys and buttons to nobody";
+    for (Ability& a : chosen.abilities) {
+        if (a.what == "cursor position")
+            a = {a.what, false, "no wlroots protocol tells a client where the cursor is"};
+        if (a.what == "stop key" || a.what == "recording") a = {a.what, false, noKeys};
+        if (a.what == "pointer" && wayland && !wayland->hasPointer())
+            a = {a.what, false, "the compositor offers no zwlr_virtual_pointer_v1"};
+        if (a.what == "activation" && wayland && !wayland->hasWindowList())
+            a = {a.what, false, "the compositor offers no zwlr_foreign_toplevel_manager_v1"};
+    }
+    chosen.desktop = std::move(wayland);
+    return chosen;
+}
+
+}  // namespace
+
+SystemDesktop chooseSystemDesktop() {
+    const char* forced = std::getenv("KEYLOOM_DESKTOP");
+    const std::string_view wanted = isSet(forced) ? forced : "";
+    if (!wanted.empty() && wanted != "x11" && wanted != "wayland") {
+        SystemDesktop none;
+        none.error = "KEYLOOM_DESKTOP is \"" + std::string(wanted) + "\": it may be x11 or wayland";
+        return none;
+    }
+    if (wanted == "x11" || (wanted.empty() && !isSet(std::getenv("WAYLAND_DISPLAY"))))
+        return openX11();
+    std::string why;
+    SystemDesktop wayland = openWayland(&why);
+    if (wayland.desktop || wanted == "wayland") {
+        wayland.error = why;
+        return wayland;
+    }
+    SystemDesktop x11 = openX11();
+    x11.notice = "no way into this Wayland desktop (" + why +
+                 "): using X11 instead, which reaches only the X programs (XWayland)";
+    return x11;
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+// POSIX streams never translate line ends.
+void useBinaryStandardOutput() {}
+
+}  // namespace keyloom::platform

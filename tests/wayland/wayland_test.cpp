@@ -1,0 +1,257 @@
+// The Wayland desktop of wlroots compositors under a headless sway
+// (scripts/with-sway.sh), against our own Wayland probe windows: text of any
+// script arrives as written, the pointer lands where it is put, windows are
+// activated by title, a stopped run leaves nothing held, and the player picks
+// its desktop as the session asks.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <set>
+
+#include "actions/keyString.h"
+#include "platform/wayland/waylandDesktop.h"
+#include "support/fileBytes.h"
+#include "x11/support/probeProcess.h"
+
+namespace keyloom::test {
+namespace {
+
+using platform::WaylandDesktop;
+
+ProbeOptions withMotion(const std::string& geometry = {}) {
+    ProbeOptions options;
+    options.motion = true;
+    options.geometry = geometry;
+    return options;
+}
+
+constexpr const char* kNoCompositor = "no Wayland compositor: run under scripts/with-sway.sh";
+
+// The text that key presses give, as a program reads it.
+std::string typedText(const std::vector<ProbeEvent>& events) {
+    std::string text;
+    for (const ProbeEvent& e : events) {
+        char utf8[16] = {};
+        if (e.kind == "KeyPress" &&
+            xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(e.keysym), utf8, sizeof utf8) > 0)
+            text += utf8;
+    }
+    return text;
+}
+
+std::vector<std::string> lines(const std::vector<ProbeEvent>& events, const std::string& kind) {
+    std::vector<std::string> out;
+    for (const ProbeEvent& e : events)
+        if (e.kind.find(kind) != std::string::npos) out.push_back(e.line);
+    return out;
+}
+
+class Wayland : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("WAYLAND_DISPLAY") == nullptr) GTEST_SKIP() << kNoCompositor;
+        std::string error;
+        // The desktop first: the headless seat has a keyboard only once it exists.
+        desktop = WaylandDesktop::open(nullptr, &error);
+        ASSERT_NE(desktop, nullptr) << error;
+        // The windows of earlier tests gone: titles answer only for ours.
+        for (int i = 0; i < 100 && desktop->activateWindow("Keyloom"); ++i) usleep(50000);
+        ASSERT_TRUE(probe.start()) << probe.error();
+    }
+    // Everything the probe received from what was sent so far.
+    std::vector<ProbeEvent> received() {
+        desktop->sync();
+        return probe.sync();
+    }
+
+    std::unique_ptr<WaylandDesktop> desktop;
+    ProbeProcess probe{"Keyloom wayland probe", withMotion(), KEYLOOM_WAYLAND_PROBE};
+};
+
+// More distinct characters than a keyboard map has spare keys.
+std::string manyHanCharacters() {
+    std::string text;
+    for (char32_t c = 0x4E00; c < 0x4E00 + 300; ++c) {
+        char utf8[8] = {};
+        xkb_keysym_to_utf8(0x01000000U | static_cast<std::uint32_t>(c), utf8, sizeof utf8);
+        text += utf8;
+    }
+    return text;
+}
+
+struct TextCase {
+    std::string notation;
+    std::string expected;
+};
+const std::vector<TextCase> kTextCases = {
+    {"The quick brown fox 0123456789", "The quick brown fox 0123456789"},
+    {"!\"#$&'*:<>?@|_[]\\/=;,.`", "!\"#$&'*:<>?@|_[]\\/=;,.`"},
+    {"Grüße, Äpfel, Öl und Maß", "Grüße, Äpfel, Öl und Maß"},
+    {"Съешь же ещё этих мягких булок", "Съешь же ещё этих мягких булок"},
+    {"日本語のテキスト、中文、한국어", "日本語のテキスト、中文、한국어"},
+    {"😀🎉👍🏽 é€", "😀🎉👍🏽 é€"},
+    {"+(abc)d{+}{~}x{h 3}", "ABCd+~xhhh"},
+    {"a{TAB}b{ENTER}", "a\tb\r"},
+    {manyHanCharacters(), manyHanCharacters()},
+};
+
+void typeText(WaylandDesktop& desktop, const std::string& notation) {
+    KeyStringResult parsed = parseKeyString(notation);
+    ASSERT_EQ(parsed.error, "") << notation;
+    desktop.typeKeys(notation, parsed.strokes, {});
+}
+
+TEST_F(Wayland, TextOfAnyScriptArrivesAsWritten) {
+    for (const TextCase& c : kTextCases) {
+        typeText(*desktop, c.notation);
+        EXPECT_EQ(typedText(received()), c.expected);
+    }
+}
+
+// foot running cat in raw mode writes what it receives to a file.
+TEST_F(Wayland, TextArrivesInATerminal) {
+    if (access("/usr/bin/foot", X_OK) != 0) GTEST_SKIP() << "foot is not installed";
+    const std::string file = testing::TempDir() + "keyloom-wayland-foot.txt";
+    std::remove(file.c_str());
+    ChildProcess foot;
+    ASSERT_TRUE(foot.start(
+        {"/usr/bin/foot", "-T", "Keyloom foot", "sh", "-c", "stty raw -echo; cat > " + file}));
+    bool shown = false;
+    for (int i = 0; i < 200 && !(shown = desktop->activateWindow("Keyloom foot")); ++i)
+        usleep(50000);
+    ASSERT_TRUE(shown) << "foot did not show its window";
+    for (int i = 0; i < 200 && access(file.c_str(), F_OK) != 0; ++i)
+        usleep(50000);  // cat has begun
+    std::string expected;
+    for (const TextCase& c : kTextCases) {
+        typeText(*desktop, c.notation);
+        expected += c.expected;
+    }
+    desktop->sync();
+    for (int i = 0; i < 200 && readFile(file).size() < expected.size(); ++i) usleep(50000);
+    EXPECT_EQ(readFile(file), expected);
+    foot.signal(SIGTERM);
+    std::remove(file.c_str());
+}
+
+TEST_F(Wayland, ThePointerLandsWhereItIsPutAndClicks) {
+    ProbeProcess filling("Keyloom filling probe", withMotion("1280x800+0+0"),
+                         KEYLOOM_WAYLAND_PROBE);
+    ASSERT_TRUE(filling.start()) << filling.error();
+    for (platform::Point to : {platform::Point{100, 200}, platform::Point{1000, 700}}) {
+        desktop->setCursorPos(to.x, to.y);
+        desktop->sync();
+        const std::string line =
+            "MotionNotify x=" + std::to_string(to.x) + " y=" + std::to_string(to.y);
+        bool arrived = false;
+        filling.readUntil([&](const ProbeEvent& e) { return e.line == line; }, 10, &arrived);
+        EXPECT_TRUE(arrived) << line;
+    }
+    desktop->mouseEvent(platform::kLeftDown);
+    desktop->mouseEvent(platform::kLeftUp);
+    desktop->mouseEvent(platform::kRightDown);
+    desktop->mouseEvent(platform::kRightUp);
+    desktop->sync();
+    EXPECT_EQ(lines(filling.sync(), "Button"),
+              (std::vector<std::string>{"ButtonPress button=1", "ButtonRelease button=1",
+                                        "ButtonPress button=3", "ButtonRelease button=3"}));
+}
+
+TEST_F(Wayland, WindowsAreActivatedByTitle) {
+    ProbeProcess other("Keyloom second probe", withMotion(), KEYLOOM_WAYLAND_PROBE);
+    ASSERT_TRUE(other.start()) << other.error();
+    struct Case {
+        std::string title;
+        ProbeProcess* focused;  // nullptr: no window answers
+    };
+    const std::vector<Case> cases = {
+        {"Keyloom wayland probe", &probe},
+        {"keyloom SECOND", &other},  // the beginning, ignoring case
+        {"KEYLOOM WAYLAND PROBE", &probe},
+        {"second probe", nullptr},  // the middle of a title is no match
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(desktop->activateWindow(c.title), c.focused != nullptr) << c.title;
+        if (c.focused == nullptr) continue;
+        KeyStringResult parsed = parseKeyString("x");
+        desktop->typeKeys("x", parsed.strokes, {});
+        EXPECT_EQ(typedText(c.focused->sync()), "x") << c.title;
+    }
+    probe.sync();
+    other.sync();
+}
+
+TEST_F(Wayland, AStartedProgramsWindowIsActivated) {
+    // A probe that ends by itself when its input does.
+    const std::string command =
+        std::string("sh -c 'sleep 2 | ") + KEYLOOM_WAYLAND_PROBE + " Keyloom-started >/dev/null'";
+    auto pid = desktop->startProgram(command);
+    ASSERT_TRUE(pid.has_value());
+    bool activated = false;
+    for (int i = 0; i < 250 && !activated; ++i) {
+        activated = desktop->activateProcessWindow(*pid);
+        if (!activated) usleep(20000);
+    }
+    EXPECT_TRUE(activated);
+    EXPECT_EQ(lines(received(), "Focus"), std::vector<std::string>{"FocusOut"});
+}
+
+TEST_F(Wayland, AStoppedPlayerLeavesNothingHeld) {
+    const std::string macro = testing::TempDir() + "keyloom-wayland-hold.tkl";
+    writeFile(macro, "Press_CTRL\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nLoop\r\n");
+    ChildProcess player;
+    ASSERT_TRUE(player.start({playerPath(), macro}));
+    bool looping = false;
+    int tabs = 0;
+    auto got = probe.readUntil(
+        [&](const ProbeEvent& e) { return e.name == "ISO_Left_Tab" && ++tabs >= 3; }, 30, &looping);
+    ASSERT_TRUE(looping) << "the player's loop never pressed Tab";
+    player.signal(SIGINT);
+    EXPECT_EQ(player.wait(30), std::optional<int>(0));
+    for (const ProbeEvent& e : received()) got.push_back(e);
+    // What went down came up (a key pressed again while down stays down once).
+    std::set<std::string> down;
+    for (const ProbeEvent& e : got) {
+        const std::string what =
+            e.isKey() ? "key " + std::to_string(e.keycode) : "button " + std::to_string(e.button);
+        if (e.isPress())
+            down.insert(what);
+        else if (e.isKey() || e.isButton())
+            down.erase(what);
+    }
+    EXPECT_EQ(down, std::set<std::string>{});
+    std::remove(macro.c_str());
+}
+
+TEST(WaylandChoice, ThePlayerTakesTheDesktopTheSessionAsksFor) {
+    if (std::getenv("WAYLAND_DISPLAY") == nullptr) GTEST_SKIP() << kNoCompositor;
+    struct Case {
+        std::string environment;  // for env(1)
+        std::string firstLine;    // of what the player says
+    };
+    const std::vector<Case> cases = {
+        {"", "desktop: wayland-wlroots"},
+        {"KEYLOOM_DESKTOP=wayland", "desktop: wayland-wlroots"},
+        {"KEYLOOM_DESKTOP=x11", "keyloom-play: cannot open the X display "},
+        {"KEYLOOM_DESKTOP=mir",
+         "keyloom-play: KEYLOOM_DESKTOP is \"mir\": it may be x11 or wayland"},
+        {"WAYLAND_DISPLAY=no-such-socket",
+         "keyloom-play: no way into this Wayland desktop (cannot connect to the Wayland "
+         "compositor): "
+         "using X11 instead, which reaches only the X programs (XWayland)"},
+    };
+    for (const Case& c : cases) {
+        ChildProcess player;
+        ASSERT_TRUE(
+            player.start({"/bin/sh", "-c",
+                          "exec env " + c.environment + " " + playerPath() + " --desktop 2>&1"}));
+        EXPECT_EQ(player.readLine(30), c.firstLine) << c.environment;
+        player.wait(30);
+    }
+}
+
+}  // namespace
+}  // namespace keyloom::test
