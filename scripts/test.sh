@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test tier: unit, x11, gui,
 # fault and package (the Debian package built, unpacked and run) under a
-# virtual display; the Windows build's unit and windows tiers under Wine
-# (32-bit where this machine runs 32-bit programs, else 64-bit;
-# KEYLOOM_WINE_ARCH=32|64 chooses); every tier but the package again under
-# the sanitizers; and each fuzz target for a short while (FUZZ_SECONDS, 15).
+# virtual display; wayland under a headless sway; the Windows build's unit
+# and windows tiers under Wine (32-bit where this machine runs 32-bit
+# programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
+# again under the sanitizers; and each fuzz target for a short while
+# (FUZZ_SECONDS, 15).
 # A tier that fails does not stop the others. At the end: one line per tier
 # and "N passed, N failed, N skipped" over all of them; the exit status is 0
 # only when nothing failed.
@@ -83,6 +84,8 @@ for label in x11 gui; do
 done
 tier fault "$linux" bash scripts/with-display.sh ctest --preset ci -L '^fault$' -LE '^package$' --timeout 120
 tier package "$linux" bash scripts/with-display.sh ctest --preset ci -L '^package$' --timeout 600
+# The Wayland backend for wlroots desktops, under a headless sway.
+tier wayland "$linux" bash scripts/with-sway.sh ctest --preset ci -L '^wayland$' --timeout 120
 
 # Windows: the 32-bit programs always (what Windows users get); the tiers
 # with the build this machine's Wine runs.
@@ -107,13 +110,13 @@ for label in unit windows; do
     bash scripts/windows/test.sh --no-build "$label"
 done
 
-# The sanitizers: every tier but the package.
+# The sanitizers: every tier but the package and Wayland (no compositor).
 asan=$reason
 [[ -n "$asan" ]] || { step "Sanitizer build (asan preset)" bash -c \
   'cmake --preset asan >/dev/null && cmake --build --preset asan'; } || asan="the build failed"
 # What the system's libraries never free is not reported (tests/fault/lsan.supp).
 tier asan "$asan" env LSAN_OPTIONS="suppressions=$PWD/tests/fault/lsan.supp" \
-  bash scripts/with-display.sh ctest --preset asan -LE '^package$' --timeout 300
+  bash scripts/with-display.sh ctest --preset asan -LE '^(package|wayland)$' --timeout 300
 
 tier fuzz "$reason" bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
 

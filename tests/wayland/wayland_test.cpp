@@ -235,7 +235,7 @@ TEST(WaylandChoice, ThePlayerTakesTheDesktopTheSessionAsksFor) {
     const std::vector<Case> cases = {
         {"", "desktop: wayland-wlroots"},
         {"KEYLOOM_DESKTOP=wayland", "desktop: wayland-wlroots"},
-        {"KEYLOOM_DESKTOP=x11", "keyloom-play: cannot open the X display "},
+        {"KEYLOOM_DESKTOP=x11", "keyloom-play: cannot open the X display: the DISPLAY variable is not set"},
         {"KEYLOOM_DESKTOP=mir",
          "keyloom-play: KEYLOOM_DESKTOP is \"mir\": it may be x11 or wayland"},
         {"WAYLAND_DISPLAY=no-such-socket",
