@@ -215,11 +215,11 @@ void tKeyloomFrame::teardown() {
     toolkit_.closeHelp();
     for (Timer& t : timers_) t.timer.Stop();
     // Inside a run or a load the window must stay until it has returned
-    // through its handlers; it is hidden now and goes then.
-    if (state_.runDepth > 0 || handlers_.loading())
-        Hide();
-    else
-        Destroy();
+    // through its handlers; it is hidden now and goes then. (Hidden first in
+    // any case: the toolkit leaves the last window on screen until its next
+    // idle time, which nothing may bring when the close came from a signal.)
+    Hide();
+    if (state_.runDepth == 0 && !handlers_.loading()) Destroy();
 }
 
 void tKeyloomFrame::onClose(wxCloseEvent&) {
