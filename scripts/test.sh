@@ -26,11 +26,15 @@ record() {
 # step NAME COMMAND...: a build step; its failure is the reason the tiers
 # that need it cannot run. Returns the command's status.
 step() {
-  local name=$1 status=0
+  local name=$1 status=0 t0=$SECONDS
   shift
   echo "=== $name"
   "$@" || status=$?
-  ((status == 0)) || echo "=== $name failed (status $status)"
+  if ((status == 0)); then
+    echo "=== $name: $((SECONDS - t0)) s"
+  else
+    echo "=== $name failed (status $status)"
+  fi
   return "$status"
 }
 
