@@ -130,6 +130,10 @@ public:
     // The run has ended: what it changed for its own use (keys bound to
     // spare keycodes) is given back, and the next run may begin.
     virtual void endRun() {}
+
+    // Waits until the desktop has handled everything sent so far, where it
+    // queues what is sent.
+    virtual void sync() {}
 };
 
 enum class MessageStyle {

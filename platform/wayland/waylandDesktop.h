@@ -44,7 +44,7 @@ public:
     bool stopKeyPressed() override { return false; }
 
     // Waits until the compositor has handled every request sent so far.
-    void sync();
+    void sync() override;
 
     // Whether the compositor offers a virtual pointer and its window list.
     bool hasPointer() const;

@@ -43,7 +43,7 @@ public:
     void endRun() override;
 
     // Waits until the server has processed every request sent so far.
-    void sync();
+    void sync() override;
 
     struct Impl;  // the connection and per-feature state, shared by the x11*.cpp files
 

@@ -12,14 +12,13 @@
 #include <set>
 
 #include "actions/keyString.h"
-#include "platform/wayland/waylandDesktop.h"
+#include "platform/systemDesktop.h"
 #include "support/fileBytes.h"
 #include "x11/support/probeProcess.h"
 
 namespace keyloom::test {
 namespace {
 
-using platform::WaylandDesktop;
 
 ProbeOptions withMotion(const std::string& geometry = {}) {
     ProbeOptions options;
@@ -29,6 +28,13 @@ ProbeOptions withMotion(const std::string& geometry = {}) {
 }
 
 constexpr const char* kNoCompositor = "no Wayland compositor: run under scripts/with-sway.sh";
+
+// The backend the session's compositor calls for (KEYLOOM_TEST_DESKTOP, set
+// by the script that started the compositor).
+std::string expectedDesktop() {
+    const char* name = std::getenv("KEYLOOM_TEST_DESKTOP");
+    return name != nullptr && *name != '\0' ? name : "wayland-wlroots";
+}
 
 // The text that key presses give, as a program reads it.
 std::string typedText(const std::vector<ProbeEvent>& events) {
@@ -55,8 +61,10 @@ protected:
         if (std::getenv("WAYLAND_DISPLAY") == nullptr) GTEST_SKIP() << kNoCompositor;
         std::string error;
         // The desktop first: the headless seat has a keyboard only once it exists.
-        desktop = WaylandDesktop::open(nullptr, &error);
-        ASSERT_NE(desktop, nullptr) << error;
+        platform::SystemDesktop chosen = platform::chooseSystemDesktop();
+        ASSERT_NE(chosen.desktop, nullptr) << chosen.error;
+        ASSERT_EQ(chosen.name, expectedDesktop());
+        desktop = std::move(chosen.desktop);
         // The windows of earlier tests gone: titles answer only for ours.
         for (int i = 0; i < 100 && desktop->activateWindow("Keyloom"); ++i) usleep(50000);
         ASSERT_TRUE(probe.start()) << probe.error();
@@ -67,7 +75,7 @@ protected:
         return probe.sync();
     }
 
-    std::unique_ptr<WaylandDesktop> desktop;
+    std::unique_ptr<platform::Desktop> desktop;
     ProbeProcess probe{"Keyloom wayland probe", withMotion(), KEYLOOM_WAYLAND_PROBE};
 };
 
@@ -98,7 +106,7 @@ const std::vector<TextCase> kTextCases = {
     {manyHanCharacters(), manyHanCharacters()},
 };
 
-void typeText(WaylandDesktop& desktop, const std::string& notation) {
+void typeText(platform::Desktop& desktop, const std::string& notation) {
     KeyStringResult parsed = parseKeyString(notation);
     ASSERT_EQ(parsed.error, "") << notation;
     desktop.typeKeys(notation, parsed.strokes, {});
@@ -233,8 +241,8 @@ TEST(WaylandChoice, ThePlayerTakesTheDesktopTheSessionAsksFor) {
         std::string firstLine;    // of what the player says
     };
     const std::vector<Case> cases = {
-        {"", "desktop: wayland-wlroots"},
-        {"KEYLOOM_DESKTOP=wayland", "desktop: wayland-wlroots"},
+        {"", "desktop: " + expectedDesktop()},
+        {"KEYLOOM_DESKTOP=wayland", "desktop: " + expectedDesktop()},
         {"KEYLOOM_DESKTOP=x11", "keyloom-play: cannot open the X display: the DISPLAY variable is not set"},
         {"KEYLOOM_DESKTOP=mir",
          "keyloom-play: KEYLOOM_DESKTOP is \"mir\": it may be x11 or wayland"},
