@@ -77,6 +77,8 @@ void Engine::typeKeys(const std::string& text, const std::vector<platform::KeySt
         return stopTest();
     });
     refuseRun_ = false;
+    const std::string failure = desktop.typingFailure();
+    if (!failure.empty()) toolkit.messageBox(failure, kAppTitle, platform::MessageStyle::Ok);
 }
 
 void Engine::pulse() {

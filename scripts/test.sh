@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test tier: unit, x11, gui,
 # fault and package (the Debian package built, unpacked and run) under a
-# virtual display; wayland under a headless sway; the Windows build's unit
-# and windows tiers under Wine (32-bit where this machine runs 32-bit
+# virtual display; wayland under a headless sway and gnome under a headless
+# gnome-shell; the Windows build's unit and windows tiers under Wine (32-bit where this machine runs 32-bit
 # programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
 # again under the sanitizers; and each fuzz target for a short while
 # (FUZZ_SECONDS, 15).
@@ -90,6 +90,8 @@ tier fault "$linux" bash scripts/with-display.sh ctest --preset ci -L '^fault$' 
 tier package "$linux" bash scripts/with-display.sh ctest --preset ci -L '^package$' --timeout 600
 # The Wayland backend for wlroots desktops, under a headless sway.
 tier wayland "$linux" bash scripts/with-sway.sh ctest --preset ci -L '^wayland$' --timeout 120
+# The GNOME backend, the same cases under a headless gnome-shell.
+tier gnome "$linux" bash scripts/with-gnome.sh ctest --preset ci -L '^gnome$' --timeout 120
 
 # Windows: the 32-bit programs always (what Windows users get); the tiers
 # with the build this machine's Wine runs.
@@ -114,13 +116,13 @@ for label in unit windows; do
     bash scripts/windows/test.sh --no-build "$label"
 done
 
-# The sanitizers: every tier but the package and Wayland (no compositor).
+# The sanitizers: every tier but the package, Wayland and GNOME (no compositor).
 asan=$reason
 [[ -n "$asan" ]] || { step "Sanitizer build (asan preset)" bash -c \
   'cmake --preset asan >/dev/null && cmake --build --preset asan'; } || asan="the build failed"
 # What the system's libraries never free is not reported (tests/fault/lsan.supp).
 tier asan "$asan" env LSAN_OPTIONS="suppressions=$PWD/tests/fault/lsan.supp" \
-  bash scripts/with-display.sh ctest --preset asan -LE '^(package|wayland)$' --timeout 300
+  bash scripts/with-display.sh ctest --preset asan -LE '^(package|wayland|gnome)$' --timeout 300
 
 tier fuzz "$reason" bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
 

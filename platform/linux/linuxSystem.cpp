@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/gnome/gnomeDesktop.h"
 #include "platform/systemDesktop.h"
 #include "platform/wayland/waylandDesktop.h"
 #include "platform/x11/x11Desktop.h"
@@ -39,6 +40,29 @@ SystemDesktop openWayland(std::string* why) {
     return chosen;
 }
 
+// GNOME: mutter's RemoteDesktop, and Keyloom's Shell extension for the rest.
+SystemDesktop openGnome(std::string* why) {
+    SystemDesktop chosen;
+    auto gnome = GnomeDesktop::open(why);
+    chosen.name = "wayland-gnome";
+    chosen.abilities = allAbilities();
+    const bool shell = gnome && gnome->hasExtension();
+    const std::string enable = std::string("enable it with: ") + kGnomeExtensionCommand;
+    for (Ability& a : chosen.abilities) {
+        if (!shell && (a.what == "activation" || a.what == "cursor position"))
+            a = {a.what, false, "the Keyloom extension of GNOME Shell is not enabled; " + enable};
+        if (a.what == "stop key" || a.what == "recording")
+            a = {a.what, false, "not yet on GNOME: Wayland shows other programs' keys to nobody"};
+    }
+    if (gnome && !shell)
+        chosen.notice = "the Keyloom extension of GNOME Shell is not enabled: no window can be "
+                        "found or activated, the cursor position is unknown, and text off the "
+                        "keyboard layout goes through the clipboard. To " + enable +
+                        " (and log in again if it was installed during this session)";
+    chosen.desktop = std::move(gnome);
+    return chosen;
+}
+
 }  // namespace
 
 SystemDesktop chooseSystemDesktop() {
@@ -53,6 +77,7 @@ SystemDesktop chooseSystemDesktop() {
         return openX11();
     std::string why;
     SystemDesktop wayland = openWayland(&why);
+    if (!wayland.desktop && GnomeDesktop::available()) wayland = openGnome(&why);
     if (wayland.desktop || wanted == "wayland") {
         wayland.error = why;
         return wayland;

@@ -36,10 +36,11 @@ std::string expectedDesktop() {
     return name != nullptr && *name != '\0' ? name : "wayland-wlroots";
 }
 
-// The text that key presses give, as a program reads it.
+// The text that key presses and an input method's commits give, as a program reads it.
 std::string typedText(const std::vector<ProbeEvent>& events) {
     std::string text;
     for (const ProbeEvent& e : events) {
+        if (e.kind == "Commit") text += e.line.substr(e.line.find('=') + 1);
         char utf8[16] = {};
         if (e.kind == "KeyPress" &&
             xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(e.keysym), utf8, sizeof utf8) > 0)
@@ -186,6 +187,9 @@ TEST_F(Wayland, WindowsAreActivatedByTitle) {
         if (c.focused == nullptr) continue;
         KeyStringResult parsed = parseKeyString("x");
         desktop->typeKeys("x", parsed.strokes, {});
+        // The compositor reads the desktop's connection and the probe's apart:
+        // the key is known to be out only once the desktop has synced.
+        desktop->sync();
         EXPECT_EQ(typedText(c.focused->sync()), "x") << c.title;
     }
     probe.sync();

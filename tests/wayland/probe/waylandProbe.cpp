@@ -16,6 +16,7 @@
 //   ButtonRelease ...
 //   MotionNotify x=X y=Y                                   (with --motion)
 //   FocusIn / FocusOut
+//   Commit text=TEXT                                       (from an input method)
 //
 // The keysym is the one the key gives in the keyboard state of the event;
 // positions are in the window (which a lone borderless window in sway puts
@@ -34,6 +35,7 @@
 #include <cstring>
 #include <string>
 
+#include "text-input-unstable-v3-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace {
@@ -44,6 +46,8 @@ struct Probe {
     wl_shm* shm = nullptr;
     wl_seat* seat = nullptr;
     xdg_wm_base* wmBase = nullptr;
+    zwp_text_input_manager_v3* textInputs = nullptr;
+    std::string committed;  // by the input method, until its "done"
     wl_surface* surface = nullptr;
     xdg_surface* xdgSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
@@ -166,6 +170,28 @@ const wl_pointer_listener kPointer = {pointerEnter, pointerLeave, pointerMotion,
                                       pointerAxis,  nullptr,      nullptr,       nullptr,
                                       nullptr,      nullptr};
 
+// Text from an input method (text-input-v3), taken while the window has the focus.
+void textEnter(void*, zwp_text_input_v3* text, wl_surface*) {
+    zwp_text_input_v3_enable(text);
+    zwp_text_input_v3_commit(text);
+}
+void textLeave(void*, zwp_text_input_v3* text, wl_surface*) {
+    zwp_text_input_v3_disable(text);
+    zwp_text_input_v3_commit(text);
+}
+void preedit(void*, zwp_text_input_v3*, const char*, std::int32_t, std::int32_t) {}
+void commitString(void* data, zwp_text_input_v3*, const char* text) {
+    if (text != nullptr) static_cast<Probe*>(data)->committed += text;
+}
+void deleteSurrounding(void*, zwp_text_input_v3*, std::uint32_t, std::uint32_t) {}
+void textDone(void* data, zwp_text_input_v3*, std::uint32_t) {
+    auto& p = *static_cast<Probe*>(data);
+    if (!p.committed.empty()) line("Commit text=%s", p.committed.c_str());
+    p.committed.clear();
+}
+const zwp_text_input_v3_listener kTextInput = {textEnter,         textLeave, preedit, commitString,
+                                               deleteSurrounding, textDone};
+
 // The window.
 void ping(void*, xdg_wm_base* base, std::uint32_t serial) {
     xdg_wm_base_pong(base, serial);
@@ -224,6 +250,9 @@ void global(void* data, wl_registry* registry, std::uint32_t name, const char* i
         p.shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
     else if (which == wl_seat_interface.name && p.seat == nullptr)
         p.seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 4));
+    else if (which == zwp_text_input_manager_v3_interface.name)
+        p.textInputs = static_cast<zwp_text_input_manager_v3*>(
+            wl_registry_bind(registry, name, &zwp_text_input_manager_v3_interface, 1));
     else if (which == xdg_wm_base_interface.name)
         p.wmBase =
             static_cast<xdg_wm_base*>(wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));
@@ -275,6 +304,9 @@ int main(int argc, char** argv) {
     }
     xdg_wm_base_add_listener(p.wmBase, &kWmBase, &p);
     wl_seat_add_listener(p.seat, &kSeat, &p);
+    if (p.textInputs != nullptr)
+        zwp_text_input_v3_add_listener(
+            zwp_text_input_manager_v3_get_text_input(p.textInputs, p.seat), &kTextInput, &p);
     p.surface = wl_compositor_create_surface(p.compositor);
     p.xdgSurface = xdg_wm_base_get_xdg_surface(p.wmBase, p.surface);
     xdg_surface_add_listener(p.xdgSurface, &kSurface, &p);

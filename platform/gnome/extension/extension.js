@@ -1,0 +1,111 @@
+// Keyloom's door into GNOME Shell: a small D-Bus service, org.keyloom.Shell
+// on the session bus, for what mutter's RemoteDesktop does not offer: the
+// windows (listed, activated), the cursor position and the lock keys, and
+// text committed to the focused program's input method.
+/* exported init */
+const { Gio, GLib } = imports.gi;
+const Main = imports.ui.main;
+
+const kInterface = `
+<node>
+  <interface name="org.keyloom.Shell1">
+    <!-- The normal windows, the topmost first: id, title, process id. -->
+    <method name="ListWindows">
+      <arg type="a(tsi)" direction="out" name="windows"/>
+    </method>
+    <!-- Brings the window to the front with the keyboard focus; false when
+         it is gone or did not take the focus. -->
+    <method name="Activate">
+      <arg type="t" direction="in" name="id"/>
+      <arg type="b" direction="out" name="focused"/>
+    </method>
+    <!-- The cursor position and the modifier state (Clutter's mask). -->
+    <method name="Pointer">
+      <arg type="i" direction="out" name="x"/>
+      <arg type="i" direction="out" name="y"/>
+      <arg type="u" direction="out" name="mods"/>
+    </method>
+    <!-- Commits text to the focused program when it takes text from an
+         input method (text-input); false, sending nothing, when it does not.
+         Runs after the events already queued, answers once the text is out. -->
+    <method name="CommitText">
+      <arg type="s" direction="in" name="text"/>
+      <arg type="b" direction="out" name="committed"/>
+    </method>
+    <!-- Runs after the events already queued. -->
+    <method name="Sync"/>
+  </interface>
+</node>`;
+
+function normalWindows() {
+    const windows = global.get_window_actors().map(a => a.meta_window)
+        .filter(w => !w.is_override_redirect() && !w.is_skip_taskbar());
+    return global.display.sort_windows_by_stacking(windows).reverse();
+}
+
+// After what the main loop has queued now (input events among it).
+function afterQueued(invocation, answer) {
+    GLib.idle_add(GLib.PRIORITY_LOW, () => {
+        invocation.return_value(answer());
+        return GLib.SOURCE_REMOVE;
+    });
+}
+
+class Service {
+    ListWindows() {
+        return normalWindows().map(w => [w.get_id(), w.get_title() ?? '', w.get_pid()]);
+    }
+
+    Activate(id) {
+        const window = normalWindows().find(w => w.get_id() === id);
+        if (!window)
+            return false;
+        if (Main.overview.visible)
+            Main.overview.hide();
+        Main.activateWindow(window, global.get_current_time());
+        return global.display.focus_window === window;
+    }
+
+    Pointer() {
+        const [x, y, mods] = global.get_pointer();
+        return [x, y, mods];
+    }
+
+    CommitTextAsync([text], invocation) {
+        GLib.idle_add(GLib.PRIORITY_LOW, () => {
+            const im = Main.inputMethod;
+            if (!im || !im.currentFocus) {
+                invocation.return_value(new GLib.Variant('(b)', [false]));
+                return GLib.SOURCE_REMOVE;
+            }
+            im.commit(text);
+            // Mutter tells the program in an idle of its own: the answer
+            // comes after it, so that no key sent next overtakes the text.
+            afterQueued(invocation, () => new GLib.Variant('(b)', [true]));
+            return GLib.SOURCE_REMOVE;
+        });
+    }
+
+    SyncAsync(_params, invocation) {
+        afterQueued(invocation, () => null);
+    }
+}
+
+class Extension {
+    enable() {
+        this._object = Gio.DBusExportedObject.wrapJSObject(kInterface, new Service());
+        this._object.export(Gio.DBus.session, '/org/keyloom/Shell');
+        this._name = Gio.bus_own_name_on_connection(Gio.DBus.session, 'org.keyloom.Shell',
+            Gio.BusNameOwnerFlags.NONE, null, null);
+    }
+
+    disable() {
+        Gio.bus_unown_name(this._name);
+        this._object.unexport();
+        this._object = null;
+    }
+}
+
+function init() {
+    return new Extension();
+}

@@ -1,0 +1,64 @@
+// The desktop of GNOME on Wayland (mutter, gnome-shell), over D-Bus: keys and
+// the pointer through a RemoteDesktop session of mutter held for the life of
+// the object; the windows, the cursor position and text off the keyboard
+// layout through Keyloom's GNOME Shell extension (platform/gnome/extension).
+// Without the extension the pointer is placed by a move into the top-left
+// corner and back, no window can be found, and text off the layout goes
+// through the clipboard and Ctrl+V.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace keyloom::platform {
+
+// The extension's identifier, and the command that enables it.
+inline constexpr const char* kGnomeExtensionUuid = "keyloom@keyloom.org";
+inline constexpr const char* kGnomeExtensionCommand = "gnome-extensions enable keyloom@keyloom.org";
+
+class GnomeDesktop final : public Desktop {
+public:
+    // True when mutter's RemoteDesktop service is on the session bus and the
+    // compositor's socket ($WAYLAND_DISPLAY) is there.
+    static bool available();
+    // Starts a RemoteDesktop session; nothing when that fails, with the
+    // reason in `error`.
+    static std::unique_ptr<GnomeDesktop> open(std::string* error);
+    ~GnomeDesktop() override;
+    GnomeDesktop(const GnomeDesktop&) = delete;
+    GnomeDesktop& operator=(const GnomeDesktop&) = delete;
+
+    // Whether Keyloom's extension answers in the shell.
+    bool hasExtension() const;
+
+    void keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
+    void mouseEvent(std::uint32_t flags) override;
+    void setCursorPos(int x, int y) override;
+    // From the extension; else the last position this desktop put the pointer at.
+    Point getCursorPos() override;
+    std::int16_t getAsyncKeyState(int) override { return 0; }
+    void setKeyboardState(const std::array<std::uint8_t, 256>&) override {}
+    int swapMouseButton(int) override { return 0; }
+    bool lockKeyOn(LockKey key) override;
+    KeySet keysDown() override { return {}; }
+    bool mouseButtonsSwapped() override { return false; }
+    bool activateWindow(const std::string& title) override;
+    void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
+                  const StopCheck& stopAsked) override;
+    std::string typingFailure() override;
+    std::optional<long> startProgram(const std::string& commandLine) override;
+    bool activateProcessWindow(long pid) override;
+    bool openDocument(const std::string& path) override;
+    bool stopKeyPressed() override { return false; }
+    void sync() override;
+
+    struct Impl;  // the session and its state, shared by the gnome*.cpp files
+
+private:
+    explicit GnomeDesktop(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace keyloom::platform

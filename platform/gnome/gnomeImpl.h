@@ -1,0 +1,64 @@
+// State of the GNOME desktop shared by its source files.
+#pragma once
+
+#include <gio/gio.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/gnome/gnomeDesktop.h"
+
+namespace keyloom::platform {
+
+struct GnomeDesktop::Impl {
+    ~Impl();
+
+    // A method call on the session bus, waited for; nullptr on failure (the
+    // error's text in `error` when given). `args` is consumed.
+    GVariant* call(const char* service, const char* path, const char* interface,
+                   const char* method, GVariant* args, const char* replyType,
+                   std::string* error = nullptr);
+    // A method of the RemoteDesktop session; false on failure.
+    bool session(const char* method, GVariant* args);
+    // A method of the extension; nullptr without it or on failure.
+    GVariant* extension(const char* method, GVariant* args, const char* replyType);
+    // Lets the signals that arrived run (the clipboard's requests).
+    void dispatch();
+
+    void keysym(std::uint32_t keysym, bool press);
+    void releaseAll();
+
+    // Whether mutter types `keysym` on the layout in use (gnomeText.cpp).
+    bool onLayout(std::uint32_t keysym);
+    // Gets `text` to the focused program by the extension's commit, else by
+    // the clipboard; false when neither took it.
+    bool deliver(const std::string& text);
+    bool paste(const std::string& text);
+
+    GMainContext* context = nullptr;  // of the connection's signals
+    GDBusConnection* bus = nullptr;
+    std::string sessionPath;
+    bool hasExtension = false;
+    Point cursor;  // where this desktop last put the pointer
+    std::set<std::uint32_t> keysDown;
+    std::set<std::int32_t> buttonsDown;
+    // The first window id a started program may own, by process id.
+    std::map<long, std::uint64_t> started;
+    std::string failure;  // of the last typeKeys
+
+    // The layout mutter types with (gnomeText.cpp).
+    std::string layoutName;
+    xkb_context* xkb = nullptr;
+    std::set<std::uint32_t> layoutKeysyms;
+
+    // The clipboard, once it is used (gnomeText.cpp).
+    bool clipboardEnabled = false;
+    guint transferSignal = 0;
+    std::string offered;  // what this session's selection holds
+    unsigned transfers = 0;
+};
+
+}  // namespace keyloom::platform
