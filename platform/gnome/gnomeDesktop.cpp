@@ -26,6 +26,9 @@ constexpr int kCallTimeoutMs = 5000;
 // Mutter makes its virtual devices with the first event sent to each, which
 // they do not pass on; they are ready a moment later.
 constexpr std::chrono::milliseconds kDeviceWarmUp{300};
+// Time for an event to pass mutter's input thread (which shows nothing of
+// its progress) on a busy machine.
+constexpr std::chrono::milliseconds kInputThreadLag{20};
 constexpr double kFarAway = -100000;  // a relative move into the top-left corner
 constexpr std::uint32_t kShiftL = 0xffe1;
 
@@ -168,6 +171,11 @@ void GnomeDesktop::Impl::keysym(std::uint32_t sym, bool press) {
     else
         keysDown.erase(sym);
     session("NotifyKeyboardKeysym", g_variant_new("(ub)", sym, press));
+    lastInput = std::chrono::steady_clock::now();
+}
+
+void GnomeDesktop::Impl::settle() {
+    std::this_thread::sleep_until(lastInput + kInputThreadLag);
 }
 
 void GnomeDesktop::Impl::releaseAll() {
@@ -237,6 +245,7 @@ bool GnomeDesktop::hasExtension() const {
 }
 
 void GnomeDesktop::sync() {
+    impl_->settle();
     if (GVariant* reply = impl_->extension("Sync", nullptr, nullptr)) {
         g_variant_unref(reply);
         return;
@@ -262,6 +271,7 @@ void GnomeDesktop::mouseEvent(std::uint32_t flags) {
     else
         impl_->buttonsDown.erase(button);
     impl_->session("NotifyPointerButton", g_variant_new("(ib)", button, press));
+    impl_->lastInput = std::chrono::steady_clock::now();
 }
 
 void GnomeDesktop::setCursorPos(int x, int y) {
@@ -277,9 +287,11 @@ void GnomeDesktop::setCursorPos(int x, int y) {
     impl_->session("NotifyPointerMotionRelative",
                    g_variant_new("(dd)", double(x - from.x), double(y - from.y)));
     impl_->cursor = {x, y};
+    impl_->lastInput = std::chrono::steady_clock::now();
 }
 
 Point GnomeDesktop::getCursorPos() {
+    impl_->settle();
     GVariant* reply = impl_->extension("Pointer", nullptr, "(iiu)");
     if (reply == nullptr) return impl_->cursor;
     gint32 x = 0, y = 0;

@@ -4,6 +4,7 @@
 #include <gio/gio.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -29,6 +30,10 @@ struct GnomeDesktop::Impl {
     void dispatch();
 
     void keysym(std::uint32_t keysym, bool press);
+    // Mutter hands the keys sent to an input thread of its own, which gives
+    // them back to the shell's main loop a moment later: what goes through
+    // the shell (text, a sync) waits until that moment has passed.
+    void settle();
     void releaseAll();
 
     // Whether mutter types `keysym` on the layout in use (gnomeText.cpp).
@@ -48,6 +53,7 @@ struct GnomeDesktop::Impl {
     // The first window id a started program may own, by process id.
     std::map<long, std::uint64_t> started;
     std::string failure;  // of the last typeKeys
+    std::chrono::steady_clock::time_point lastInput;
 
     // The layout mutter types with (gnomeText.cpp).
     std::string layoutName;

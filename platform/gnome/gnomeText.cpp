@@ -168,6 +168,7 @@ bool GnomeDesktop::Impl::onLayout(std::uint32_t keysym) {
 }
 
 bool GnomeDesktop::Impl::deliver(const std::string& text) {
+    settle();
     GVariant* reply = extension("CommitText", g_variant_new("(s)", text.c_str()), "(b)");
     gboolean committed = FALSE;
     if (reply != nullptr) {
