@@ -1,13 +1,17 @@
 // Typing into a Wayland window: 5,000 ASCII characters and 500 characters off
-// the US layout, through the Wayland desktop (SendText's way), beside the
-// floor (a raw zwp_virtual_keyboard_v1 sender: one keymap with every keysym
-// of the text, then taps in a tight loop) and wtype, each into the Wayland
-// probe. Every run is checked at the probe, character by character. Target:
-// no wrong character (the floor loses some: a compositor drops a program
-// that falls too far behind), faster than wtype.
+// the US layout, through the desktop the session calls for (SendText's way),
+// beside the floor and a peer, each into the Wayland probe. On wlroots the
+// floor is a raw zwp_virtual_keyboard_v1 sender (one keymap with every keysym
+// of the text, then taps in a tight loop) and the peer wtype; on GNOME the
+// floor is a raw sender of mutter's NotifyKeyboardKeysym, one call per key
+// event (mutter drops the keysyms off its layout), and there is no peer.
+// Every run is checked at the probe, character by character (keys and
+// input-method commits). Target: no wrong character (the floor loses some:
+// a compositor drops a program that falls too far behind), faster than wtype.
 //
 //   wayland-typing-bench [ASCII=5000] [OFF=500] [WTYPE_SECONDS=200]
-//                                                (under scripts/with-sway.sh)
+//                        (under scripts/with-sway.sh or scripts/with-gnome.sh)
+#include <gio/gio.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -23,7 +27,8 @@
 #include <vector>
 
 #include "bench/benchTable.h"
-#include "platform/wayland/waylandDesktop.h"
+#include "platform/linux/keysyms.h"
+#include "platform/systemDesktop.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 #include "x11/support/probeProcess.h"
 
@@ -122,6 +127,52 @@ private:
     std::map<char32_t, std::uint32_t> keys_;  // evdev codes
 };
 
+// A raw sender of mutter's RemoteDesktop: a session of its own, warmed up
+// before the clock starts, then one NotifyKeyboardKeysym call per key event.
+class RawKeysymSender {
+public:
+    RawKeysymSender() {
+        bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        GVariant* reply = bus_ != nullptr ? call(kMutterPath, kMutter, "CreateSession", nullptr)
+                                          : nullptr;
+        if (reply == nullptr) return;
+        const gchar* path = nullptr;
+        g_variant_get(reply, "(&o)", &path);
+        session_ = path;
+        g_variant_unref(reply);
+        if (!notify("Start", nullptr)) session_.clear();
+        notify("NotifyKeyboardKeysym", g_variant_new("(ub)", 0xffe1U, TRUE));
+        notify("NotifyKeyboardKeysym", g_variant_new("(ub)", 0xffe1U, FALSE));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    ~RawKeysymSender() {
+        if (!session_.empty()) notify("Stop", nullptr);
+        if (bus_ != nullptr) g_object_unref(bus_);
+    }
+    bool ok() const { return !session_.empty(); }
+    void send(const std::u32string& text) {
+        for (char32_t ch : text)
+            for (gboolean press : {gboolean{TRUE}, gboolean{FALSE}})
+                notify("NotifyKeyboardKeysym",
+                       g_variant_new("(ub)", platform::keysymForChar(ch), press));
+    }
+
+private:
+    static constexpr const char* kMutter = "org.gnome.Mutter.RemoteDesktop";
+    static constexpr const char* kMutterPath = "/org/gnome/Mutter/RemoteDesktop";
+    GVariant* call(const char* path, const char* interface, const char* method, GVariant* args) {
+        return g_dbus_connection_call_sync(bus_, kMutter, path, interface, method, args, nullptr,
+                                           G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    }
+    bool notify(const char* method, GVariant* args) {
+        GVariant* reply = call(session_.c_str(), "org.gnome.Mutter.RemoteDesktop.Session", method, args);
+        if (reply != nullptr) g_variant_unref(reply);
+        return reply != nullptr;
+    }
+    GDBusConnection* bus_ = nullptr;
+    std::string session_;
+};
+
 struct Outcome {
     double seconds = 0;  // until the probe had printed the last character
     std::size_t arrived = 0;
@@ -147,6 +198,14 @@ Outcome measure(const std::u32string& text, double limit, const std::function<vo
             if (e.kind == "KeyPress" &&
                 xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(e.keysym), out, sizeof out) > 0)
                 got.emplace_back(out);
+            if (e.kind == "Commit") {  // one entry per UTF-8 character
+                for (char c : e.line.substr(e.line.find('=') + 1)) {
+                    if ((c & 0xC0) != 0x80)
+                        got.emplace_back(1, c);
+                    else
+                        got.back() += c;
+                }
+            }
             return got.size() >= text.size();
         },
         limit);
@@ -165,13 +224,16 @@ int main(int argc, char** argv) {
     const int asciiCount = argc > 1 ? std::atoi(argv[1]) : 5000;
     const int offCount = argc > 2 ? std::atoi(argv[2]) : 500;
     const double wtypeSeconds = argc > 3 ? std::atof(argv[3]) : 200;
-    std::string error;
-    auto desktop = platform::WaylandDesktop::open(nullptr, &error);
-    if (!desktop) {
-        std::fprintf(stderr, "wayland-typing-bench: %s (run it under scripts/with-sway.sh)\n",
-                     error.c_str());
+    platform::SystemDesktop chosen = platform::chooseSystemDesktop();
+    auto& desktop = chosen.desktop;
+    const bool gnome = chosen.name == "wayland-gnome";
+    if (!desktop || chosen.name == "x11") {
+        std::fprintf(stderr,
+                     "wayland-typing-bench: no Wayland desktop (run it under "
+                     "scripts/with-sway.sh or scripts/with-gnome.sh)\n");
         return 1;
     }
+    std::printf("desktop: %s\n", chosen.name.c_str());
     bench::Table table;
     bool met = true;  // every character arrived as written
     table.row({"text", "method", "seconds", "chars/s", "arrived", "wrong"});
@@ -184,14 +246,20 @@ int main(int argc, char** argv) {
             strokes.push_back({platform::KeyStroke::Kind::Char, ch, 0});
             utf8Text += utf8(ch);
         }
-        RawSender raw(text);
         std::map<std::string, Outcome> outcomes;
         outcomes["keyloom"] = measure(text, 120, [&] {
             desktop->typeKeys(utf8Text, strokes, {});
             desktop->sync();
         });
-        if (raw.ok()) outcomes["raw sender (floor)"] = measure(text, 120, [&] { raw.send(text); });
-        outcomes["wtype"] = measure(text, wtypeSeconds, [&] {
+        if (gnome) {
+            RawKeysymSender raw;
+            if (raw.ok())
+                outcomes["raw NotifyKeyboardKeysym (floor)"] =
+                    measure(text, 60, [&] { raw.send(text); });
+        } else if (RawSender raw(text); raw.ok()) {
+            outcomes["raw sender (floor)"] = measure(text, 120, [&] { raw.send(text); });
+        }
+        if (!gnome) outcomes["wtype"] = measure(text, wtypeSeconds, [&] {
             test::ChildProcess wtype;
             if (wtype.start({"/usr/bin/wtype", utf8Text}, nullptr, "/dev/null"))
                 wtype.wait(wtypeSeconds);

@@ -36,8 +36,8 @@ struct GnomeDesktop::Impl {
     void settle();
     void releaseAll();
 
-    // Whether mutter types `keysym` on the layout in use (gnomeText.cpp).
-    bool onLayout(std::uint32_t keysym);
+    // Reads the layout in use into `layoutKeysyms` (gnomeText.cpp).
+    void readLayout();
     // Gets `text` to the focused program by the extension's commit, else by
     // the clipboard; false when neither took it.
     bool deliver(const std::string& text);
@@ -55,7 +55,7 @@ struct GnomeDesktop::Impl {
     std::string failure;  // of the last typeKeys
     std::chrono::steady_clock::time_point lastInput;
 
-    // The layout mutter types with (gnomeText.cpp).
+    // The layout mutter types with: the keysyms it types (gnomeText.cpp).
     std::string layoutName;
     xkb_context* xkb = nullptr;
     std::set<std::uint32_t> layoutKeysyms;

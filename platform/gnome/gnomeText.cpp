@@ -139,7 +139,7 @@ GVariant* textTypes() {
 
 }  // namespace
 
-bool GnomeDesktop::Impl::onLayout(std::uint32_t keysym) {
+void GnomeDesktop::Impl::readLayout() {
     auto [layout, options] = gnomeLayout();
     if (layout + "|" + options != layoutName) {
         layoutName = layout + "|" + options;
@@ -153,7 +153,7 @@ bool GnomeDesktop::Impl::onLayout(std::uint32_t keysym) {
         xkb_keymap* keymap =
             xkb != nullptr ? xkb_keymap_new_from_names(xkb, &names, XKB_KEYMAP_COMPILE_NO_FLAGS)
                            : nullptr;
-        if (keymap == nullptr) return false;
+        if (keymap == nullptr) return;
         for (xkb_keycode_t kc = xkb_keymap_min_keycode(keymap);
              kc <= xkb_keymap_max_keycode(keymap); ++kc)
             for (xkb_level_index_t level = 0;
@@ -164,7 +164,6 @@ bool GnomeDesktop::Impl::onLayout(std::uint32_t keysym) {
             }
         xkb_keymap_unref(keymap);
     }
-    return layoutKeysyms.count(keysym) != 0;
 }
 
 bool GnomeDesktop::Impl::deliver(const std::string& text) {
@@ -226,6 +225,7 @@ bool GnomeDesktop::Impl::paste(const std::string& text) {
 void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes,
                             const StopCheck& stopAsked) {
     impl_->failure.clear();
+    impl_->readLayout();
     std::string pending, dropped;
     // Characters off the layout go together, in their place among the keys.
     auto deliverPending = [&] {
@@ -238,7 +238,7 @@ void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& st
         const KeyStroke& s = strokes[i];
         if (s.kind == Kind::Char) {
             const std::uint32_t sym = keysymForChar(s.ch == U'\n' ? U'\r' : s.ch);
-            if (sym == 0 || !impl_->onLayout(sym)) {
+            if (sym == 0 || impl_->layoutKeysyms.count(sym) == 0) {
                 pending += utf8(s.ch);
                 continue;
             }

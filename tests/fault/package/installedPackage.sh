@@ -60,7 +60,9 @@ for file in bin/keyloom bin/keyloom-play \
     share/icons/hicolor/16x16/apps/keyloom.png share/icons/hicolor/48x48/apps/keyloom.png \
     share/icons/hicolor/256x256/apps/keyloom.png \
     share/mime/packages/keyloom.xml share/man/man1/keyloom-play.1.gz \
-    share/keyloom/help/Loomhlp.hhp share/keyloom/help/commands.html; do
+    share/keyloom/help/Loomhlp.hhp share/keyloom/help/commands.html \
+    share/gnome-shell/extensions/keyloom@keyloom.org/metadata.json \
+    share/gnome-shell/extensions/keyloom@keyloom.org/extension.js; do
   check "installs /usr/$file" test -s "$usr/$file"
 done
 check "programs are executable and stripped" \
