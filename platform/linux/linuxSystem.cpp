@@ -57,8 +57,8 @@ SystemDesktop openGnome(std::string* why) {
     if (gnome && !shell)
         chosen.notice = "the Keyloom extension of GNOME Shell is not enabled: no window can be "
                         "found or activated, the cursor position is unknown, and text off the "
-                        "keyboard layout goes through the clipboard. To " + enable +
-                        " (and log in again if it was installed during this session)";
+                        "keyboard layout goes through the clipboard; " + enable +
+                        " (after logging in again if it was installed during this session)";
     chosen.desktop = std::move(gnome);
     return chosen;
 }

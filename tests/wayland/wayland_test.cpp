@@ -169,6 +169,18 @@ TEST_F(Wayland, ThePointerLandsWhereItIsPutAndClicks) {
                                         "ButtonPress button=3", "ButtonRelease button=3"}));
 }
 
+TEST_F(Wayland, TheCursorPositionIsReadBack) {
+    if (expectedDesktop() == "wayland-wlroots")
+        GTEST_SKIP() << "no wlroots protocol tells a client where the cursor is";
+    // Ending where the pointer case leaves it (the top bar would take a click).
+    const std::vector<std::pair<platform::Point, platform::Point>> moves = {
+        {{5000, 5000}, {1279, 799}}, {{100, 200}, {100, 200}}, {{1000, 700}, {1000, 700}}};
+    for (const auto& [to, read] : moves) {
+        desktop->setCursorPos(to.x, to.y);
+        EXPECT_EQ(desktop->getCursorPos(), read) << to.x << "," << to.y;
+    }
+}
+
 TEST_F(Wayland, WindowsAreActivatedByTitle) {
     ProbeProcess other("Keyloom second probe", withMotion(), KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(other.start()) << other.error();
