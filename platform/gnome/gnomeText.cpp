@@ -237,7 +237,11 @@ void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& st
         if (i % kStrokesPerSlice == 0 && i > 0 && stopAsked && stopAsked()) break;
         const KeyStroke& s = strokes[i];
         if (s.kind == Kind::Char) {
-            const std::uint32_t sym = keysymForChar(s.ch == U'\n' ? U'\r' : s.ch);
+            const char32_t ch = s.ch == U'\n' ? U'\r' : s.ch;
+            std::uint32_t sym = keysymForChar(ch);
+            // The layout's own keysym for it (EuroSign on a German layout).
+            if (impl_->layoutKeysyms.count(sym) == 0)
+                sym = xkb_utf32_to_keysym(static_cast<std::uint32_t>(ch));
             if (sym == 0 || impl_->layoutKeysyms.count(sym) == 0) {
                 pending += utf8(s.ch);
                 continue;

@@ -120,6 +120,28 @@ TEST_F(Wayland, TextOfAnyScriptArrivesAsWritten) {
     }
 }
 
+// GNOME types with the layout of the session: its characters as keys (with
+// AltGr), others by the input method.
+TEST_F(Wayland, TextArrivesUnderAGermanLayout) {
+    if (expectedDesktop() != "wayland-gnome")
+        GTEST_SKIP() << "wlroots types with a keyboard map of its own, whatever the layout";
+    auto useLayout = [&](const std::string& layout) {
+        ASSERT_EQ(std::system(("gsettings set org.gnome.desktop.input-sources sources \"[('xkb', '" +
+                               layout + "')]\"").c_str()),
+                  0);
+        bool changed = false;
+        probe.readUntil([](const ProbeEvent& e) { return e.kind == "Keymap"; }, 10, &changed);
+        ASSERT_TRUE(changed) << "the shell did not take the layout " << layout;
+    };
+    useLayout("de");
+    const std::string text = "Grüße, Maß: yzYZ @€µ|[]\\ Ωπ 😀";
+    typeText(*desktop, text);
+    const std::vector<ProbeEvent> got = received();
+    useLayout("us");
+    EXPECT_EQ(typedText(got), text);
+    EXPECT_EQ(lines(got, "Commit"), (std::vector<std::string>{"Commit text=Ωπ", "Commit text=😀"}));
+}
+
 // foot running cat in raw mode writes what it receives to a file.
 TEST_F(Wayland, TextArrivesInATerminal) {
     if (access("/usr/bin/foot", X_OK) != 0) GTEST_SKIP() << "foot is not installed";

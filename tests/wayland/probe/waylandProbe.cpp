@@ -17,6 +17,7 @@
 //   MotionNotify x=X y=Y                                   (with --motion)
 //   FocusIn / FocusOut
 //   Commit text=TEXT                                       (from an input method)
+//   Keymap                                                 (a new keyboard map)
 //
 // The keysym is the one the key gives in the keyboard state of the event;
 // positions are in the window (which a lone borderless window in sway puts
@@ -114,6 +115,7 @@ void keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std
                 if (p.keymap != nullptr) xkb_keymap_unref(p.keymap);
                 p.keymap = km;
                 p.state = xkb_state_new(km);
+                if (p.ready) line("Keymap");
             }
         }
     }
