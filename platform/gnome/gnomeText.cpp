@@ -25,6 +25,8 @@ constexpr const char* kMutter = "org.gnome.Mutter.RemoteDesktop";
 constexpr const char* kSessionInterface = "org.gnome.Mutter.RemoteDesktop.Session";
 constexpr std::size_t kStrokesPerSlice = 16;
 constexpr int kPasteWaitMs = 1000;  // for the focused program to ask for the clipboard
+constexpr int kCopyWaitMs = 200;    // for mutter to copy a new clipboard text
+constexpr int kPasteReadMs = 50;    // for the program to read what it asked for
 constexpr std::uint32_t kControlL = 0xffe3;
 constexpr std::uint32_t kLowerV = 0x76;
 const char* const kTextTypes[] = {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain",
@@ -203,21 +205,31 @@ bool GnomeDesktop::Impl::paste(const std::string& text) {
         }
     }
     offered = text;
+    auto transferAfter = [this](unsigned before, int ms) {
+        for (int waited = 0; transfers == before && waited < ms; waited += 5) {
+            dispatch();
+            if (transfers == before) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return transfers != before;
+    };
     if (!session("SetSelection", textTypes())) return false;
+    // Mutter keeps a copy of every new clipboard text (to keep it once its
+    // owner goes): that request comes first, and is no paste.
+    transferAfter(transfers, kCopyWaitMs);
     const unsigned before = transfers;
     keysym(kControlL, true);
     keysym(kLowerV, true);
     keysym(kLowerV, false);
     keysym(kControlL, false);
-    for (int waited = 0; transfers == before && waited < kPasteWaitMs; waited += 5) {
-        dispatch();
-        if (transfers == before) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    const bool pasted = transfers != before;
-    // The user's text back, served by this session while it lasts.
+    const bool pasted = transferAfter(before, kPasteWaitMs);
+    // The program reads the text after asking for it: keys sent meanwhile
+    // would come first.
+    if (pasted) std::this_thread::sleep_for(std::chrono::milliseconds(kPasteReadMs));
+    // The user's text back: served by this session while it lasts, then by
+    // mutter's copy.
     if (saved && !saved->empty()) {
         offered = *saved;
-        session("SetSelection", textTypes());
+        if (session("SetSelection", textTypes())) transferAfter(transfers, kCopyWaitMs);
     }
     return pasted;
 }
