@@ -27,8 +27,11 @@ constexpr int kCallTimeoutMs = 5000;
 // they do not pass on; they are ready a moment later.
 constexpr std::chrono::milliseconds kDeviceWarmUp{300};
 // Time for an event to pass mutter's input thread (which shows nothing of
-// its progress) on a busy machine.
+// its progress) on a busy machine, without the extension.
 constexpr std::chrono::milliseconds kInputThreadLag{20};
+// The key the extension takes as a barrier, and the longest wait for it.
+constexpr std::uint32_t kBarrierKey = 0x1008ff49;  // XF86Launch9
+constexpr std::chrono::seconds kBarrierWait{2};
 constexpr double kFarAway = -100000;  // a relative move into the top-left corner
 constexpr std::uint32_t kShiftL = 0xffe1;
 
@@ -171,11 +174,41 @@ void GnomeDesktop::Impl::keysym(std::uint32_t sym, bool press) {
     else
         keysDown.erase(sym);
     session("NotifyKeyboardKeysym", g_variant_new("(ub)", sym, press));
-    lastInput = std::chrono::steady_clock::now();
+    inputSent();
 }
 
+void GnomeDesktop::Impl::inputSent() {
+    lastInput = std::chrono::steady_clock::now();
+    unsettled = true;
+}
+
+namespace {
+
+std::uint32_t barriers(GnomeDesktop::Impl& impl) {
+    GVariant* reply = impl.extension("Barriers", nullptr, "(u)");
+    guint32 count = 0;
+    if (reply != nullptr) {
+        g_variant_get(reply, "(u)", &count);
+        g_variant_unref(reply);
+    }
+    return count;
+}
+
+}  // namespace
+
 void GnomeDesktop::Impl::settle() {
-    std::this_thread::sleep_until(lastInput + kInputThreadLag);
+    if (!unsettled) return;
+    unsettled = false;
+    if (!hasExtension || layoutKeysyms.count(kBarrierKey) == 0) {
+        std::this_thread::sleep_until(lastInput + kInputThreadLag);
+        return;
+    }
+    const std::uint32_t before = barriers(*this);
+    session("NotifyKeyboardKeysym", g_variant_new("(ub)", kBarrierKey, TRUE));
+    session("NotifyKeyboardKeysym", g_variant_new("(ub)", kBarrierKey, FALSE));
+    const auto giveUp = std::chrono::steady_clock::now() + kBarrierWait;
+    while (barriers(*this) == before && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void GnomeDesktop::Impl::releaseAll() {
@@ -226,6 +259,7 @@ std::unique_ptr<GnomeDesktop> GnomeDesktop::open(std::string* error) {
     g_variant_unref(reply);
     if (!impl->session("Start", nullptr)) return fail("mutter did not start the RemoteDesktop session");
     impl->hasExtension = hasOwner(impl->bus, kShell);
+    impl->readLayout();
     // The keyboard and the pointer come into being.
     impl->session("NotifyKeyboardKeysym", g_variant_new("(ub)", kShiftL, TRUE));
     impl->session("NotifyKeyboardKeysym", g_variant_new("(ub)", kShiftL, FALSE));
@@ -271,7 +305,7 @@ void GnomeDesktop::mouseEvent(std::uint32_t flags) {
     else
         impl_->buttonsDown.erase(button);
     impl_->session("NotifyPointerButton", g_variant_new("(ib)", button, press));
-    impl_->lastInput = std::chrono::steady_clock::now();
+    impl_->inputSent();
 }
 
 void GnomeDesktop::setCursorPos(int x, int y) {
@@ -287,7 +321,7 @@ void GnomeDesktop::setCursorPos(int x, int y) {
     impl_->session("NotifyPointerMotionRelative",
                    g_variant_new("(dd)", double(x - from.x), double(y - from.y)));
     impl_->cursor = {x, y};
-    impl_->lastInput = std::chrono::steady_clock::now();
+    impl_->inputSent();
 }
 
 Point GnomeDesktop::getCursorPos() {

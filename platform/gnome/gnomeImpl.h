@@ -30,10 +30,13 @@ struct GnomeDesktop::Impl {
     void dispatch();
 
     void keysym(std::uint32_t keysym, bool press);
-    // Mutter hands the keys sent to an input thread of its own, which gives
-    // them back to the shell's main loop a moment later: what goes through
-    // the shell (text, a sync) waits until that moment has passed.
+    // Mutter hands the input sent to an input thread of its own, which gives
+    // it back to the shell's main loop later: what goes through the shell
+    // (text, a sync, the cursor position) waits until the input sent before
+    // has come through, told by the extension's barrier key (else after a
+    // while).
     void settle();
+    void inputSent();
     void releaseAll();
 
     // Reads the layout in use into `layoutKeysyms` (gnomeText.cpp).
@@ -54,6 +57,7 @@ struct GnomeDesktop::Impl {
     std::map<long, std::uint64_t> started;
     std::string failure;  // of the last typeKeys
     std::chrono::steady_clock::time_point lastInput;
+    bool unsettled = false;  // input sent since the last settle
 
     // The layout mutter types with: the keysyms it types (gnomeText.cpp).
     std::string layoutName;

@@ -126,6 +126,7 @@ TEST_F(Wayland, TextArrivesUnderAGermanLayout) {
     if (expectedDesktop() != "wayland-gnome")
         GTEST_SKIP() << "wlroots types with a keyboard map of its own, whatever the layout";
     auto useLayout = [&](const std::string& layout) {
+        probe.sync();
         ASSERT_EQ(std::system(("gsettings set org.gnome.desktop.input-sources sources \"[('xkb', '" +
                                layout + "')]\"").c_str()),
                   0);

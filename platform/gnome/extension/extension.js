@@ -3,7 +3,7 @@
 // windows (listed, activated), the cursor position and the lock keys, and
 // text committed to the focused program's input method.
 /* exported init */
-const { Gio, GLib } = imports.gi;
+const { Gio, GLib, Meta, Shell } = imports.gi;
 const Main = imports.ui.main;
 
 const kInterface = `
@@ -34,6 +34,12 @@ const kInterface = `
     </method>
     <!-- Runs after the events already queued. -->
     <method name="Sync"/>
+    <!-- How often the barrier key (XF86Launch9, which the extension takes:
+         no program sees it) has come through. Sent after other input, it
+         tells when that input has reached the programs. -->
+    <method name="Barriers">
+      <arg type="u" direction="out" name="count"/>
+    </method>
   </interface>
 </node>`;
 
@@ -51,7 +57,17 @@ function afterQueued(invocation, answer) {
     });
 }
 
+const kBarrierKey = 'XF86Launch9';
+
 class Service {
+    constructor() {
+        this.barriers = 0;
+    }
+
+    Barriers() {
+        return this.barriers;
+    }
+
     ListWindows() {
         return normalWindows().map(w => [w.get_id(), w.get_title() ?? '', w.get_pid()]);
     }
@@ -93,13 +109,29 @@ class Service {
 
 class Extension {
     enable() {
-        this._object = Gio.DBusExportedObject.wrapJSObject(kInterface, new Service());
+        const service = new Service();
+        this._barrier = global.display.grab_accelerator(kBarrierKey, Meta.KeyBindingFlags.NONE);
+        if (this._barrier !== Meta.KeyBindingAction.NONE) {
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(this._barrier),
+                Shell.ActionMode.ALL);
+            this._barrierId = global.display.connect('accelerator-activated', (_d, action) => {
+                if (action === this._barrier)
+                    service.barriers++;
+            });
+        }
+        this._object = Gio.DBusExportedObject.wrapJSObject(kInterface, service);
         this._object.export(Gio.DBus.session, '/org/keyloom/Shell');
         this._name = Gio.bus_own_name_on_connection(Gio.DBus.session, 'org.keyloom.Shell',
             Gio.BusNameOwnerFlags.NONE, null, null);
     }
 
     disable() {
+        if (this._barrier !== Meta.KeyBindingAction.NONE) {
+            global.display.disconnect(this._barrierId);
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(this._barrier),
+                Shell.ActionMode.NONE);
+            global.display.ungrab_accelerator(this._barrier);
+        }
         Gio.bus_unown_name(this._name);
         this._object.unexport();
         this._object = null;
