@@ -4,8 +4,8 @@
 # stops it. The command's exit status is returned.
 #   with-gnome.sh CMD...
 # Everything is private: a runtime folder (0700), a session bus, a stand-in
-# system bus, the XDG folders (settings, extensions); hot corners are off
-# and the overview, where the shell starts, is hidden (by a small extension
+# system bus, the XDG folders (settings, extensions); hot corners and
+# animations are off and the overview, where the shell starts, is hidden (by a small extension
 # made here) before the command runs. The command gets WAYLAND_DISPLAY,
 # DBUS_SESSION_BUS_ADDRESS and the XDG folders.
 set -euo pipefail
@@ -64,6 +64,8 @@ done
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus DBUS_SYSTEM_BUS_ADDRESS=unix:path=$runtime/sysbus
 gsettings set org.gnome.shell enabled-extensions "['$uuid', 'ready@keyloom.org']"
 gsettings set org.gnome.desktop.interface enable-hot-corners false
+# No window moves under the pointer without it knowing (a map animation).
+gsettings set org.gnome.desktop.interface enable-animations false
 
 socket=keyloom-gnome
 setsid gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 \

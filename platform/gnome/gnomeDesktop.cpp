@@ -279,6 +279,8 @@ bool GnomeDesktop::hasExtension() const {
 }
 
 void GnomeDesktop::sync() {
+    // Whoever sent the input before.
+    impl_->unsettled = true;
     impl_->settle();
     if (GVariant* reply = impl_->extension("Sync", nullptr, nullptr)) {
         g_variant_unref(reply);
