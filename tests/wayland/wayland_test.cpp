@@ -228,6 +228,35 @@ TEST_F(Wayland, TheCursorPositionIsReadBack) {
     }
 }
 
+// Without Keyloom's extension GNOME says what is missing, finds no window,
+// and reports the text that reaches nobody (the probe takes no paste).
+TEST_F(Wayland, WithoutTheExtensionNothingFailsSilently) {
+    if (expectedDesktop() != "wayland-gnome") GTEST_SKIP() << "the extension is GNOME Shell's";
+    auto extensionAnswers = [](bool wanted) {
+        bool answers = !wanted;
+        for (int i = 0; i < 100 && answers != wanted; ++i) {
+            answers = std::system("gdbus call --session --dest org.keyloom.Shell --object-path "
+                                  "/org/keyloom/Shell --method org.keyloom.Shell1.Barriers "
+                                  ">/dev/null 2>&1") == 0;
+            if (answers != wanted) usleep(50000);
+        }
+        return answers == wanted;
+    };
+    ASSERT_EQ(std::system("gnome-extensions disable keyloom@keyloom.org"), 0);
+    ASSERT_TRUE(extensionAnswers(false));
+    platform::SystemDesktop without = platform::chooseSystemDesktop();
+    ASSERT_NE(without.desktop, nullptr) << without.error;
+    EXPECT_NE(without.notice.find("gnome-extensions enable keyloom@keyloom.org"), std::string::npos)
+        << without.notice;
+    EXPECT_FALSE(without.desktop->activateWindow("Keyloom wayland probe"));
+    typeText(*without.desktop, "aü");
+    EXPECT_NE(without.desktop->typingFailure().find("\"ü\""), std::string::npos);
+    without.desktop.reset();
+    ASSERT_EQ(std::system("gnome-extensions enable keyloom@keyloom.org"), 0);
+    ASSERT_TRUE(extensionAnswers(true));
+    EXPECT_EQ(typedText(received()), "av");  // the Ctrl+V of a paste nobody took
+}
+
 TEST_F(Wayland, WindowsAreActivatedByTitle) {
     ProbeProcess other("Keyloom second probe", withMotion(), KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(other.start()) << other.error();
