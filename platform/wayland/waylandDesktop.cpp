@@ -278,4 +278,13 @@ bool WaylandDesktop::openDocument(const std::string& path) {
     return openWithDefaultApplication(path);
 }
 
+bool WaylandDesktop::stopKeyPressed() { return impl_->runStops.stopAsked(); }
+
+bool WaylandDesktop::claimRun() {
+    impl_->runStops.listen();
+    return true;
+}
+
+void WaylandDesktop::endRun() { impl_->runStops.close(); }
+
 }  // namespace keyloom::platform

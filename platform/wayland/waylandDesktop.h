@@ -41,7 +41,9 @@ public:
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
-    bool stopKeyPressed() override { return false; }
+    bool stopKeyPressed() override;
+    bool claimRun() override;
+    void endRun() override;
 
     // Waits until the compositor has handled every request sent so far.
     void sync() override;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/linux/connectionLoss.h"
+#include "platform/runStops.h"
 #include "platform/wayland/waylandDesktop.h"
 #include "platform/wayland/waylandKeyboard.h"
 
@@ -70,6 +71,8 @@ struct WaylandDesktop::Impl {
     unsigned long activations = 0;
     // The first window serial a started program may own, by process id.
     std::map<long, unsigned long> started;
+
+    RunStopListener runStops;  // from the first claim to the end of the run
 };
 
 }  // namespace keyloom::platform
