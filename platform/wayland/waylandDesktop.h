@@ -42,6 +42,8 @@ public:
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
     bool stopKeyPressed() override;
+    bool tellsCursorPosition() override { return false; }
+    bool seesInput() override { return false; }
     bool claimRun() override;
     void endRun() override;
 
