@@ -25,11 +25,14 @@ SystemDesktop openWayland(std::string* why) {
     auto wayland = WaylandDesktop::open(nullptr, why);
     chosen.name = "wayland-wlroots";
     chosen.abilities = allAbilities();
-    const char* noKeys = "Wayland shows other programs' keys and buttons to nobody";
+    const std::string noKeys =
+        "Wayland shows other programs' keys and buttons to nobody, and " +
+        (wayland ? wayland->inputUnseen() : std::string("the input devices are not read"));
     for (Ability& a : chosen.abilities) {
         if (a.what == "cursor position")
             a = {a.what, false, "no wlroots protocol tells a client where the cursor is"};
-        if (a.what == "stop key" || a.what == "recording") a = {a.what, false, noKeys};
+        if ((a.what == "stop key" || a.what == "recording") && !(wayland && wayland->seesInput()))
+            a = {a.what, false, a.what == "stop key" ? noKeys + "; keyloom --stop stops a run" : noKeys};
         if (a.what == "pointer" && wayland && !wayland->hasPointer())
             a = {a.what, false, "the compositor offers no zwlr_virtual_pointer_v1"};
         if (a.what == "activation" && wayland && !wayland->hasWindowList())
