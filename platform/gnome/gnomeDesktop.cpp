@@ -260,6 +260,7 @@ std::unique_ptr<GnomeDesktop> GnomeDesktop::open(std::string* error) {
     if (!impl->session("Start", nullptr)) return fail("mutter did not start the RemoteDesktop session");
     impl->hasExtension = hasOwner(impl->bus, kShell);
     impl->readLayout();
+    impl->input = EvdevInput::open(&impl->inputUnseen);
     // The keyboard and the pointer come into being.
     impl->session("NotifyKeyboardKeysym", g_variant_new("(ub)", kShiftL, TRUE));
     impl->session("NotifyKeyboardKeysym", g_variant_new("(ub)", kShiftL, FALSE));
@@ -386,6 +387,36 @@ bool GnomeDesktop::activateProcessWindow(long pid) {
 
 bool GnomeDesktop::openDocument(const std::string& path) {
     return openWithDefaultApplication(path);
+}
+
+std::int16_t GnomeDesktop::getAsyncKeyState(int vk) {
+    return impl_->input ? impl_->input->keyState(vk) : 0;
+}
+
+KeySet GnomeDesktop::keysDown() {
+    return impl_->input ? impl_->input->keysDown() : KeySet{};
+}
+
+bool GnomeDesktop::seesInput() {
+    return impl_->input != nullptr;
+}
+
+const std::string& GnomeDesktop::inputUnseen() const {
+    return impl_->inputUnseen;
+}
+
+bool GnomeDesktop::stopKeyPressed() {
+    const bool key = impl_->input && impl_->input->stopKeyPressed();
+    return impl_->runStops.stopAsked() || key;
+}
+
+bool GnomeDesktop::claimRun() {
+    impl_->runStops.listen();
+    return true;
+}
+
+void GnomeDesktop::endRun() {
+    impl_->runStops.close();
 }
 
 }  // namespace keyloom::platform

@@ -38,11 +38,12 @@ public:
     void setCursorPos(int x, int y) override;
     // From the extension; else the last position this desktop put the pointer at.
     Point getCursorPos() override;
-    std::int16_t getAsyncKeyState(int) override { return 0; }
+    // From the input devices where they may be read (evdevInput.h).
+    std::int16_t getAsyncKeyState(int vk) override;
     void setKeyboardState(const std::array<std::uint8_t, 256>&) override {}
     int swapMouseButton(int) override { return 0; }
     bool lockKeyOn(LockKey key) override;
-    KeySet keysDown() override { return {}; }
+    KeySet keysDown() override;
     bool mouseButtonsSwapped() override { return false; }
     bool activateWindow(const std::string& title) override;
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
@@ -51,8 +52,15 @@ public:
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
-    bool stopKeyPressed() override { return false; }
+    // The Pause key where the input devices may be read; `keyloom --stop`.
+    bool stopKeyPressed() override;
+    bool claimRun() override;
+    void endRun() override;
     void sync() override;
+    bool tellsCursorPosition() override { return hasExtension(); }
+    bool seesInput() override;
+    // Why other programs' keys cannot be read, when seesInput() is false.
+    const std::string& inputUnseen() const;
 
     struct Impl;  // the session and its state, shared by the gnome*.cpp files
 

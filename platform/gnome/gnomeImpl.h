@@ -7,10 +7,13 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
 #include "platform/gnome/gnomeDesktop.h"
+#include "platform/linux/evdevInput.h"
+#include "platform/runStops.h"
 
 namespace keyloom::platform {
 
@@ -56,6 +59,9 @@ struct GnomeDesktop::Impl {
     // The first window id a started program may own, by process id.
     std::map<long, std::uint64_t> started;
     std::string failure;  // of the last typeKeys
+    RunStopListener runStops;  // from the first claim to the end of the run
+    std::unique_ptr<EvdevInput> input;  // other programs' keys, where readable
+    std::string inputUnseen;            // why they are not
     std::chrono::steady_clock::time_point lastInput;
     bool unsettled = false;  // input sent since the last settle
 

@@ -21,16 +21,24 @@ SystemDesktop openX11() {
     return chosen;
 }
 
+// The stop key or recording on a Wayland desktop that reads no input device
+// (`unseen`: why, when it is open).
+Ability unseenInput(const std::string& what, const std::string* unseen) {
+    const std::string noKeys = "Wayland shows other programs' keys and buttons to nobody, and " +
+                               (unseen ? *unseen : std::string("the input devices are not read"));
+    return {what, false, what == "stop key" ? noKeys + "; keyloom --stop stops a run" : noKeys};
+}
+
 SystemDesktop openWayland(std::string* why) {
     SystemDesktop chosen;
     auto wayland = WaylandDesktop::open(nullptr, why);
     chosen.name = "wayland-wlroots";
     chosen.abilities = allAbilities();
-    const char* noKeys = "Wayland shows other programs' keys and buttons to nobody";
     for (Ability& a : chosen.abilities) {
         if (a.what == "cursor position")
             a = {a.what, false, "no wlroots protocol tells a client where the cursor is"};
-        if (a.what == "stop key" || a.what == "recording") a = {a.what, false, noKeys};
+        if ((a.what == "stop key" || a.what == "recording") && !(wayland && wayland->seesInput()))
+            a = unseenInput(a.what, wayland ? &wayland->inputUnseen() : nullptr);
         if (a.what == "pointer" && wayland && !wayland->hasPointer())
             a = {a.what, false, "the compositor offers no zwlr_virtual_pointer_v1"};
         if (a.what == "activation" && wayland && !wayland->hasWindowList())
@@ -51,8 +59,8 @@ SystemDesktop openGnome(std::string* why) {
     for (Ability& a : chosen.abilities) {
         if (!shell && (a.what == "activation" || a.what == "cursor position"))
             a = {a.what, false, "the Keyloom extension of GNOME Shell is not enabled; " + enable};
-        if (a.what == "stop key" || a.what == "recording")
-            a = {a.what, false, "not yet on GNOME: Wayland shows other programs' keys to nobody"};
+        if ((a.what == "stop key" || a.what == "recording") && !(gnome && gnome->seesInput()))
+            a = unseenInput(a.what, gnome ? &gnome->inputUnseen() : nullptr);
     }
     if (gnome && !shell)
         chosen.notice = "the Keyloom extension of GNOME Shell is not enabled: no window can be "

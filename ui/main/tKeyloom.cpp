@@ -1,5 +1,7 @@
 #include "ui/main/tKeyloom.h"
 
+#include <utility>
+
 #include "files/fileRoutine.h"
 #include "ui/main/builder.h"
 #include "ui/main/readout.h"
@@ -42,7 +44,14 @@ void tKeyloom::Form_Unload() {
     windows_.unload(WindowId::About);
 }
 
-void tKeyloom::Command2_Click() { engine_.command2Click(); }
+// Run pressed while a file loads runs that file once it is in.
+void tKeyloom::Command2_Click() {
+    if (loading()) {
+        runAfterLoad_ = true;
+        return;
+    }
+    engine_.command2Click();
+}
 
 void tKeyloom::Command1_Click() { engine_.command1Click(); }
 
@@ -81,7 +90,7 @@ void tKeyloom::List1_MouseMove(Index hit, bool buttonDown) {
 
 void tKeyloom::Timer1_Timer() {
     platform::Point cursor = desktop_.getCursorPos();
-    view_.setReadout(readoutText(cursor));
+    view_.setReadout(readoutText(desktop_, cursor));
     if (auto interval = readoutPace_.tick(cursor)) view_.setTimerInterval(MainTimer::Timer1, *interval);
 }
 
@@ -132,6 +141,8 @@ void tKeyloom::loadFile(const std::string& path) {
     --loads_;
     if (entries) view_.listReplace(std::move(*entries));
     state_.lastIndex = view_.listCount();
+    if (loading() || !std::exchange(runAfterLoad_, false) || !entries) return;
+    engine_.command2Click();
 }
 
 void tKeyloom::save_Click() {

@@ -144,6 +144,7 @@ private:
     Engine engine_;
     ReadoutPace readoutPace_;
     int loads_ = 0;
+    bool runAfterLoad_ = false;  // Run was pressed while a file loaded
 };
 
 }  // namespace keyloom::ui

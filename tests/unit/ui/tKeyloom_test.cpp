@@ -1,6 +1,7 @@
 #include "ui/main/tKeyloom.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -211,7 +212,9 @@ TEST_F(MainWindow, ReadoutShowsTheCursorPosition) {
         fake.cursor = p;
         window.Timer1_Timer();
         EXPECT_EQ(view.readout, text);
-    }
+    }    fake.cursorTold = false;  // a desktop that does not say where the cursor is
+    window.Timer1_Timer();
+    EXPECT_EQ(view.readout, "\u2013");
 }
 
 TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
@@ -344,6 +347,25 @@ TEST_F(MainWindowFiles, LoadReplacesTheListAndSetsLastIndexToItsCount) {
     EXPECT_EQ(fake.log, Lines{"open-dialog 1 Tervel Files (*.tkl)|*.tkl"});
     EXPECT_EQ(view.entries, (Lines{"Press_Tab", "  ", "Wait >1"}));
     EXPECT_EQ(state.lastIndex, 3);
+}
+
+TEST_F(MainWindowFiles, RunPressedWhileAFileLoadsRunsThatFileOnceItIsIn) {
+    // A pipe: the load goes on until the test writes the macro into it.
+    fs::path file = dir / "m.tkl";
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    view.entries = {"Press_Enter"};
+    bool pressed = false;
+    fake.onEvents = [&] {
+        if (std::exchange(pressed, true)) return;
+        window.Command2_Click();
+        std::ofstream(file, std::ios::binary) << "Press_Tab\r\n";
+    };
+    fake.dialogPaths = {file.string()};
+    window.load_Click();
+    Lines keys;
+    std::copy_if(fake.log.begin(), fake.log.end(), std::back_inserter(keys),
+                 [](const std::string& line) { return line.rfind("key ", 0) == 0; });
+    EXPECT_EQ(keys, tap(9)) << "the loaded list runs, not the one before";
 }
 
 TEST_F(MainWindowFiles, LoadOfAnUnreadableFileSaysSoAndKeepsTheList) {
