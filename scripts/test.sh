@@ -2,8 +2,9 @@
 # Installs what is missing, builds, and runs every test tier: unit, x11, gui,
 # fault and package (the Debian package built, unpacked and run) under a
 # virtual display; wayland under a headless sway and gnome under a headless
-# gnome-shell; the Windows build's unit and windows tiers under Wine (32-bit where this machine runs 32-bit
-# programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
+# gnome-shell; the Windows build's unit and windows tiers under Wine (32-bit
+# where this machine runs 32-bit programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64
+# chooses); the display tiers
 # again under the sanitizers; and each fuzz target for a short while
 # (FUZZ_SECONDS, 15).
 # A tier that fails does not stop the others. At the end: one line per tier
