@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/kde/kdeDesktop.h"
 #include "platform/systemDesktop.h"
 #include "platform/wayland/waylandDesktop.h"
 #include "platform/x11/x11Desktop.h"
@@ -39,6 +40,24 @@ SystemDesktop openWayland(std::string* why) {
     return chosen;
 }
 
+// KWin: nothing, with `*kwin` false, when the compositor is another one.
+SystemDesktop openKde(std::string* why, bool* kwin) {
+    SystemDesktop chosen;
+    auto kde = KdeDesktop::open(why, kwin);
+    if (!kde) return chosen;
+    chosen.name = "wayland-kde";
+    chosen.abilities = allAbilities();
+    const char* noScript = "KWin did not run our script (org.kde.KWin /Scripting)";
+    for (Ability& a : chosen.abilities) {
+        if (a.what == "stop key" || a.what == "recording")
+            a = {a.what, false, "Wayland shows other programs' keys and buttons to nobody"};
+        if ((a.what == "activation" || a.what == "cursor position") && !kde->hasScript())
+            a = {a.what, false, noScript};
+    }
+    chosen.desktop = std::move(kde);
+    return chosen;
+}
+
 }  // namespace
 
 SystemDesktop chooseSystemDesktop() {
@@ -52,7 +71,9 @@ SystemDesktop chooseSystemDesktop() {
     if (wanted == "x11" || (wanted.empty() && !isSet(std::getenv("WAYLAND_DISPLAY"))))
         return openX11();
     std::string why;
-    SystemDesktop wayland = openWayland(&why);
+    bool kwin = false;
+    SystemDesktop wayland = openKde(&why, &kwin);
+    if (!kwin) wayland = openWayland(&why);
     if (wayland.desktop || wanted == "wayland") {
         wayland.error = why;
         return wayland;
