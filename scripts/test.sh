@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test tier: unit, x11, gui,
 # fault and package (the Debian package built, unpacked and run) under a
-# virtual display; wayland under a headless sway; the Windows build's unit
+# virtual display; wayland under a headless sway, kde under a headless KWin
+# (US and German layouts); the Windows build's unit
 # and windows tiers under Wine (32-bit where this machine runs 32-bit
 # programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
 # again under the sanitizers; and each fuzz target for a short while
@@ -90,6 +91,10 @@ tier fault "$linux" bash scripts/with-display.sh ctest --preset ci -L '^fault$' 
 tier package "$linux" bash scripts/with-display.sh ctest --preset ci -L '^package$' --timeout 600
 # The Wayland backend for wlroots desktops, under a headless sway.
 tier wayland "$linux" bash scripts/with-sway.sh ctest --preset ci -L '^wayland$' --timeout 120
+# The same cases for KDE Plasma under a headless KWin; the text again under a German layout.
+tier kde "$linux" bash scripts/with-kwin.sh ctest --preset ci -L '^kde$' --timeout 120
+tier kde-de "$linux" env KEYLOOM_KWIN_LAYOUT=de bash scripts/with-kwin.sh \
+  ctest --preset ci -L '^kde$' -R 'Text|Activated' --timeout 120
 
 # Windows: the 32-bit programs always (what Windows users get); the tiers
 # with the build this machine's Wine runs.
@@ -120,7 +125,7 @@ asan=$reason
   'cmake --preset asan >/dev/null && cmake --build --preset asan'; } || asan="the build failed"
 # What the system's libraries never free is not reported (tests/fault/lsan.supp).
 tier asan "$asan" env LSAN_OPTIONS="suppressions=$PWD/tests/fault/lsan.supp" \
-  bash scripts/with-display.sh ctest --preset asan -LE '^(package|wayland)$' --timeout 300
+  bash scripts/with-display.sh ctest --preset asan -LE '^(package|wayland|kde)$' --timeout 300
 
 tier fuzz "$reason" bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
 

@@ -122,6 +122,8 @@ TEST_F(Wayland, TextOfAnyScriptArrivesAsWritten) {
 // foot running cat in raw mode writes what it receives to a file.
 TEST_F(Wayland, TextArrivesInATerminal) {
     if (access("/usr/bin/foot", X_OK) != 0) GTEST_SKIP() << "foot is not installed";
+    if (expectedDesktop() == "wayland-kde")
+        GTEST_SKIP() << "foot 1.13 dies of a division by zero (SIGFPE) on KWin's virtual output";
     const std::string file = testing::TempDir() + "keyloom-wayland-foot.txt";
     std::remove(file.c_str());
     ChildProcess foot;
@@ -157,6 +159,11 @@ TEST_F(Wayland, ThePointerLandsWhereItIsPutAndClicks) {
         bool arrived = false;
         filling.readUntil([&](const ProbeEvent& e) { return e.line == line; }, 10, &arrived);
         EXPECT_TRUE(arrived) << line;
+        // The cursor read-out follows (KWin tells it a moment later).
+        platform::Point seen;
+        for (int i = 0; i < 250 && !((seen = desktop->getCursorPos()) == to); ++i) usleep(20000);
+        EXPECT_EQ(seen.x, to.x);
+        EXPECT_EQ(seen.y, to.y);
     }
     desktop->mouseEvent(platform::kLeftDown);
     desktop->mouseEvent(platform::kLeftUp);
