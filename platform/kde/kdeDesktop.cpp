@@ -324,15 +324,15 @@ std::unique_ptr<KdeDesktop> KdeDesktop::open(std::string* error, bool* kwin) {
     if (!impl->kwin) return fail("the Wayland compositor is not KWin");
     if (impl->fake == nullptr || impl->seat == nullptr) {
         const std::string program = ownProgram();
-        return fail(
-            "KWin lets a program send keys (org_kde_kwin_fake_input) only when an installed "
-            ".desktop file names it, and none names " + program +
-            ". The package installs such files for /usr/bin/keyloom and /usr/bin/keyloom-play; "
-            "for this program, make ~/.local/share/applications/" +
-            program.substr(program.rfind('/') + 1) +
-            "-input.desktop holding these lines, then start it again:\n"
-            "[Desktop Entry]\nType=Application\nName=Keyloom\nNoDisplay=true\nExec=" + program +
-            "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input");
+        return fail("KWin lets a program send keys (org_kde_kwin_fake_input) only when an "
+                    "installed .desktop file names it, and none names " + program +
+                    "; the package installs such files for /usr/bin/keyloom and "
+                    "/usr/bin/keyloom-play. For this program, make a file "
+                    "~/.local/share/applications/" + program.substr(program.rfind('/') + 1) +
+                    "-input.desktop with the lines \"[Desktop Entry]\", \"Type=Application\", "
+                    "\"Name=Keyloom\", \"NoDisplay=true\", \"Exec=" + program +
+                    "\" and \"X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\", and start "
+                    "it again");
     }
     org_kde_kwin_fake_input_authenticate(impl->fake, "Keyloom", "plays macros: keys and mouse");
     impl->context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
