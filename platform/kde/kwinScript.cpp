@@ -116,6 +116,7 @@ struct KWinScript::Channel {
     unsigned long sequence = 0;
     std::optional<Point> cursor;
     bool started = false;  // the script called for the first time
+    bool silent = false;   // the last command went unanswered
 };
 
 void KWinScript::Channel::onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
@@ -136,6 +137,7 @@ void KWinScript::Channel::onCall(GDBusConnection*, const gchar* sender, const gc
         return;
     }
     self->started = true;
+    self->silent = false;
     if (*text != '\0') self->result = text;
     if (self->waiting != nullptr)
         g_dbus_method_invocation_return_value(self->waiting, g_variant_new("(s)", ""));
@@ -177,6 +179,9 @@ void KWinScript::Channel::serve() {
 
 std::optional<std::string> KWinScript::Channel::ask(const std::string& command) {
     std::unique_lock lock(mutex);
+    // A script that stopped answering is not waited for again (the cursor
+    // read-out asks every millisecond) until it calls once more.
+    if (silent) return std::nullopt;
     const std::string prefix = std::to_string(++sequence) + " ";
     queued = prefix + command;
     result.reset();
@@ -194,6 +199,7 @@ std::optional<std::string> KWinScript::Channel::ask(const std::string& command) 
     });
     if (!answered) {
         queued.clear();
+        silent = true;
         return std::nullopt;
     }
     return result->substr(prefix.size());
