@@ -1,9 +1,11 @@
-// The Wayland desktop of wlroots compositors under a headless sway
-// (scripts/with-sway.sh), against our own Wayland probe windows: text of any
+// The Wayland desktops under a headless sway (scripts/with-sway.sh, label
+// wayland) and a headless KWin (scripts/with-kwin.sh, label kde), against
+// our own Wayland probe windows: text of any
 // script arrives as written, the pointer lands where it is put, windows are
 // activated by title, a stopped run leaves nothing held, and the player picks
 // its desktop as the session asks.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -239,6 +241,33 @@ TEST_F(Wayland, AStoppedPlayerLeavesNothingHeld) {
     }
     EXPECT_EQ(down, std::set<std::string>{});
     std::remove(macro.c_str());
+}
+
+// KWin: the characters the layout lacks go on its empty keys for the run
+// only (kxkbrc as it was afterwards), and text that cannot be typed is
+// reported, never passed over.
+TEST_F(Wayland, KwinKeysOffTheLayoutLastTheRunAndFailuresAreReported) {
+    if (expectedDesktop() != "wayland-kde") GTEST_SKIP() << "KWin's keyboard settings";
+    const std::string config = std::getenv("XDG_CONFIG_HOME");
+    const std::string kxkbrc = config + "/kxkbrc", rules = config + "/xkb/rules";
+    const bool had = access(kxkbrc.c_str(), F_OK) == 0;
+    const std::string before = had ? readFile(kxkbrc) : "";
+    typeText(*desktop, "日本");
+    EXPECT_EQ(desktop->typingFailure(), "");
+    desktop->endRun();
+    EXPECT_EQ(access(kxkbrc.c_str(), F_OK) == 0, had);
+    if (had) {
+        EXPECT_EQ(readFile(kxkbrc), before);
+    }
+    EXPECT_NE(access((rules + "/evdev").c_str(), F_OK), 0);
+    // Rules of the user's own leave no room for ours.
+    mkdir(rules.c_str(), 0755);
+    writeFile(rules + "/evdev", "! include %S/evdev\n");
+    typeText(*desktop, "語x");
+    EXPECT_EQ(desktop->typingFailure().rfind("\"語\" was not typed: ", 0), 0U)
+        << desktop->typingFailure();
+    std::remove((rules + "/evdev").c_str());
+    EXPECT_EQ(typedText(received()), "日本x");
 }
 
 TEST(WaylandChoice, ThePlayerTakesTheDesktopTheSessionAsksFor) {
