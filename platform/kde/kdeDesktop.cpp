@@ -93,6 +93,7 @@ struct KdeDesktop::Impl {
     std::unique_ptr<KWinScript> script;
     std::unique_ptr<ExtraKeys> extra;
     std::string bindError;  // why the last binding failed
+    std::string refused;    // why KWin did not take our keys, once it did not
     std::string failure;
 };
 
@@ -283,6 +284,10 @@ void KdeDesktop::Impl::bindAhead(const std::vector<KeyStroke>& strokes, std::siz
         bindError = "no session bus to reach KWin";
         return;
     }
+    if (!refused.empty()) {  // not waited for again
+        bindError = refused;
+        return;
+    }
     // The keys of the keysyms wanted stay where they are; the others get the rest.
     std::map<xkb_keycode_t, xkb_keysym_t> next;
     for (const auto& [kc, s] : bound)
@@ -305,7 +310,10 @@ void KdeDesktop::Impl::bindAhead(const std::vector<KeyStroke>& strokes, std::siz
     if (!extra->bind(names, &bindError)) return;
     bound = next;
     if (!awaitKeymap(arriving))
-        bindError = "KWin did not take the keys of our own (XKB option keyloom:extra)";
+        refused = bindError =
+            "KWin did not take the keys of our own (XKB option keyloom:extra): it reads "
+            "~/.config/xkb only when that folder existed as it started, so they work from "
+            "your next login on";
 }
 
 std::unique_ptr<KdeDesktop> KdeDesktop::open(std::string* error, bool* kwin) {
