@@ -8,14 +8,18 @@
 #include <wx/stdpaths.h>
 #include <wx/weakref.h>
 
+#include <cstdlib>
 #include <future>
+#include <iostream>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "engine/engine.h"
 #include "files/fileRoutine.h"
 #include "platform/nativeLook.h"
 #include "platform/quitSignals.h"
+#include "platform/runStops.h"
 #include "platform/systemDesktop.h"
 #include "ui/common/services.h"
 #include "ui/common/wxText.h"
@@ -141,4 +145,42 @@ private:
 
 }  // namespace
 
+#ifdef __WINDOWS__
 wxIMPLEMENT_APP(KeyloomApp);
+#else
+wxIMPLEMENT_APP_NO_MAIN(KeyloomApp);
+
+// `keyloom --stop` stops every run in progress of this user, from a key
+// binding or a terminal, on any desktop: it needs no window of its own.
+//
+// In a Wayland session with an X server beside it (XWayland), Keyloom's
+// own windows stay on X: there they keep their places and the tracker can
+// follow the cursor. Programs that a macro starts get the session's own
+// choice again.
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--stop") {
+        std::string text;
+        const int status = platform::reportStops(platform::stopEveryRun(), &text);
+        (status == 0 ? std::cout : std::cerr) << "keyloom: " << text << '\n';
+        return status;
+    }
+    const auto isSet = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    const bool onX = isSet("WAYLAND_DISPLAY") && isSet("DISPLAY") && !isSet("GDK_BACKEND");
+    if (onX) setenv("GDK_BACKEND", "x11", 1);
+    if (!wxEntryStart(argc, argv)) {
+        std::cerr << "keyloom: cannot start the window toolkit (is a display open?)\n";
+        return 1;
+    }
+    if (onX) unsetenv("GDK_BACKEND");
+    int status = 1;
+    if (wxTheApp->CallOnInit()) {
+        status = wxTheApp->OnRun();
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+    return status;
+}
+#endif

@@ -9,6 +9,7 @@
 #include "files/listReader.h"
 #include "platform/consoleToolkit.h"
 #include "platform/fake/fakePlatform.h"
+#include "platform/runStops.h"
 #include "platform/systemDesktop.h"
 
 namespace {
@@ -17,13 +18,14 @@ using namespace keyloom;
 
 constexpr const char* kUsage =
     "usage: keyloom-play [--dry-run] FILE\n"
-    "       keyloom-play --desktop\n"
+    "       keyloom-play --desktop | --stop\n"
     "Runs the macro FILE against the focused window of the desktop: on Linux the\n"
     "native Wayland one in a KDE Plasma or wlroots session, else X11\n"
     "(KEYLOOM_DESKTOP=x11|wayland chooses).\n"
     "  --dry-run  act on nothing: print one line per desktop operation\n"
     "  --desktop  print the desktop chosen and what it can do\n"
-    "The Pause key or SIGINT stops the run; a second SIGINT, SIGTERM or SIGHUP\n"
+    "  --stop     stop every run in progress of this user (bind it to a key)\n"
+    "The Pause key, --stop or SIGINT stops the run; a second SIGINT, SIGTERM or SIGHUP\n"
     "ends it at once (exit status 128 + the signal's number). Keys and buttons\n"
     "the macro still holds are released.\n";
 
@@ -96,6 +98,11 @@ int main(int argc, char** argv) {
             dryRun = true;
         } else if (options && arg == "--desktop" && args.size() == 2) {
             return describeDesktop();
+        } else if (options && arg == "--stop" && args.size() == 2) {
+            std::string text;
+            const int status = keyloom::platform::reportStops(keyloom::platform::stopEveryRun(), &text);
+            (status == 0 ? std::cout : std::cerr) << "keyloom-play: " << text << '\n';
+            return status;
         } else if (options && (arg == "--help" || arg == "-h")) {
             std::cout << kUsage;
             return 0;

@@ -27,7 +27,7 @@ benchmarks=(
 targets=()
 for entry in "${benchmarks[@]}"; do targets+=("${entry%% *}"); done
 cmake --preset ci -B "$build" -DKEYLOOM_WERROR=OFF >/dev/null || exit 1
-cmake --build "$build" -j2 --target "${targets[@]}" || exit 1
+cmake --build "$build" -j2 --target "${targets[@]}" keyloom-play || exit 1
 
 failed=0
 for entry in "${benchmarks[@]}"; do
@@ -39,6 +39,22 @@ for entry in "${benchmarks[@]}"; do
   fi
   echo
 done
+
+# How fast `keyloom-play --stop` ends a run, beside SIGINT, on X11.
+echo "== stop latency (bench/stopLatency.sh), X11"
+bash scripts/with-display.sh bash bench/stopLatency.sh "$build/app/keyloom-play" 20 || failed=1
+echo
+
+# The Wayland desktop under a headless sway, where sway is installed.
+if command -v sway >/dev/null; then
+  cmake --build "$build" -j2 --target wayland-typing-bench keyloom-play || exit 1
+  echo "== wayland-typing-bench 5000 500 5 (under a headless sway)"
+  bash scripts/with-sway.sh "$build/bench/wayland-typing-bench" 5000 500 5 || failed=1
+  echo
+  echo "== stop latency (bench/stopLatency.sh), wlroots"
+  bash scripts/with-sway.sh bash bench/stopLatency.sh "$build/app/keyloom-play" 20 || failed=1
+  echo
+fi
 
 # The Windows build's benchmark under Wine, where Wine is installed.
 if command -v wine >/dev/null; then

@@ -137,6 +137,14 @@ public:
     // Waits until the desktop has handled everything sent so far, where it
     // queues what is sent.
     virtual void sync() {}
+
+    // What the desktop tells a program. False when getCursorPos gives only
+    // where this program last put the pointer (the read-outs then show no
+    // position and the recorder writes no moves).
+    virtual bool tellsCursorPosition() { return true; }
+    // False when neither other programs' keys nor the physical mouse buttons
+    // can be read: there is no stop key and nothing of them to record.
+    virtual bool seesInput() { return true; }
 };
 
 enum class MessageStyle {

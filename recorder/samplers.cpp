@@ -14,6 +14,7 @@ void Samplers::keyboardPass() {
 }
 
 void Samplers::cursorSample() {
+    if (!desktop_.tellsCursorPosition()) return;  // where this program put it is no move of the user's
     const platform::Point at = desktop_.getCursorPos();
     if (at.x == state_.lastX && at.y == state_.lastY) return;
     recording_.appendLine("MouseMove >" + std::to_string(at.x) + "," + std::to_string(at.y));

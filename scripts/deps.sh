@@ -6,7 +6,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 build=(cmake ninja-build g++ pkg-config libwxgtk3.2-dev libxtst-dev libxi-dev
-       libxkbcommon-dev libglib2.0-dev libxres-dev libwayland-dev libwayland-bin wayland-protocols)
+       libxkbcommon-dev libglib2.0-dev libxres-dev libwayland-dev libwayland-bin wayland-protocols
+       libevdev-dev)
 run=(xvfb openbox x11-utils imagemagick xterm xdotool)
 test=(googletest libgtest-dev xvfb openbox xdotool x11-utils x11-xkb-utils xterm libgtk-3-dev shared-mime-info
       imagemagick clang libclang-rt-14-dev

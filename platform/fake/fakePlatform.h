@@ -40,6 +40,8 @@ public:
     bool buttonsSwapped = false;
     std::array<bool, 3> locks{};  // Caps, Num, Scroll; toggled by their key-down events
     Point cursor;
+    bool cursorTold = true;  // tellsCursorPosition()
+    bool inputSeen = true;   // seesInput()
     int stopKeyPresses = 0;     // stopKeyPressed() answers true this many times
     StopRequest stopRequest = StopRequest::NoRequest;  // what pendingStop() answers
     std::optional<std::string> clipboard;
@@ -57,6 +59,8 @@ public:
     void mouseEvent(std::uint32_t flags) override;
     void setCursorPos(int x, int y) override;
     Point getCursorPos() override { return cursor; }
+    bool tellsCursorPosition() override { return cursorTold; }
+    bool seesInput() override { return inputSeen; }
     std::int16_t getAsyncKeyState(int vk) override;
     void setKeyboardState(const std::array<std::uint8_t, 256>& states) override;
     int swapMouseButton(int swap) override;

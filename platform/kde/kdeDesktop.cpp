@@ -21,10 +21,12 @@
 #include "platform/kde/kdeExtraKeys.h"
 #include "platform/kde/kwinScript.h"
 #include "platform/linux/connectionLoss.h"
+#include "platform/linux/evdevInput.h"
 #include "platform/linux/keymapKeys.h"
 #include "platform/linux/keysyms.h"
 #include "platform/linux/launch.h"
 #include "platform/linux/titleMatch.h"
+#include "platform/runStops.h"
 
 namespace keyloom::platform {
 namespace {
@@ -92,6 +94,9 @@ struct KdeDesktop::Impl {
 
     std::unique_ptr<KWinScript> script;
     std::unique_ptr<ExtraKeys> extra;
+    RunStopListener runStops;  // from the first claim to the end of the run
+    std::unique_ptr<EvdevInput> input;
+    std::string inputUnseen;  // why the input devices are not read
     std::string bindError;  // why the last binding failed
     std::string refused;    // why KWin did not take our keys, once it did not
     std::string failure;
@@ -360,6 +365,7 @@ std::unique_ptr<KdeDesktop> KdeDesktop::open(std::string* error, bool* kwin) {
     if (wl_display_get_error(impl->display) != 0)
         return fail(std::string("KWin refused us: ") +
                     std::strerror(wl_display_get_error(impl->display)));
+    impl->input = EvdevInput::open(&impl->inputUnseen);
     return std::unique_ptr<KdeDesktop>(new KdeDesktop(std::move(impl)));
 }
 
@@ -377,10 +383,33 @@ void KdeDesktop::sync() {
     impl_->roundtrip();
 }
 
+bool KdeDesktop::claimRun() {
+    impl_->runStops.listen();
+    return true;
+}
+
 void KdeDesktop::endRun() {
     impl_->roundtrip();
     if (impl_->extra) impl_->extra->restore();
     impl_->bound.clear();
+    impl_->runStops.close();
+}
+
+std::int16_t KdeDesktop::getAsyncKeyState(int vk) {
+    return impl_->input ? impl_->input->keyState(vk) : 0;
+}
+KeySet KdeDesktop::keysDown() {
+    return impl_->input ? impl_->input->keysDown() : KeySet{};
+}
+bool KdeDesktop::seesInput() {
+    return impl_->input != nullptr;
+}
+const std::string& KdeDesktop::inputUnseen() const {
+    return impl_->inputUnseen;
+}
+bool KdeDesktop::stopKeyPressed() {
+    const bool key = impl_->input && impl_->input->stopKeyPressed();
+    return impl_->runStops.stopAsked() || key;
 }
 
 void KdeDesktop::keybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags) {

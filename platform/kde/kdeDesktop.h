@@ -2,7 +2,9 @@
 // KWin's fake input (offered only to a program named in an installed
 // .desktop file that asks for it), typed on the user's own keyboard map,
 // with the keysyms it lacks put on its empty keys for the run (an XKB
-// option of our own); windows and the cursor through a KWin script.
+// option of our own); windows and the cursor through a KWin script; the
+// stop key and other programs' input from the input devices where the user
+// may read them, and runs stopped by `--stop`, as on wlroots.
 #pragma once
 
 #include <memory>
@@ -26,11 +28,11 @@ public:
     void mouseEvent(std::uint32_t flags) override;
     void setCursorPos(int x, int y) override;
     Point getCursorPos() override;
-    std::int16_t getAsyncKeyState(int) override { return 0; }
+    std::int16_t getAsyncKeyState(int vk) override;
     void setKeyboardState(const std::array<std::uint8_t, 256>&) override {}
     int swapMouseButton(int) override { return 0; }
     bool lockKeyOn(LockKey) override { return false; }
-    KeySet keysDown() override { return {}; }
+    KeySet keysDown() override;
     bool mouseButtonsSwapped() override { return false; }
     bool activateWindow(const std::string& title) override;
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
@@ -39,8 +41,13 @@ public:
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
-    bool stopKeyPressed() override { return false; }
+    bool stopKeyPressed() override;
+    bool claimRun() override;
     void endRun() override;
+    bool tellsCursorPosition() override { return hasScript(); }
+    bool seesInput() override;
+    // Why other programs' keys cannot be read, when seesInput() is false.
+    const std::string& inputUnseen() const;
     void sync() override;
 
     // Whether KWin's script runs (windows and the cursor).

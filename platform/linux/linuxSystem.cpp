@@ -21,16 +21,26 @@ SystemDesktop openX11() {
     return chosen;
 }
 
+// The stop key and recording on Wayland: only from the input devices.
+void markUnseenInput(std::vector<Ability>& abilities, bool sees, const std::string& unseen) {
+    if (sees) return;
+    const std::string noKeys = "Wayland shows other programs' keys and buttons to nobody, and " +
+                               (unseen.empty() ? std::string("the input devices are not read") : unseen);
+    for (Ability& a : abilities)
+        if (a.what == "stop key" || a.what == "recording")
+            a = {a.what, false, a.what == "stop key" ? noKeys + "; keyloom --stop stops a run" : noKeys};
+}
+
 SystemDesktop openWayland(std::string* why) {
     SystemDesktop chosen;
     auto wayland = WaylandDesktop::open(nullptr, why);
     chosen.name = "wayland-wlroots";
     chosen.abilities = allAbilities();
-    const char* noKeys = "Wayland shows other programs' keys and buttons to nobody";
+    markUnseenInput(chosen.abilities, wayland && wayland->seesInput(),
+                    wayland ? wayland->inputUnseen() : "");
     for (Ability& a : chosen.abilities) {
         if (a.what == "cursor position")
             a = {a.what, false, "no wlroots protocol tells a client where the cursor is"};
-        if (a.what == "stop key" || a.what == "recording") a = {a.what, false, noKeys};
         if (a.what == "pointer" && wayland && !wayland->hasPointer())
             a = {a.what, false, "the compositor offers no zwlr_virtual_pointer_v1"};
         if (a.what == "activation" && wayland && !wayland->hasWindowList())
@@ -47,10 +57,9 @@ SystemDesktop openKde(std::string* why, bool* kwin) {
     if (!kde) return chosen;
     chosen.name = "wayland-kde";
     chosen.abilities = allAbilities();
+    markUnseenInput(chosen.abilities, kde->seesInput(), kde->inputUnseen());
     const char* noScript = "KWin did not run our script (org.kde.KWin /Scripting)";
     for (Ability& a : chosen.abilities) {
-        if (a.what == "stop key" || a.what == "recording")
-            a = {a.what, false, "Wayland shows other programs' keys and buttons to nobody"};
         if ((a.what == "activation" || a.what == "cursor position") && !kde->hasScript())
             a = {a.what, false, noScript};
     }

@@ -178,6 +178,7 @@ std::unique_ptr<WaylandDesktop> WaylandDesktop::open(const char* displayName, st
     if (wl_display_get_error(impl->display) != 0)
         return fail(std::string("the Wayland compositor refused us: ") +
                     std::strerror(wl_display_get_error(impl->display)));
+    impl->input = EvdevInput::open(&impl->inputUnseen);
     return std::unique_ptr<WaylandDesktop>(new WaylandDesktop(std::move(impl)));
 }
 
@@ -255,9 +256,14 @@ Point WaylandDesktop::getCursorPos() {
     return impl_->cursor;
 }
 
-std::int16_t WaylandDesktop::getAsyncKeyState(int) {
-    return 0;
+std::int16_t WaylandDesktop::getAsyncKeyState(int vk) {
+    return impl_->input ? impl_->input->keyState(vk) : 0;
 }
+KeySet WaylandDesktop::keysDown() {
+    return impl_->input ? impl_->input->keysDown() : KeySet{};
+}
+bool WaylandDesktop::seesInput() { return impl_->input != nullptr; }
+const std::string& WaylandDesktop::inputUnseen() const { return impl_->inputUnseen; }
 void WaylandDesktop::setKeyboardState(const std::array<std::uint8_t, 256>&) {}
 int WaylandDesktop::swapMouseButton(int) {
     return 0;
@@ -277,5 +283,17 @@ std::optional<long> WaylandDesktop::startProgram(const std::string& commandLine)
 bool WaylandDesktop::openDocument(const std::string& path) {
     return openWithDefaultApplication(path);
 }
+
+bool WaylandDesktop::stopKeyPressed() {
+    const bool key = impl_->input && impl_->input->stopKeyPressed();
+    return impl_->runStops.stopAsked() || key;
+}
+
+bool WaylandDesktop::claimRun() {
+    impl_->runStops.listen();
+    return true;
+}
+
+void WaylandDesktop::endRun() { impl_->runStops.close(); }
 
 }  // namespace keyloom::platform

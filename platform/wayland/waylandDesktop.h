@@ -33,7 +33,7 @@ public:
     void setKeyboardState(const std::array<std::uint8_t, 256>& states) override;
     int swapMouseButton(int swap) override;
     bool lockKeyOn(LockKey key) override;
-    KeySet keysDown() override { return {}; }
+    KeySet keysDown() override;
     bool mouseButtonsSwapped() override { return false; }
     bool activateWindow(const std::string& title) override;
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
@@ -41,7 +41,13 @@ public:
     std::optional<long> startProgram(const std::string& commandLine) override;
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
-    bool stopKeyPressed() override { return false; }
+    bool stopKeyPressed() override;
+    bool tellsCursorPosition() override { return false; }
+    bool seesInput() override;
+    // Why other programs' keys cannot be read, when seesInput() is false.
+    const std::string& inputUnseen() const;
+    bool claimRun() override;
+    void endRun() override;
 
     // Waits until the compositor has handled every request sent so far.
     void sync() override;

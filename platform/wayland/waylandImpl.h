@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/linux/connectionLoss.h"
+#include "platform/linux/evdevInput.h"
+#include "platform/runStops.h"
 #include "platform/wayland/waylandDesktop.h"
 #include "platform/wayland/waylandKeyboard.h"
 
@@ -70,6 +72,11 @@ struct WaylandDesktop::Impl {
     unsigned long activations = 0;
     // The first window serial a started program may own, by process id.
     std::map<long, unsigned long> started;
+
+    RunStopListener runStops;  // from the first claim to the end of the run
+    // The stop key and other programs' input, where the devices are readable.
+    std::unique_ptr<EvdevInput> input;
+    std::string inputUnseen;  // why they are not
 };
 
 }  // namespace keyloom::platform

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "platform/runStops.h"
 #include "platform/systemDesktop.h"
 #include "platform/win32/win32Desktop.h"
 #include "platform/win32/win32Text.h"
@@ -27,6 +28,11 @@ std::vector<std::string> programArguments(int argc, char** argv) {
     for (int i = 0; i < count; ++i) args.push_back(win32::toUtf8(wide[i]));
     LocalFree(wide);
     return args;
+}
+
+// Windows sees the Pause key wherever the focus is: it stops a run there.
+StopOutcome stopEveryRun() {
+    return {0, "not on Windows: the Pause key stops a run wherever the focus is"};
 }
 
 void useBinaryStandardOutput() {

@@ -128,6 +128,7 @@ bool X11Desktop::lockKeyOn(LockKey key) {
 
 bool X11Desktop::claimRun() {
     Impl& d = *impl_;
+    d.runStops.listen();
     if (d.runClaimed) return true;
     if (d.runOwner == 0) {
         d.runOwner = XCreateSimpleWindow(d.display, d.root, -1, -1, 1, 1, 0, 0, 0);
@@ -148,6 +149,7 @@ void X11Desktop::endRun() {
     Impl& d = *impl_;
     if (d.typist) d.typist->giveBackSpareKeys();
     d.keymap.giveBack();
+    d.runStops.close();
     if (!d.runClaimed) return;
     XSetSelectionOwner(d.display, d.runSelection, None, CurrentTime);
     XFlush(d.display);

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/runStops.h"
 #include "platform/x11/x11Desktop.h"
 #include "platform/x11/x11DisplayLoss.h"
 
@@ -55,6 +56,7 @@ struct X11Desktop::Impl {
     Window runOwner = 0;
     Atom runSelection = 0;
     bool runClaimed = false;
+    RunStopListener runStops;  // from the first claim to the end of the run
     // Ends the program when the server goes away (destroyed first).
     std::unique_ptr<DisplayWatch> watch;
 };

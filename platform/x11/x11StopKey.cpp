@@ -109,7 +109,8 @@ bool X11Desktop::stopKeyPressed() {
         impl_->stopKey = std::make_shared<StopKey>();
         impl_->stopKey->open(DisplayString(impl_->display));
     }
-    return impl_->stopKey->pressed();
+    const bool key = impl_->stopKey->pressed();
+    return impl_->runStops.stopAsked() || key;
 }
 
 }  // namespace keyloom::platform

@@ -21,7 +21,6 @@
 namespace keyloom::test {
 namespace {
 
-
 ProbeOptions withMotion(const std::string& geometry = {}) {
     ProbeOptions options;
     options.motion = true;
@@ -216,31 +215,44 @@ TEST_F(Wayland, AStartedProgramsWindowIsActivated) {
     EXPECT_EQ(lines(received(), "Focus"), std::vector<std::string>{"FocusOut"});
 }
 
+// Stopped by SIGINT, or from outside by `keyloom-play --stop` (which a key
+// binding of the desktop runs).
 TEST_F(Wayland, AStoppedPlayerLeavesNothingHeld) {
-    const std::string macro = testing::TempDir() + "keyloom-wayland-hold.tkl";
-    writeFile(macro, "Press_CTRL\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nLoop\r\n");
-    ChildProcess player;
-    ASSERT_TRUE(player.start({playerPath(), macro}));
-    bool looping = false;
-    int tabs = 0;
-    auto got = probe.readUntil(
-        [&](const ProbeEvent& e) { return e.name == "ISO_Left_Tab" && ++tabs >= 3; }, 30, &looping);
-    ASSERT_TRUE(looping) << "the player's loop never pressed Tab";
-    player.signal(SIGINT);
-    EXPECT_EQ(player.wait(30), std::optional<int>(0));
-    for (const ProbeEvent& e : received()) got.push_back(e);
-    // What went down came up (a key pressed again while down stays down once).
-    std::set<std::string> down;
-    for (const ProbeEvent& e : got) {
-        const std::string what =
-            e.isKey() ? "key " + std::to_string(e.keycode) : "button " + std::to_string(e.button);
-        if (e.isPress())
-            down.insert(what);
-        else if (e.isKey() || e.isButton())
-            down.erase(what);
+    for (const bool byCommand : {false, true}) {
+        SCOPED_TRACE(byCommand ? "--stop" : "SIGINT");
+        const std::string macro = testing::TempDir() + "keyloom-wayland-hold.tkl";
+        writeFile(macro, "Press_CTRL\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nLoop\r\n");
+        ChildProcess player;
+        ASSERT_TRUE(player.start({playerPath(), macro}));
+        bool looping = false;
+        int tabs = 0;
+        auto got = probe.readUntil(
+            [&](const ProbeEvent& e) { return e.name == "ISO_Left_Tab" && ++tabs >= 3; }, 30,
+            &looping);
+        ASSERT_TRUE(looping) << "the player's loop never pressed Tab";
+        if (byCommand) {
+            ChildProcess stop;
+            ASSERT_TRUE(stop.start({playerPath(), "--stop"}));
+            EXPECT_EQ(stop.readLine(30), "keyloom-play: stopped 1 run");
+            EXPECT_EQ(stop.wait(30), std::optional<int>(0));
+        } else {
+            player.signal(SIGINT);
+        }
+        EXPECT_EQ(player.wait(30), std::optional<int>(0));
+        for (const ProbeEvent& e : received()) got.push_back(e);
+        // What went down came up (a key pressed again while down stays down once).
+        std::set<std::string> down;
+        for (const ProbeEvent& e : got) {
+            const std::string what = e.isKey() ? "key " + std::to_string(e.keycode)
+                                               : "button " + std::to_string(e.button);
+            if (e.isPress())
+                down.insert(what);
+            else if (e.isKey() || e.isButton())
+                down.erase(what);
+        }
+        EXPECT_EQ(down, std::set<std::string>{});
+        std::remove(macro.c_str());
     }
-    EXPECT_EQ(down, std::set<std::string>{});
-    std::remove(macro.c_str());
 }
 
 // KWin: the characters the layout lacks go on its empty keys for the run
@@ -279,7 +291,8 @@ TEST(WaylandChoice, ThePlayerTakesTheDesktopTheSessionAsksFor) {
     const std::vector<Case> cases = {
         {"", "desktop: " + expectedDesktop()},
         {"KEYLOOM_DESKTOP=wayland", "desktop: " + expectedDesktop()},
-        {"KEYLOOM_DESKTOP=x11", "keyloom-play: cannot open the X display: the DISPLAY variable is not set"},
+        {"KEYLOOM_DESKTOP=x11",
+         "keyloom-play: cannot open the X display: the DISPLAY variable is not set"},
         {"KEYLOOM_DESKTOP=mir",
          "keyloom-play: KEYLOOM_DESKTOP is \"mir\": it may be x11 or wayland"},
         {"WAYLAND_DISPLAY=no-such-socket",

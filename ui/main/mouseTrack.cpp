@@ -20,8 +20,9 @@ platform::Point trackerPosition(platform::Point cursor, double dpiX, double dpiY
 void mouseTrack::update() {
     platform::Point cursor = desktop_.getCursorPos();
     platform::Point corner = trackerPosition(cursor, view_.dotsPerInchX(), view_.dotsPerInchY());
-    view_.moveTo(corner.x, corner.y);
-    view_.setLabel(readoutText(cursor));
+    // Where the cursor is unknown the tracker stays where the user puts it.
+    if (desktop_.tellsCursorPosition()) view_.moveTo(corner.x, corner.y);
+    view_.setLabel(readoutText(desktop_, cursor));
     if (auto interval = pace_.tick(cursor)) view_.setTimerInterval(*interval);
 }
 

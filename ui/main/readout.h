@@ -12,6 +12,13 @@ inline std::string readoutText(platform::Point p) {
     return std::to_string(p.x) + "," + std::to_string(p.y);
 }
 
+// The read-out of a desktop that does not tell where the cursor is.
+inline constexpr const char* kNoPosition = "\u2013";
+
+inline std::string readoutText(platform::Desktop& desktop, platform::Point p) {
+    return desktop.tellsCursorPosition() ? readoutText(p) : kNoPosition;
+}
+
 // How often a read-out looks at the cursor: every 10 ms while it moves (as
 // often as the desktop's timers ever fired); once it has stood still for a
 // second, every 50 ms, and after ten seconds every 100 ms, until it moves

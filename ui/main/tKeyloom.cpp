@@ -81,7 +81,7 @@ void tKeyloom::List1_MouseMove(Index hit, bool buttonDown) {
 
 void tKeyloom::Timer1_Timer() {
     platform::Point cursor = desktop_.getCursorPos();
-    view_.setReadout(readoutText(cursor));
+    view_.setReadout(readoutText(desktop_, cursor));
     if (auto interval = readoutPace_.tick(cursor)) view_.setTimerInterval(MainTimer::Timer1, *interval);
 }
 

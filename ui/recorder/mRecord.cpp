@@ -24,6 +24,14 @@ void mRecord::Form_Load() {
 
 void mRecord::Command1_Click() {
     if (notRecording) {
+        // Whatever the desktop hides is said, not recorded as nothing.
+        const bool keys = desktop_.seesInput(), moves = desktop_.tellsCursorPosition();
+        if (!keys || !moves) {
+            std::string missing = keys ? "" : kNoInputSeen;
+            if (!moves) missing += std::string(missing.empty() ? "" : "\n\n") + kNoCursorSeen;
+            toolkit_.messageBox(missing, kRecorderCaption, platform::MessageStyle::OkExclamation);
+            if (!keys && !moves) return;  // nothing at all could be recorded
+        }
         view_.setText("");
         view_.setButtonCaption(kEndRecording);
         view_.setTimerInterval(RecordTimer::Timer1, recorder::kKeyboardInterval);

@@ -18,6 +18,14 @@ namespace keyloom::ui {
 inline constexpr const char* kRecorderCaption = "DorEdezezoz";
 inline constexpr const char* kBeginRecording = "Begin Recording";
 inline constexpr const char* kEndRecording = "End Recording";
+// Said when recording begins on a desktop that hides some input from programs.
+inline constexpr const char* kNoInputSeen =
+    "This desktop shows other programs neither your keys nor your mouse buttons, so "
+    "they cannot be recorded. Keyloom reads them from the input devices where you may "
+    "read those: as root, or as a member of the group \"input\".";
+inline constexpr const char* kNoCursorSeen =
+    "This desktop does not tell programs where the cursor is, so cursor moves are not "
+    "recorded. Write the positions of MouseMove entries by hand.";
 
 enum class RecordTimer { Timer1, Timer2, Timer3 };
 

@@ -195,7 +195,7 @@ std::string planName(const ::testing::TestParamInfo<Plan>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Fault, RandomStopsEachWay, ::testing::ValuesIn(kPlans), planName);
 
-enum class Ending { Sigint, Sigterm, Sighup, StopButton, CloseWindow, NoneTwoRuns };
+enum class Ending { Sigint, Sigterm, Sighup, StopButton, StopCommand, CloseWindow, NoneTwoRuns };
 
 // An entry typing `n` different characters that no keyboard map has (CJK).
 std::string offMapText(char32_t n) {
@@ -232,6 +232,10 @@ const EndingCase kEndings[] = {
     {"SigintStopsLongTyping", Ending::Sigint, false, "Press_Shift\r\n" + offMapText(20000), 0},
     {"StopAnsweredDuringDoublingBlocks", Ending::StopButton, true,
      "Press_CTRL\r\nRepeat >2\r\nWait >0\r\n" + repeated("End_Repeat\r\n", 60), 0},
+    {"StopCommandEndsALoop", Ending::StopCommand, false,
+     "Press_CTRL\r\nLDown\r\nWait >0.05\r\nLoop\r\n", 0},
+    {"StopCommandEndsTheWindowsLoop", Ending::StopCommand, true,
+     "Press_Shift\r\nRDown\r\nWait >0.05\r\nLoop\r\n", 0},
     {"ClosingEndsALongList", Ending::CloseWindow, true,
      "Press_CTRL\r\n" + repeated("Wait >0\r\n", 1000000), 0},
     {"SigtermClosesTheWindowDuringLongTyping", Ending::Sigterm, true,
@@ -277,10 +281,17 @@ TEST_P(Endings, EndInTimeWithNothingHeldAndTheKeymapAsItWas) {
     case Ending::Sigterm: program.signal(SIGTERM); break;
     case Ending::Sighup: program.signal(SIGHUP); break;
     case Ending::StopButton: clickStop(display.name(), window); break;
+    case Ending::StopCommand: {
+        test::ChildProcess stop;
+        ASSERT_TRUE(stop.start(commandLine({display.name(), folder, folder + "/stopped"},
+                                           {KEYLOOM_BIN, "--stop"}), &error));
+        EXPECT_EQ(stop.wait(kBound), std::optional<int>(0)) << readFile(folder + "/stopped");
+        break;
+    }
     case Ending::CloseWindow: askToClose(x.get(), window); break;
     case Ending::NoneTwoRuns: break;
     }
-    if (c.ending == Ending::StopButton) {
+    if (c.window && (c.ending == Ending::StopButton || c.ending == Ending::StopCommand)) {
         // The run has ended when it has let Ctrl up; the window stays.
         while (!heldInput(x.get()).none() && test::monotonicNow() < asked + kBound) shell("sleep 0.01");
         EXPECT_LT(test::monotonicNow() - asked, kBound) << "the run goes on after Stop";

@@ -211,7 +211,9 @@ TEST_F(MainWindow, ReadoutShowsTheCursorPosition) {
         fake.cursor = p;
         window.Timer1_Timer();
         EXPECT_EQ(view.readout, text);
-    }
+    }    fake.cursorTold = false;  // a desktop that does not say where the cursor is
+    window.Timer1_Timer();
+    EXPECT_EQ(view.readout, "\u2013");
 }
 
 TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {

@@ -3,10 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "platform/x11/x11StopKey.h"
+#include "platform/linux/evdevInput.h"
 #include "platform/linux/titleMatch.h"
+#include <linux/input-event-codes.h>
 
 namespace keyloom::platform {
 namespace {
+
+// The keys the stop key and the recorder read from the input devices.
+TEST(EvdevCodes, VirtualKeysAreTheirKeysOnAUsKeyboard) {
+    const std::vector<std::pair<std::uint8_t, unsigned>> cases = {
+        {0x01, BTN_LEFT}, {0x02, BTN_RIGHT}, {0x13, KEY_PAUSE}, {'A', KEY_A}, {'Z', KEY_Z},
+        {'0', KEY_0},     {0x0D, KEY_ENTER}, {0x09, KEY_TAB},   {0x20, KEY_SPACE},
+        {0x10, KEY_LEFTSHIFT}, {0x11, KEY_LEFTCTRL}, {0x70, KEY_F1}, {0x25, KEY_LEFT},
+        {0x2E, KEY_DELETE}, {0x00, 0}};
+    for (auto [vk, code] : cases) EXPECT_EQ(evdevCodeForVirtualKey(vk), code) << int(vk);
+}
 
 TEST(TitleMatch, ExactThenIgnoringCaseThenByBeginning) {
     const std::vector<std::string> titles = {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -97,6 +98,41 @@ TEST_F(Recorder, TheButtonStartsAndStopsTheThreeSamplers) {
     EXPECT_EQ(view.buttonCaption, "Begin Recording");
     EXPECT_TRUE(view.stopped());
     EXPECT_EQ(view.textValue, "SendText >h\nMouseMove >412,97\nLUp\n") << "the text stays";
+}
+
+// A desktop that hides the cursor or the keys and buttons from programs:
+// the recorder says what it cannot record, and records what it can.
+TEST_F(Recorder, WhatTheDesktopHidesIsSaidNotRecordedAsNothing) {
+    struct Case {
+        bool cursorTold, inputSeen;
+        std::size_t messages;
+        bool records;
+        std::string text;
+    };
+    for (const Case& c : {Case{true, true, 0, true, "SendText >h\nMouseMove >412,97\nLUp\n"},
+                          Case{false, true, 1, true, "SendText >h\nLUp\n"},
+                          Case{true, false, 1, true, "SendText >h\nMouseMove >412,97\nLUp\n"},
+                          Case{false, false, 2, false, ""}}) {
+        SCOPED_TRACE(std::to_string(c.cursorTold) + std::to_string(c.inputSeen));
+        fake.log.clear();
+        fake.cursorTold = c.cursorTold;
+        fake.inputSeen = c.inputSeen;
+        open();
+        window->Command1_Click();
+        // One box, its parts apart by an empty line.
+        ASSERT_EQ(fake.log.size(), c.messages == 0 ? 0U : 1U);
+        if (c.messages > 0) {
+            EXPECT_EQ(std::count(fake.log[0].begin(), fake.log[0].end(), '\n'),
+                      static_cast<std::ptrdiff_t>(2 * (c.messages - 1)));
+        }
+        EXPECT_EQ(view.running(), c.records);
+        if (!c.records) continue;
+        fake.keyStates['H'] = kDown;
+        fake.cursor = {412, 97};
+        sampleAll();
+        EXPECT_EQ(view.textValue, c.text);
+        fake.keyStates.clear();
+    }
 }
 
 TEST_F(Recorder, NewEmptiesTheTextAndTheRecordingGoesOn) {
