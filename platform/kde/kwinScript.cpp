@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -283,11 +284,12 @@ std::unique_ptr<KWinScript> KWinScript::start(std::string* error) {
     if (channel->object == 0) return fail("cannot offer our D-Bus object");
     channel->thread = std::thread([raw = channel.get()] { raw->serve(); });
 
-    static unsigned long loads = 0;
     const std::string unique = g_dbus_connection_get_unique_name(channel->bus);
     std::string script = kScript;
     script.replace(script.find("@SERVICE@"), 9, unique);
-    channel->scriptName = "keyloom-" + std::to_string(getpid()) + "-" + std::to_string(++loads);
+    // Unique while the desktop is open: the process and the channel's address.
+    channel->scriptName = "keyloom-" + std::to_string(getpid()) + "-" +
+                          std::to_string(reinterpret_cast<std::uintptr_t>(channel.get()));
     channel->scriptFile = std::string(g_get_user_runtime_dir()) + "/" + channel->scriptName + ".js";
     if (!g_file_set_contents(channel->scriptFile.c_str(), script.c_str(),
                              static_cast<gssize>(script.size()), nullptr)) {
