@@ -37,7 +37,7 @@ fi
 n=0
 while IFS= read -r program; do
   n=$((n + 1))
-  printf '[Desktop Entry]\nType=Application\nName=Keyloom test %s\nNoDisplay=true\nExec=%s\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n' \
+  printf '[Desktop Entry]\nType=Application\nName=Keyloom test %s\nNoDisplay=true\nExec=%s\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input,org_kde_kwin_keystate\n' \
     "$n" "$program" >"$home/data/applications/keyloom-test-$n.desktop"
 done < <(find "$build/app" "$build/tests" "$build/bench" -maxdepth 1 -type f -perm -u+x 2>/dev/null)
 

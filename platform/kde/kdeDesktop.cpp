@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "fake-input-client-protocol.h"
+#include "keystate-client-protocol.h"
 #include "platform/kde/kdeExtraKeys.h"
 #include "platform/kde/kwinScript.h"
 #include "platform/linux/connectionLoss.h"
@@ -67,6 +68,14 @@ struct KdeDesktop::Impl {
     void send(xkb_keycode_t keycode, bool press);
     void press(xkb_keycode_t keycode, bool down);
     void key(std::uint8_t vk, bool down);
+    // Takes in the lock keys' states as KWin has them now.
+    void awaitLocks();
+    bool capsOn() const {
+        return locks[ORG_KDE_KWIN_KEYSTATE_KEY_CAPSLOCK] != ORG_KDE_KWIN_KEYSTATE_STATE_UNLOCKED;
+    }
+    // Caps Lock as it was before KWin took a new keyboard map, for KWin and
+    // for the focused program.
+    void keepCaps(bool was);
     void typeKeysym(xkb_keysym_t keysym);
     // Puts the keysyms that the strokes from `from` on need and the map
     // lacks on its empty keys, as many as there are.
@@ -77,6 +86,9 @@ struct KdeDesktop::Impl {
     wl_seat* seat = nullptr;
     std::uint32_t seatVersion = 0;
     org_kde_kwin_fake_input* fake = nullptr;
+    org_kde_kwin_keystate* keystate = nullptr;
+    std::uint32_t locks[3] = {};  // Caps, Num, Scroll Lock: ORG_KDE_KWIN_KEYSTATE_STATE_*
+    bool lockNews = false;        // a lock key of ours went down: KWin tells its state a little later
     wl_keyboard* keyboard = nullptr;
     bool kwin = false;
     std::unique_ptr<ConnectionWatch> watch;
@@ -84,7 +96,7 @@ struct KdeDesktop::Impl {
     xkb_context* context = nullptr;
     xkb_keymap* keymap = nullptr;
     KeymapKeys keys;
-    xkb_mod_mask_t shiftMask = 0, level3Mask = 0;
+    xkb_mod_mask_t shiftMask = 0, level3Mask = 0, capsMask = 0;
     std::map<xkb_keycode_t, xkb_keysym_t> bound;  // our keys on empty ones
     std::set<xkb_keycode_t> down;
     std::set<std::uint32_t> buttons;
@@ -118,6 +130,13 @@ void onRepeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 const wl_keyboard_listener kKeyboardListener = {onKeymap,    onEnter,  onLeave,
                                                 onKey,       onModifiers, onRepeat};
 
+void onLockState(void* data, org_kde_kwin_keystate*, std::uint32_t key, std::uint32_t state) {
+    auto* impl = static_cast<KdeDesktop::Impl*>(data);
+    if (key < 3) impl->locks[key] = state;
+    impl->lockNews = false;
+}
+const org_kde_kwin_keystate_listener kKeystateListener = {onLockState};
+
 void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
             std::uint32_t version) {
     auto* impl = static_cast<KdeDesktop::Impl*>(data);
@@ -129,6 +148,10 @@ void global(void* data, wl_registry* registry, std::uint32_t name, const char* i
     } else if (which == org_kde_kwin_fake_input_interface.name) {
         impl->fake = static_cast<org_kde_kwin_fake_input*>(wl_registry_bind(
             registry, name, &org_kde_kwin_fake_input_interface, std::min<std::uint32_t>(version, 4)));
+    } else if (which == org_kde_kwin_keystate_interface.name) {
+        impl->keystate = static_cast<org_kde_kwin_keystate*>(
+            wl_registry_bind(registry, name, &org_kde_kwin_keystate_interface, 1));
+        org_kde_kwin_keystate_add_listener(impl->keystate, &kKeystateListener, impl);
     } else if (which == "kde_output_device_v2" || which == "org_kde_plasma_shell") {
         impl->kwin = true;  // offered by KWin alone
     }
@@ -152,6 +175,8 @@ KdeDesktop::Impl::~Impl() {
             wl_keyboard_destroy(keyboard);
     }
     if (fake != nullptr) org_kde_kwin_fake_input_destroy(fake);
+    // Version 1 has no destroy request: the proxy alone goes.
+    if (keystate != nullptr) wl_proxy_destroy(reinterpret_cast<wl_proxy*>(keystate));
     if (seat != nullptr) wl_seat_destroy(seat);
     if (registry != nullptr) wl_registry_destroy(registry);
     wl_display_flush(display);
@@ -188,6 +213,7 @@ void KdeDesktop::Impl::takeKeymap(int fd, std::uint32_t size) {
     keymap = map;
     shiftMask = modMask(keymap, XKB_MOD_NAME_SHIFT);
     level3Mask = modMask(keymap, "Mod5");
+    capsMask = modMask(keymap, XKB_MOD_NAME_CAPS);
     keys = keymapKeys(keymap, shiftMask | level3Mask);
 }
 
@@ -233,7 +259,37 @@ void KdeDesktop::Impl::press(xkb_keycode_t keycode, bool press) {
 
 void KdeDesktop::Impl::key(std::uint8_t vk, bool isDown) {
     const xkb_keysym_t keysym = keysymForVirtualKey(vk);
-    if (auto k = keyOf(keysym)) press(k->keycode, isDown);
+    auto k = keyOf(keysym);
+    if (!k) return;
+    press(k->keycode, isDown);
+    if (isDown && keystate != nullptr &&
+        (keysym == XKB_KEY_Caps_Lock || keysym == XKB_KEY_Num_Lock || keysym == XKB_KEY_Scroll_Lock))
+        lockNews = true;
+}
+
+void KdeDesktop::Impl::keepCaps(bool was) {
+    if (!was || keystate == nullptr) return;
+    awaitLocks();
+    if (!capsOn()) {
+        key(0x14, true);  // Caps Lock
+        key(0x14, false);
+        awaitLocks();
+        return;
+    }
+    // KWin tells the focused program the locked modifiers of the new map
+    // only when they change: a Shift tap makes it tell them now.
+    key(0x10, true);
+    key(0x10, false);
+}
+
+void KdeDesktop::Impl::awaitLocks() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    roundtrip();
+    while (lockNews && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        roundtrip();
+    }
+    lockNews = false;
 }
 
 // The keysym at the level it needs: Shift and AltGr pressed or let up around
@@ -241,6 +297,20 @@ void KdeDesktop::Impl::key(std::uint8_t vk, bool isDown) {
 void KdeDesktop::Impl::typeKeysym(xkb_keysym_t keysym) {
     auto k = keyOf(keysym);
     if (!k) return;
+    // Caps Lock on: the level that gives the keysym with it (Shift the other
+    // way round for letters).
+    if (locks[ORG_KDE_KWIN_KEYSTATE_KEY_CAPSLOCK] != ORG_KDE_KWIN_KEYSTATE_STATE_UNLOCKED &&
+        capsMask != 0) {
+        xkb_state* state = xkb_state_new(keymap);
+        for (xkb_mod_mask_t mods : {k->mods, k->mods ^ shiftMask}) {
+            xkb_state_update_mask(state, mods, 0, capsMask, 0, 0, 0);
+            if (xkb_state_key_get_one_sym(state, k->keycode) == keysym) {
+                k->mods = mods;
+                break;
+            }
+        }
+        xkb_state_unref(state);
+    }
     struct Level {
         xkb_mod_mask_t mask;
         std::vector<xkb_keysym_t> modifiers;  // the keys that set it, ours first
@@ -312,9 +382,12 @@ void KdeDesktop::Impl::bindAhead(const std::vector<KeyStroke>& strokes, std::siz
     }
     // KWin has every key sent before on the map they were sent for.
     roundtrip();
+    const bool caps = capsOn();
     if (!extra->bind(names, &bindError)) return;
     bound = next;
-    if (!awaitKeymap(arriving))
+    const bool arrived = awaitKeymap(arriving);
+    keepCaps(caps);
+    if (!arrived)
         refused = bindError =
             "KWin did not take the keys of our own (XKB option keyloom:extra): it reads "
             "~/.config/xkb only when that folder existed as it started, so they work from "
@@ -344,10 +417,12 @@ std::unique_ptr<KdeDesktop> KdeDesktop::open(std::string* error, bool* kwin) {
                     "~/.local/share/applications/" + program.substr(program.rfind('/') + 1) +
                     "-input.desktop with the lines \"[Desktop Entry]\", \"Type=Application\", "
                     "\"Name=Keyloom\", \"NoDisplay=true\", \"Exec=" + program +
-                    "\" and \"X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\", and start "
+                    "\" and \"X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input,org_kde_kwin_keystate\", "
+                    "and start "
                     "it again");
     }
     org_kde_kwin_fake_input_authenticate(impl->fake, "Keyloom", "plays macros: keys and mouse");
+    if (impl->keystate != nullptr) org_kde_kwin_keystate_fetchStates(impl->keystate);
     impl->context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (impl->context == nullptr) return fail("no keyboard map can be read (libxkbcommon)");
     impl->keyboard = wl_seat_get_keyboard(impl->seat);
@@ -383,6 +458,14 @@ void KdeDesktop::sync() {
     impl_->roundtrip();
 }
 
+bool KdeDesktop::lockKeyOn(LockKey key) {
+    impl_->awaitLocks();
+    const std::uint32_t state = impl_->locks[key == LockKey::Caps  ? ORG_KDE_KWIN_KEYSTATE_KEY_CAPSLOCK
+                                            : key == LockKey::Num ? ORG_KDE_KWIN_KEYSTATE_KEY_NUMLOCK
+                                                                  : ORG_KDE_KWIN_KEYSTATE_KEY_SCROLLLOCK];
+    return state != ORG_KDE_KWIN_KEYSTATE_STATE_UNLOCKED;
+}
+
 bool KdeDesktop::claimRun() {
     impl_->runStops.listen();
     return true;
@@ -390,7 +473,11 @@ bool KdeDesktop::claimRun() {
 
 void KdeDesktop::endRun() {
     impl_->roundtrip();
-    if (impl_->extra) impl_->extra->restore();
+    const bool caps = impl_->capsOn();
+    if (impl_->extra && !impl_->bound.empty()) {
+        impl_->extra->restore();
+        impl_->keepCaps(caps);
+    }
     impl_->bound.clear();
     impl_->runStops.close();
 }
@@ -420,6 +507,7 @@ void KdeDesktop::keybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags) 
 void KdeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& strokes,
                           const StopCheck& stopAsked) {
     Impl& impl = *impl_;
+    impl.awaitLocks();
     impl.failure.clear();
     impl.bindError.clear();
     std::string dropped;

@@ -31,7 +31,9 @@ public:
     std::int16_t getAsyncKeyState(int vk) override;
     void setKeyboardState(const std::array<std::uint8_t, 256>&) override {}
     int swapMouseButton(int) override { return 0; }
-    bool lockKeyOn(LockKey) override { return false; }
+    // From KWin's key states (offered with the fake input when the
+    // .desktop file asks for both); false without them.
+    bool lockKeyOn(LockKey key) override;
     KeySet keysDown() override;
     bool mouseButtonsSwapped() override { return false; }
     bool activateWindow(const std::string& title) override;

@@ -85,7 +85,9 @@ bool ExtraKeys::bind(const std::map<std::string, std::uint32_t>& keys, std::stri
     }
     std::string symbols = "xkb_symbols \"extra\" {\n";
     for (const auto& [name, keysym] : keys)
-        symbols += "    key <" + name + "> { [ " + std::to_string(keysym) + " ] };\n";
+        // Both levels alike, so that Caps Lock is used up and makes no capital of it.
+        symbols += "    key <" + name + "> { type[Group1] = \"ALPHABETIC\", [ " +
+                   std::to_string(keysym) + ", " + std::to_string(keysym) + " ] };\n";
     symbols += "};\n";
     g_mkdir_with_parents((xkb + "/symbols").c_str(), 0755);
     if (!writeText(xkb + "/symbols/keyloom", symbols)) return fail("cannot write " + xkb + "/symbols/keyloom");

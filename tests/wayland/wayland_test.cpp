@@ -118,6 +118,13 @@ TEST_F(Wayland, TextOfAnyScriptArrivesAsWritten) {
         typeText(*desktop, c.notation);
         EXPECT_EQ(typedText(received()), c.expected);
     }
+    // Caps Lock on changes nothing of it.
+    for (int press = 0; press < 2; ++press) {
+        desktop->keybdEvent(0x14, 0, platform::kKeyDown);
+        desktop->keybdEvent(0x14, 0, platform::kKeyUp);
+        if (press == 0) typeText(*desktop, "Caps aB1! äÖ");
+    }
+    EXPECT_EQ(typedText(received()), "Caps aB1! äÖ");
 }
 
 // foot running cat in raw mode writes what it receives to a file.
