@@ -277,9 +277,13 @@ void KdeDesktop::Impl::keepCaps(bool was) {
         return;
     }
     // KWin tells the focused program the locked modifiers of the new map
-    // only when they change: a Shift tap makes it tell them now.
-    key(0x10, true);
-    key(0x10, false);
+    // only when they change: a Shift tap makes it tell them now (a Shift
+    // that the macro holds stays held).
+    auto shift = keyOf(XKB_KEY_Shift_L);
+    if (shift && down.count(shift->keycode) == 0) {
+        press(shift->keycode, true);
+        press(shift->keycode, false);
+    }
 }
 
 void KdeDesktop::Impl::awaitLocks() {
