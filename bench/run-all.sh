@@ -56,6 +56,14 @@ if command -v sway >/dev/null; then
   echo
 fi
 
+# The KDE Plasma desktop under a headless KWin, where KWin is installed.
+if command -v kwin_wayland >/dev/null; then
+  cmake --build "$build" -j2 --target wayland-typing-bench keyloom-play || exit 1
+  echo "== wayland-typing-bench 5000 500 (under a headless KWin)"
+  KEYLOOM_BUILD=$build bash scripts/with-kwin.sh "$build/bench/wayland-typing-bench" 5000 500 || failed=1
+  echo
+fi
+
 # The Windows build's benchmark under Wine, where Wine is installed.
 if command -v wine >/dev/null; then
   echo "== windows-key-throughput 10000 9 (bench/windows/run.sh, under Wine)"

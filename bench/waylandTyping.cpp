@@ -4,15 +4,18 @@
 // floor is a raw zwp_virtual_keyboard_v1 sender (one keymap with every keysym
 // of the text, then taps in a tight loop) and the peer wtype; on GNOME the
 // floor is a raw sender of mutter's NotifyKeyboardKeysym, one call per key
-// event (mutter drops the keysyms off its layout), and there is no peer.
-// Every run is checked at the probe, character by character (keys and
-// input-method commits). Target: no wrong character (the floor loses some:
-// a compositor drops a program that falls too far behind), faster than wtype.
+// event (mutter drops the keysyms off its layout), and there is no peer; on
+// KWin the floor is a raw fake-input sender (taps of the keys of KWin's map,
+// Shift as needed; it has no way to type characters off the map). Every run
+// is checked at the probe, character by character (keys and input-method
+// commits). Target: no wrong character (the floor loses some: a compositor
+// drops a program that falls too far behind), faster than wtype.
 //
 //   wayland-typing-bench [ASCII=5000] [OFF=500] [WTYPE_SECONDS=200]
-//                        (under scripts/with-sway.sh or scripts/with-gnome.sh)
+//     (under scripts/with-sway.sh, scripts/with-gnome.sh or scripts/with-kwin.sh)
 #include <gio/gio.h>
 #include <sys/mman.h>
+#include <cerrno>
 #include <unistd.h>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
@@ -24,9 +27,12 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "bench/benchTable.h"
+#include "fake-input-client-protocol.h"
+#include "platform/linux/keymapKeys.h"
 #include "platform/linux/keysyms.h"
 #include "platform/systemDesktop.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
@@ -173,6 +179,87 @@ private:
     std::string session_;
 };
 
+// A raw sender through KWin's fake input: the keys of KWin's own map.
+class FakeInputSender {
+public:
+    FakeInputSender() {
+        display_ = wl_display_connect(nullptr);
+        if (display_ == nullptr) return;
+        wl_registry* registry = wl_display_get_registry(display_);
+        static const wl_registry_listener listener = {
+            [](void* data, wl_registry* r, std::uint32_t name, const char* iface, std::uint32_t) {
+                auto* self = static_cast<FakeInputSender*>(data);
+                if (std::strcmp(iface, wl_seat_interface.name) == 0 && self->seat_ == nullptr)
+                    self->seat_ =
+                        static_cast<wl_seat*>(wl_registry_bind(r, name, &wl_seat_interface, 1));
+                if (std::strcmp(iface, org_kde_kwin_fake_input_interface.name) == 0)
+                    self->fake_ = static_cast<org_kde_kwin_fake_input*>(
+                        wl_registry_bind(r, name, &org_kde_kwin_fake_input_interface, 4));
+            },
+            [](void*, wl_registry*, std::uint32_t) {}};
+        wl_registry_add_listener(registry, &listener, this);
+        wl_display_roundtrip(display_);
+        if (seat_ == nullptr || fake_ == nullptr) return;
+        org_kde_kwin_fake_input_authenticate(fake_, "Keyloom bench", "the floor of typing");
+        static const wl_keyboard_listener keys = {
+            [](void* data, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t size) {
+                auto* self = static_cast<FakeInputSender*>(data);
+                void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+                close(fd);
+                if (map == MAP_FAILED) return;
+                xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+                xkb_keymap* keymap = xkb_keymap_new_from_string(
+                    context, static_cast<const char*>(map), XKB_KEYMAP_FORMAT_TEXT_V1,
+                    XKB_KEYMAP_COMPILE_NO_FLAGS);
+                munmap(map, size);
+                if (keymap != nullptr) {
+                    self->shift_ = platform::modMask(keymap, XKB_MOD_NAME_SHIFT);
+                    self->keys_ = platform::keymapKeys(keymap, self->shift_).keys;
+                    xkb_keymap_unref(keymap);
+                }
+                xkb_context_unref(context);
+            },
+            [](void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {},
+            [](void*, wl_keyboard*, std::uint32_t, wl_surface*) {},
+            [](void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {},
+            [](void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+               std::uint32_t) {},
+            [](void*, wl_keyboard*, std::int32_t, std::int32_t) {}};
+        wl_keyboard_add_listener(wl_seat_get_keyboard(seat_), &keys, this);
+        wl_display_roundtrip(display_);
+    }
+    ~FakeInputSender() {
+        if (display_ != nullptr) wl_display_disconnect(display_);
+    }
+    // Whether every character of `text` is on KWin's map.
+    bool canSend(const std::u32string& text) const {
+        if (fake_ == nullptr) return false;
+        for (char32_t ch : text)
+            if (keys_.count(xkb_utf32_to_keysym(ch)) == 0) return false;
+        return true;
+    }
+    void send(const std::u32string& text) {
+        const std::uint32_t shiftKey = keys_.at(XKB_KEY_Shift_L).keycode - 8;
+        for (char32_t ch : text) {
+            const platform::MapKey k = keys_.at(xkb_utf32_to_keysym(ch));
+            const bool shifted = (k.mods & shift_) != 0;
+            if (shifted) org_kde_kwin_fake_input_keyboard_key(fake_, shiftKey, 1);
+            org_kde_kwin_fake_input_keyboard_key(fake_, k.keycode - 8, 1);
+            org_kde_kwin_fake_input_keyboard_key(fake_, k.keycode - 8, 0);
+            if (shifted) org_kde_kwin_fake_input_keyboard_key(fake_, shiftKey, 0);
+            while (wl_display_flush(display_) < 0 && errno == EAGAIN) usleep(100);
+        }
+        wl_display_roundtrip(display_);
+    }
+
+private:
+    wl_display* display_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    org_kde_kwin_fake_input* fake_ = nullptr;
+    std::unordered_map<xkb_keysym_t, platform::MapKey> keys_;
+    xkb_mod_mask_t shift_ = 0;
+};
+
 struct Outcome {
     double seconds = 0;  // until the probe had printed the last character
     std::size_t arrived = 0;
@@ -225,14 +312,16 @@ int main(int argc, char** argv) {
     const int offCount = argc > 2 ? std::atoi(argv[2]) : 500;
     const double wtypeSeconds = argc > 3 ? std::atof(argv[3]) : 200;
     platform::SystemDesktop chosen = platform::chooseSystemDesktop();
-    auto& desktop = chosen.desktop;
-    const bool gnome = chosen.name == "wayland-gnome";
-    if (!desktop || chosen.name == "x11") {
+    if (!chosen.desktop || chosen.name.rfind("wayland", 0) != 0) {
         std::fprintf(stderr,
-                     "wayland-typing-bench: no Wayland desktop (run it under "
-                     "scripts/with-sway.sh or scripts/with-gnome.sh)\n");
+                     "wayland-typing-bench: no Wayland desktop: %s (run it under "
+                     "scripts/with-sway.sh, scripts/with-gnome.sh or scripts/with-kwin.sh)\n",
+                     chosen.error.c_str());
         return 1;
     }
+    auto& desktop = chosen.desktop;
+    const bool gnome = chosen.name == "wayland-gnome";
+    const bool kwin = chosen.name == "wayland-kde";
     std::printf("desktop: %s\n", chosen.name.c_str());
     bench::Table table;
     bool met = true;  // every character arrived as written
@@ -256,10 +345,14 @@ int main(int argc, char** argv) {
             if (raw.ok())
                 outcomes["raw NotifyKeyboardKeysym (floor)"] =
                     measure(text, 60, [&] { raw.send(text); });
+        } else if (kwin) {
+            FakeInputSender fake;
+            if (fake.canSend(text))
+                outcomes["raw fake input (floor)"] = measure(text, 120, [&] { fake.send(text); });
         } else if (RawSender raw(text); raw.ok()) {
             outcomes["raw sender (floor)"] = measure(text, 120, [&] { raw.send(text); });
         }
-        if (!gnome) outcomes["wtype"] = measure(text, wtypeSeconds, [&] {
+        if (!gnome && !kwin) outcomes["wtype"] = measure(text, wtypeSeconds, [&] {
             test::ChildProcess wtype;
             if (wtype.start({"/usr/bin/wtype", utf8Text}, nullptr, "/dev/null"))
                 wtype.wait(wtypeSeconds);

@@ -77,8 +77,10 @@ void Engine::typeKeys(const std::string& text, const std::vector<platform::KeySt
         return stopTest();
     });
     refuseRun_ = false;
-    const std::string failure = desktop.typingFailure();
-    if (!failure.empty()) toolkit.messageBox(failure, kAppTitle, platform::MessageStyle::Ok);
+    // Text that could not be typed is said, as a text the notation rejects is.
+    if (std::string why = desktop.typingFailure(); !why.empty() && !state.abandoned)
+        toolkit.messageBox("Cannot type this text: " + why + ".", kAppTitle,
+                           platform::MessageStyle::Ok);
 }
 
 void Engine::pulse() {

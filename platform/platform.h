@@ -112,8 +112,8 @@ public:
     // once it answers true, what was sent stays sent and the rest is dropped.
     virtual void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
                           const StopCheck& stopAsked) = 0;
-    // What the last typeKeys could not get to the focused program, said to
-    // the user; empty when everything went.
+    // What the last typeKeys could not type, and why ("the characters ...
+    // ..."); empty when it typed everything asked.
     virtual std::string typingFailure() { return {}; }
     // Starts a program from a command line in a normal window; returns its
     // process id, or nothing when it cannot be started.

@@ -273,9 +273,9 @@ void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& st
     deliverPending();
     for (std::uint8_t vk : pressed) impl_->keysym(keysymForVirtualKey(vk), false);
     if (!dropped.empty())
-        impl_->failure = "Could not type \"" + dropped +
-                         "\": the keyboard layout lacks it, and the focused program took it "
-                         "neither from the input method nor from the clipboard.";
+        impl_->failure = "\"" + dropped +
+                         "\" was not typed: the keyboard layout lacks it, and the focused program "
+                         "took it neither from the input method nor from the clipboard";
 }
 
 std::string GnomeDesktop::typingFailure() {

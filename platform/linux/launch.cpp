@@ -10,6 +10,8 @@
 #include <gio/gio.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 
 namespace keyloom::platform {
@@ -88,6 +90,23 @@ bool openWithDefaultApplication(const std::string& path) {
     GPtr<GAppInfo> app(g_file_query_default_handler(file.get(), nullptr, nullptr));
     if (!app) return false;
     return launchHandler(app.get(), file.get());
+}
+
+bool descendsFrom(long pid, long ancestor) {
+    for (int depth = 0; pid > 1 && depth < 32; ++depth) {
+        if (pid == ancestor) return true;
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        if (!std::getline(stat, line)) return false;
+        // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+        std::size_t close = line.rfind(')');
+        if (close == std::string::npos) return false;
+        char state = 0;
+        long parent = 0;
+        if (std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &parent) != 2) return false;
+        pid = parent;
+    }
+    return false;
 }
 
 }  // namespace keyloom::platform

@@ -14,4 +14,8 @@ std::optional<long> startCommandLine(const std::string& commandLine);
 // it when it is a program; false when that fails.
 bool openWithDefaultApplication(const std::string& path);
 
+// Whether `pid` is `ancestor` or was started by it (a launcher script that
+// forks the real program), following parent processes.
+bool descendsFrom(long pid, long ancestor);
+
 }  // namespace keyloom::platform

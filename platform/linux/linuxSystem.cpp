@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "platform/gnome/gnomeDesktop.h"
+#include "platform/kde/kdeDesktop.h"
 #include "platform/systemDesktop.h"
 #include "platform/wayland/waylandDesktop.h"
 #include "platform/x11/x11Desktop.h"
@@ -21,12 +22,14 @@ SystemDesktop openX11() {
     return chosen;
 }
 
-// The stop key or recording on a Wayland desktop that reads no input device
-// (`unseen`: why, when it is open).
-Ability unseenInput(const std::string& what, const std::string* unseen) {
+// The stop key and recording on Wayland: only from the input devices.
+void markUnseenInput(std::vector<Ability>& abilities, bool sees, const std::string& unseen) {
+    if (sees) return;
     const std::string noKeys = "Wayland shows other programs' keys and buttons to nobody, and " +
-                               (unseen ? *unseen : std::string("the input devices are not read"));
-    return {what, false, what == "stop key" ? noKeys + "; keyloom --stop stops a run" : noKeys};
+                               (unseen.empty() ? std::string("the input devices are not read") : unseen);
+    for (Ability& a : abilities)
+        if (a.what == "stop key" || a.what == "recording")
+            a = {a.what, false, a.what == "stop key" ? noKeys + "; keyloom --stop stops a run" : noKeys};
 }
 
 SystemDesktop openWayland(std::string* why) {
@@ -34,11 +37,11 @@ SystemDesktop openWayland(std::string* why) {
     auto wayland = WaylandDesktop::open(nullptr, why);
     chosen.name = "wayland-wlroots";
     chosen.abilities = allAbilities();
+    markUnseenInput(chosen.abilities, wayland && wayland->seesInput(),
+                    wayland ? wayland->inputUnseen() : "");
     for (Ability& a : chosen.abilities) {
         if (a.what == "cursor position")
             a = {a.what, false, "no wlroots protocol tells a client where the cursor is"};
-        if ((a.what == "stop key" || a.what == "recording") && !(wayland && wayland->seesInput()))
-            a = unseenInput(a.what, wayland ? &wayland->inputUnseen() : nullptr);
         if (a.what == "pointer" && wayland && !wayland->hasPointer())
             a = {a.what, false, "the compositor offers no zwlr_virtual_pointer_v1"};
         if (a.what == "activation" && wayland && !wayland->hasWindowList())
@@ -54,13 +57,13 @@ SystemDesktop openGnome(std::string* why) {
     auto gnome = GnomeDesktop::open(why);
     chosen.name = "wayland-gnome";
     chosen.abilities = allAbilities();
+    markUnseenInput(chosen.abilities, gnome && gnome->seesInput(),
+                    gnome ? gnome->inputUnseen() : "");
     const bool shell = gnome && gnome->hasExtension();
     const std::string enable = std::string("enable it with: ") + kGnomeExtensionCommand;
     for (Ability& a : chosen.abilities) {
         if (!shell && (a.what == "activation" || a.what == "cursor position"))
             a = {a.what, false, "the Keyloom extension of GNOME Shell is not enabled; " + enable};
-        if ((a.what == "stop key" || a.what == "recording") && !(gnome && gnome->seesInput()))
-            a = unseenInput(a.what, gnome ? &gnome->inputUnseen() : nullptr);
     }
     if (gnome && !shell)
         chosen.notice = "the Keyloom extension of GNOME Shell is not enabled: no window can be "
@@ -68,6 +71,23 @@ SystemDesktop openGnome(std::string* why) {
                         "keyboard layout goes through the clipboard; " + enable +
                         " (after logging in again if it was installed during this session)";
     chosen.desktop = std::move(gnome);
+    return chosen;
+}
+
+// KWin: nothing, with `*kwin` false, when the compositor is another one.
+SystemDesktop openKde(std::string* why, bool* kwin) {
+    SystemDesktop chosen;
+    auto kde = KdeDesktop::open(why, kwin);
+    if (!kde) return chosen;
+    chosen.name = "wayland-kde";
+    chosen.abilities = allAbilities();
+    markUnseenInput(chosen.abilities, kde->seesInput(), kde->inputUnseen());
+    const char* noScript = "KWin did not run our script (org.kde.KWin /Scripting)";
+    for (Ability& a : chosen.abilities) {
+        if ((a.what == "activation" || a.what == "cursor position") && !kde->hasScript())
+            a = {a.what, false, noScript};
+    }
+    chosen.desktop = std::move(kde);
     return chosen;
 }
 
@@ -84,8 +104,10 @@ SystemDesktop chooseSystemDesktop() {
     if (wanted == "x11" || (wanted.empty() && !isSet(std::getenv("WAYLAND_DISPLAY"))))
         return openX11();
     std::string why;
-    SystemDesktop wayland = openWayland(&why);
-    if (!wayland.desktop && GnomeDesktop::available()) wayland = openGnome(&why);
+    bool kwin = false;
+    SystemDesktop wayland = openKde(&why, &kwin);
+    if (!kwin) wayland = openWayland(&why);
+    if (!kwin && !wayland.desktop && GnomeDesktop::available()) wayland = openGnome(&why);
     if (wayland.desktop || wanted == "wayland") {
         wayland.error = why;
         return wayland;

@@ -6,11 +6,11 @@
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cstring>
 #include <thread>
 
+#include "platform/linux/keymapKeys.h"
 #include "platform/linux/keysyms.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -47,11 +47,6 @@ std::uint32_t milliseconds() {
     return static_cast<std::uint32_t>(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
 }
 
-xkb_mod_mask_t modMask(xkb_keymap* keymap, const char* name) {
-    xkb_mod_index_t index = xkb_keymap_mod_get_index(keymap, name);
-    return index == XKB_MOD_INVALID ? 0 : (1U << index);
-}
-
 }  // namespace
 
 VirtualKeyboard::VirtualKeyboard(zwp_virtual_keyboard_v1* keyboard, std::function<void()> settle)
@@ -65,30 +60,10 @@ VirtualKeyboard::VirtualKeyboard(zwp_virtual_keyboard_v1* keyboard, std::functio
     const xkb_mod_mask_t shift = modMask(base_, XKB_MOD_NAME_SHIFT);
     const xkb_mod_mask_t level3 = modMask(base_, "Mod5");
     levelMods_ = shift | level3 | modMask(base_, XKB_MOD_NAME_CAPS);
-    // Where the layout has each keysym, at the level with the fewest
-    // modifiers; and the named keys it leaves empty. Keycodes above 255
-    // would not reach X programs (XWayland).
-    const xkb_keycode_t last = std::min<xkb_keycode_t>(xkb_keymap_max_keycode(base_), 255);
-    for (xkb_keycode_t kc = xkb_keymap_min_keycode(base_); kc <= last; ++kc) {
-        if (xkb_keymap_num_layouts_for_key(base_, kc) == 0) {
-            if (xkb_keymap_key_get_name(base_, kc) != nullptr) spare_.push_back(kc);
-            continue;
-        }
-        for (xkb_level_index_t level = 0; level < xkb_keymap_num_levels_for_key(base_, kc, 0);
-             ++level) {
-            const xkb_keysym_t* syms = nullptr;
-            if (xkb_keymap_key_get_syms_by_level(base_, kc, 0, level, &syms) != 1) continue;
-            xkb_mod_mask_t masks[8];
-            std::size_t n = xkb_keymap_key_get_mods_for_level(base_, kc, 0, level, masks, 8);
-            for (std::size_t i = 0; i < n; ++i) {
-                if ((masks[i] & ~(shift | level3)) != 0) continue;
-                auto it = layoutKeys_.find(syms[0]);
-                if (it == layoutKeys_.end() ||
-                    std::popcount(masks[i]) < std::popcount(it->second.mods))
-                    layoutKeys_[syms[0]] = Key{kc, masks[i]};
-            }
-        }
-    }
+    // Where the layout has each keysym, and the named keys it leaves empty.
+    KeymapKeys found = keymapKeys(base_, shift | level3);
+    layoutKeys_ = std::move(found.keys);
+    spare_ = std::move(found.spare);
     upload();
 }
 

@@ -24,6 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/linux/keymapKeys.h"
 #include "platform/platform.h"
 
 struct zwp_virtual_keyboard_v1;
@@ -48,10 +49,7 @@ public:
     void type(const std::vector<KeyStroke>& strokes, const std::function<bool()>& stopAsked = {});
 
 private:
-    struct Key {
-        xkb_keycode_t keycode = 0;
-        xkb_mod_mask_t mods = 0;  // level modifiers that reach the keysym
-    };
+    using Key = MapKey;
     std::optional<Key> keyFor(xkb_keysym_t keysym, const std::vector<KeyStroke>& strokes,
                               std::size_t from);
     void bindAhead(const std::vector<KeyStroke>& strokes, std::size_t from);

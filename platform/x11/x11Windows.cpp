@@ -17,6 +17,7 @@
 
 #include "platform/x11/x11ErrorTrap.h"
 #include "platform/x11/x11Impl.h"
+#include "platform/linux/launch.h"
 #include "platform/linux/titleMatch.h"
 
 namespace keyloom::platform {
@@ -195,25 +196,6 @@ long processOf(Display* display, Window window) {
         XResClientIdsDestroy(count, ids);
     }
     return found > 0 ? found : 0;
-}
-
-// Whether `pid` is `ancestor` or was started by it (a launcher script that
-// forks the real program), following parent processes.
-bool descendsFrom(long pid, long ancestor) {
-    for (int depth = 0; pid > 1 && depth < 32; ++depth) {
-        if (pid == ancestor) return true;
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        if (!std::getline(stat, line)) return false;
-        // "pid (name) state ppid ...": the name may hold blanks and parentheses.
-        std::size_t close = line.rfind(')');
-        if (close == std::string::npos) return false;
-        char state = 0;
-        long parent = 0;
-        if (std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &parent) != 2) return false;
-        pid = parent;
-    }
-    return false;
 }
 
 }  // namespace

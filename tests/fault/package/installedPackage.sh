@@ -74,6 +74,9 @@ check "icons have their sizes" bash -c '
 
 # The desktop's tools accept the metadata.
 check "desktop entry is valid" desktop-file-validate "$usr/share/applications/org.keyloom.Keyloom.desktop"
+check "KWin's input entries are valid" desktop-file-validate \
+  "$usr/share/applications/org.keyloom.Keyloom.input.desktop" \
+  "$usr/share/applications/org.keyloom.KeyloomPlay.input.desktop"
 check "AppStream metadata is valid" appstreamcli validate --no-net "$usr/share/metainfo/org.keyloom.Keyloom.metainfo.xml"
 check "manual page renders without warnings" bash -c '
   out=$(zcat "$1" | groff -man -Tutf8 -ww 2>&1 >/dev/null); [[ -z $out ]] || { echo "$out"; exit 1; }

@@ -150,15 +150,16 @@ void modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,
 void repeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 const wl_keyboard_listener kKeyboard = {keymap, enter, leave, key, modifiers, repeat};
 
-// The pointer.
+// The pointer, once "ready" is out (a new window may appear under it).
+void motion(const Probe& p, wl_fixed_t x, wl_fixed_t y) {
+    if (p.motion && p.ready) line("MotionNotify x=%d y=%d", wl_fixed_to_int(x), wl_fixed_to_int(y));
+}
 void pointerEnter(void* data, wl_pointer*, std::uint32_t, wl_surface*, wl_fixed_t x, wl_fixed_t y) {
-    if (static_cast<Probe*>(data)->motion)
-        line("MotionNotify x=%d y=%d", wl_fixed_to_int(x), wl_fixed_to_int(y));
+    motion(*static_cast<Probe*>(data), x, y);
 }
 void pointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
 void pointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-    if (static_cast<Probe*>(data)->motion)
-        line("MotionNotify x=%d y=%d", wl_fixed_to_int(x), wl_fixed_to_int(y));
+    motion(*static_cast<Probe*>(data), x, y);
 }
 void pointerButton(void*, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
                    std::uint32_t pressed) {
