@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <thread>
 
 #include "platform/gnome/gnomeImpl.h"
@@ -63,21 +62,6 @@ bool hasOwner(GDBusConnection* bus, const char* name) {
         g_variant_unref(reply);
     }
     return owned != FALSE;
-}
-
-// The process that started `pid`; 0 when unknown.
-long parentOf(long pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("PPid:", 0) == 0) return std::stol(line.substr(5));
-    return 0;
-}
-
-bool descendsFrom(long pid, long ancestor) {
-    for (int depth = 0; pid > 1 && depth < 64; ++depth, pid = parentOf(pid))
-        if (pid == ancestor) return true;
-    return false;
 }
 
 struct Window {

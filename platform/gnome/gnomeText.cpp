@@ -238,6 +238,17 @@ void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& st
                             const StopCheck& stopAsked) {
     impl_->failure.clear();
     impl_->readLayout();
+    // Mutter types a keysym by its key and Shift: Caps Lock would turn the
+    // case of letters over. It is off while the text goes, then on again.
+    constexpr std::uint32_t kCapsLock = 0xffe5;
+    const bool caps = std::any_of(strokes.begin(), strokes.end(),
+                                  [](const KeyStroke& s) { return s.kind == Kind::Char; }) &&
+                      lockKeyOn(LockKey::Caps);
+    auto tapCapsLock = [&] {
+        impl_->keysym(kCapsLock, true);
+        impl_->keysym(kCapsLock, false);
+    };
+    if (caps) tapCapsLock();
     std::string pending, dropped;
     // Characters off the layout go together, in their place among the keys.
     auto deliverPending = [&] {
@@ -272,6 +283,7 @@ void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& st
     }
     deliverPending();
     for (std::uint8_t vk : pressed) impl_->keysym(keysymForVirtualKey(vk), false);
+    if (caps) tapCapsLock();
     if (!dropped.empty())
         impl_->failure = "\"" + dropped +
                          "\" was not typed: the keyboard layout lacks it, and the focused program "

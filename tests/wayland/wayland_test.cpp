@@ -215,11 +215,6 @@ TEST_F(Wayland, ThePointerLandsWhereItIsPutAndClicks) {
         bool arrived = false;
         filling.readUntil([&](const ProbeEvent& e) { return e.line == line; }, 10, &arrived);
         EXPECT_TRUE(arrived) << line;
-        // The cursor read-out follows (KWin tells it a moment later).
-        platform::Point seen;
-        for (int i = 0; i < 250 && !((seen = desktop->getCursorPos()) == to); ++i) usleep(20000);
-        EXPECT_EQ(seen.x, to.x);
-        EXPECT_EQ(seen.y, to.y);
     }
     desktop->mouseEvent(platform::kLeftDown);
     desktop->mouseEvent(platform::kLeftUp);
@@ -239,7 +234,9 @@ TEST_F(Wayland, TheCursorPositionIsReadBack) {
         {{5000, 5000}, {1279, 799}}, {{100, 200}, {100, 200}}, {{1000, 700}, {1000, 700}}};
     for (const auto& [to, read] : moves) {
         desktop->setCursorPos(to.x, to.y);
-        EXPECT_EQ(desktop->getCursorPos(), read) << to.x << "," << to.y;
+        platform::Point seen;  // KWin tells it a moment later
+        for (int i = 0; i < 250 && !((seen = desktop->getCursorPos()) == read); ++i) usleep(20000);
+        EXPECT_EQ(seen, read) << to.x << "," << to.y;
     }
 }
 
