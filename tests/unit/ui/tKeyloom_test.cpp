@@ -1,32 +1,17 @@
 #include "ui/main/tKeyloom.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "fakeMainView.h"
-#include "files/fileRoutine.h"
 #include "platform/fake/fakePlatform.h"
+#include "support/harness.h"
 
 namespace keyloom::ui::test {
 namespace {
 
-namespace fs = std::filesystem;
-using platform::MessageAnswer;
+using keyloom::test::concat;
+using keyloom::test::tap;
 using Lines = std::vector<std::string>;
-
-Lines tap(int vk) {
-    return {"key " + std::to_string(vk) + " down", "key " + std::to_string(vk) + " up"};
-}
-
-Lines concat(std::initializer_list<Lines> parts) {
-    Lines out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
 
 // The main window after start-up, against the fake platform.
 class MainWindow : public ::testing::Test {
@@ -170,41 +155,6 @@ TEST_F(MainWindow, RunPlaysTheListAsItStands) {
     EXPECT_EQ(view.entries.size(), 5u) << "running never changes the list";
 }
 
-TEST_F(MainWindow, StopDuringAWaitEndsTheRunAfterThatEntry) {
-    add("Press_Tab");
-    add("Wait", "2");
-    add("Press_Enter");
-    fake.onEvents = [this] { window.Command1_Click(); };
-    window.Command2_Click();
-    EXPECT_EQ(fake.log, concat({tap(9), {"wait 1.500"}}));
-    EXPECT_EQ(state.stopFlag, 1);
-}
-
-TEST_F(MainWindow, RunDuringAWaitNestsAndTheOuterRunGoesOn) {
-    add("Press_Tab");
-    add("Wait", "1");
-    add("Press_Enter");
-    int nested = 0;
-    fake.onEvents = [&] {
-        if (nested++ == 0) window.Command2_Click();
-    };
-    window.Command2_Click();
-    EXPECT_EQ(fake.log, concat({tap(9), {"wait 0.500"}, tap(9), {"wait 0.500"}, tap(13), tap(13)}));
-}
-
-TEST_F(MainWindow, EditsUnderARunAreSeen) {
-    add("Wait", "1");
-    add("Press_Tab");
-    fake.onEvents = [this] {
-        view.selected = 1;
-        view.pick(11);  // Press_Enter
-        window.insert_Click();
-    };
-    window.Command2_Click();
-    // The bound of the pass stays 1: the entry now at index 1 runs.
-    EXPECT_EQ(fake.log, concat({{"wait 0.500"}, tap(13)}));
-}
-
 TEST_F(MainWindow, ReadoutShowsTheCursorPosition) {
     for (auto [p, text] : std::vector<std::pair<platform::Point, std::string>>{
              {{512, 384}, "512,384"}, {{0, 0}, "0,0"}, {{-1280, -5}, "-1280,-5"}}) {
@@ -313,74 +263,6 @@ TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
     window.Timer4_Timer();
     EXPECT_FALSE(view.timer(MainTimer::Timer4).enabled);
     EXPECT_FALSE(view.timer(MainTimer::Timer3).enabled);
-}
-
-// Load and Save through the window, with real files.
-class MainWindowFiles : public MainWindow {
-protected:
-    void SetUp() override {
-        MainWindow::SetUp();
-        std::string pattern = ::testing::TempDir() + "mainFilesXXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        fake.logToolkit = true;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    fs::path dir;
-};
-
-TEST_F(MainWindowFiles, LoadReplacesTheListAndSetsLastIndexToItsCount) {
-    fs::path file = dir / "m.tkl";
-    std::ofstream(file, std::ios::binary) << "Press_Tab\r\n\r\n  \r\nWait >1";
-    view.entries = {"old"};
-    fake.dialogPaths = {file.string()};
-    window.load_Click();
-    EXPECT_EQ(fake.log, Lines{"open-dialog 1 Tervel Files (*.tkl)|*.tkl"});
-    EXPECT_EQ(view.entries, (Lines{"Press_Tab", "  ", "Wait >1"}));
-    EXPECT_EQ(state.lastIndex, 3);
-}
-
-TEST_F(MainWindowFiles, LoadOfAnUnreadableFileSaysSoAndKeepsTheList) {
-    view.entries = {"a", "b"};
-    state.lastIndex = 0;
-    fake.dialogPaths = {(dir / "missing.tkl").string()};
-    window.load_Click();
-    EXPECT_EQ(fake.log[1], "message " + fileRoutine::readErrorMessage((dir / "missing.tkl").string(),
-                                                                      "No such file or directory"));
-    EXPECT_EQ(view.entries, (Lines{"a", "b"}));
-    EXPECT_EQ(state.lastIndex, 2);
-}
-
-TEST_F(MainWindowFiles, CancelledDialogsDoNothing) {
-    view.entries = {"a"};
-    state.lastIndex = 7;
-    window.load_Click();
-    window.save_Click();
-    EXPECT_EQ(view.entries, Lines{"a"});
-    EXPECT_EQ(state.lastIndex, 7);
-    EXPECT_EQ(fake.log, (Lines{"open-dialog 1 Tervel Files (*.tkl)|*.tkl",
-                               "save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"}));
-    EXPECT_TRUE(fs::is_empty(dir));
-}
-
-TEST_F(MainWindowFiles, SaveWritesTheListAndAsksBeforeOverwriting) {
-    view.entries = {"Press_Tab", "SendText >caf\xC3\xA9"};
-    fs::path file = dir / "out.txt";
-    fake.dialogPaths = {file.string(), file.string()};
-    window.save_Click();
-    EXPECT_EQ(slurp(file), "Press_Tab\r\nSendText >caf\xC3\xA9\r\n");
-
-    view.entries = {"changed"};
-    fake.log.clear();
-    window.save_Click();  // the question is answered No by default
-    EXPECT_EQ(fake.log[1], std::string("message ") + fileRoutine::kOverwriteQuestion);
-    EXPECT_EQ(slurp(file), "Press_Tab\r\nSendText >caf\xC3\xA9\r\n");
 }
 
 }  // namespace

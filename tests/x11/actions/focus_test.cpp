@@ -104,25 +104,5 @@ TEST_F(Focus, NoWindowNoMatch) {
     EXPECT_FALSE(desktop->activateWindow("Focus Alpha"));  // the middle of a title is no match
 }
 
-TEST_F(Focus, FailureAsksAndNoStopsTheRun) {
-    // Alpha has the focus; the entry after the question would give it to gamma.
-    wanted = alpha->id();
-    ASSERT_EQ(activeAfter("Keyloom Focus Alpha"), wanted);
-    play({"SetFocus >Keyloom Focus Nowhere", "SetFocus >Keyloom Focus Gamma — Ünïcödé"});
-    EXPECT_EQ(state.stopFlag, 1);
-    EXPECT_EQ(toolkit.messages,
-              (std::vector<std::string>{"Tervel's Keyloom: Focus Lost from application. Continue?"}));
-    EXPECT_EQ(activeWindow(x.get()), alpha->id()) << "the entry after the question ran";
-}
-
-TEST_F(Focus, FailureAnsweredYesGoesOn) {
-    wanted = gamma->id();
-    toolkit.answers = {platform::MessageAnswer::Yes};
-    play({"SetFocus >Keyloom Focus Nowhere", "SetFocus >keyloom focus gamma"});
-    EXPECT_EQ(state.stopFlag, 0);
-    EXPECT_EQ(toolkit.messages.size(), 1U);
-    EXPECT_TRUE(eventually([&] { return activeWindow(x.get()) == wanted; }));
-}
-
 }  // namespace
 }  // namespace keyloom::test

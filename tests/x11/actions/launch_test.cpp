@@ -59,21 +59,6 @@ TEST_F(Launch, RunProgramStartsXtermWithTheFocus) {
     EXPECT_EQ(got, "typed after the start");
 }
 
-TEST_F(Launch, RunProgramThatCannotStartShowsTheMessageAndGoesOn) {
-    play({"RunProgram >/nonexistent/keyloom-program --flag", "RunProgram >xterm 'unclosed",
-          "RunProgram >"});
-    const std::string message = "Tervel's Keyloom: File not found!\rError 53";
-    EXPECT_EQ(toolkit.messages, (std::vector<std::string>{message, message, message}));
-    EXPECT_EQ(state.stopFlag, 0);
-}
-
-TEST_F(Launch, ExecuteFileOfAMissingFileShowsTheMessage) {
-    TempDir dir;
-    play({"ExecuteFile >" + dir.file("no such document.txt"), "ExecuteFile >"});
-    EXPECT_EQ(toolkit.messages, (std::vector<std::string>{"Keyloom Error: File not found.",
-                                                          "Keyloom Error: File not found."}));
-}
-
 // The document opens with the application associated with its type, which
 // starts in the folder "/" and receives the document's path.
 TEST_F(Launch, ExecuteFileOpensTheDocumentWithItsApplication) {

@@ -76,48 +76,5 @@ TEST_F(StopKeyTest, APressBeforeTheRunIsLetGo) {
     EXPECT_EQ(state.stopFlag, 0);
 }
 
-// A loop that would run for ever ends at the stop test after the press.
-TEST_F(StopKeyTest, RealPauseStopsARun) {
-    int passes = 0;
-    list.entries() = {"Press_Tab", "Loop"};
-    state.lastIndex = list.count();
-    // Each pass lets events run once (after Loop): press Pause on the tenth.
-    class Hook final : public platform::Toolkit {
-    public:
-        Hook(ScriptedToolkit& inner, RealKeyboard& keyboard, int& passes)
-            : inner_(inner), keyboard_(keyboard), passes_(passes) {}
-        double now() override { return inner_.now(); }
-        void letEventsRun() override {
-            if (++passes_ == 10) keyboard_.tap(XK_Pause);
-        }
-        void waitUntil(double d) override { inner_.waitUntil(d); }
-        void shortWait(int ms) override { inner_.shortWait(ms); }
-        platform::MessageAnswer messageBox(const std::string& t, const std::string& title,
-                                           platform::MessageStyle s) override {
-            return inner_.messageBox(t, title, s);
-        }
-        std::optional<std::string> fileDialog(platform::DialogKind, const std::string&, int) override {
-            return std::nullopt;
-        }
-        bool showHelp() override { return false; }
-        std::optional<std::string> clipboardText() override { return std::nullopt; }
-        void setClipboardText(const std::string&) override {}
-        platform::StopRequest pendingStop() override {
-            // Ends a run that the stop key failed to stop.
-            return passes_ > 200000 ? platform::StopRequest::Stop : platform::StopRequest::NoRequest;
-        }
-
-    private:
-        ScriptedToolkit& inner_;
-        RealKeyboard& keyboard_;
-        int& passes_;
-    } hook(toolkit, *keyboard, passes);
-    Engine run(state, list, *desktop, hook);
-    run.command2Click();
-    EXPECT_EQ(state.stopFlag, 1);
-    EXPECT_GE(passes, 10);
-    EXPECT_LT(passes, 200000) << "the Pause key did not stop the run";
-}
-
 }  // namespace
 }  // namespace keyloom::test

@@ -59,21 +59,6 @@ TEST_F(X11EngineTest, PrintScreenTapsPrintOnTheDesktop) {
     closeWindowsOpenedSince(x.get(), before, 1.0);
 }
 
-TEST_F(X11EngineTest, KeyWordsInOneListArriveInListOrder) {
-    auto got = describe(play({"Press_Tab", "Press_Tab Press_Enter", "Press_F1", "Press_Del"}, 10));
-    std::vector<std::string> want;
-    for (const char* key : {"Tab", "Tab", "Return", "F1", "Delete"})
-        for (const std::string& line : tapOf(key)) want.push_back(line);
-    EXPECT_EQ(got, want);
-}
-
-TEST_F(X11EngineTest, WordsInOtherLetterCaseSendNothing) {
-    // Only the last entry is a command word.
-    EXPECT_EQ(playExpecting({"press_tab", "PRESS_ENTER", "lclick", "Press_Tab2", "Press_Enter"},
-                            tapOf("Return")),
-              tapOf("Return"));
-}
-
 struct ModifierCase {
     const char* press;
     const char* release;
