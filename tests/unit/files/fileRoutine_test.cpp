@@ -84,10 +84,10 @@ TEST_F(FileRoutine, LoadReadsLegacyCodePageAndReportsUnreadableFiles) {
     EXPECT_TRUE(fake.log.empty());
 
     // Every failure says so; bytes that are no text load with a warning.
-    writeFile(at("nul.tkl"), std::string("a\r\nb\0c", 6));
-    EXPECT_EQ(loadList(at("nul.tkl"), fake)->count(), 2);
+    writeFile(at("binary.tkl"), std::string("a\r\nb\0c", 6));
+    EXPECT_EQ(loadList(at("binary.tkl"), fake)->count(), 2);
     EXPECT_FALSE(loadList(at("missing.tkl"), fake).has_value());
-    EXPECT_EQ(fake.log, (Lines{"message " + nonTextMessage(at("nul.tkl"), 2),
+    EXPECT_EQ(fake.log, (Lines{"message " + nonTextMessage(at("binary.tkl"), 2),
                                "message " + readErrorMessage(at("missing.tkl"),
                                                              "No such file or directory")}));
 #ifndef _WIN32

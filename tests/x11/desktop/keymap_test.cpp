@@ -1,6 +1,6 @@
 // Keys the keyboard map lacks are sent through spare keycodes that the
 // desktop binds for them and gives back when it closes.
-#include "engineFixture.h"
+#include "x11Fixture.h"
 
 #include <X11/keysym.h>
 
@@ -35,7 +35,7 @@ std::vector<KeySym> mapping(Display* display, unsigned keycode) {
     return out;
 }
 
-TEST_F(X11EngineTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRunEnds) {
+TEST_F(X11ProbeTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRunEnds) {
     for (const MissingKey& k : kMissing)
         ASSERT_EQ(keycode(k.keysym), 0U) << "the keyboard map has " << k.name;
     std::set<unsigned> spares;

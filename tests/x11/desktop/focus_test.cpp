@@ -1,7 +1,7 @@
 // SetFocus against real windows under the window manager: the exact title
 // first, then the title ignoring letter case, then a title that begins with
 // it; a title no window has asks whether to go on.
-#include "actionsFixture.h"  // first: gtest before the X11 macros
+#include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
@@ -49,10 +49,10 @@ private:
     Window window_;
 };
 
-class Focus : public X11ActionsTest {
+class Focus : public X11Test {
 public:
     void SetUp() override {
-        X11ActionsTest::SetUp();
+        X11Test::SetUp();
         alpha.emplace(x.get(), "Keyloom Focus Alpha");
         alphaBeta.emplace(x.get(), "keyloom focus alpha beta");
         gamma.emplace(x.get(), "Keyloom Focus Gamma — Ünïcödé");

@@ -1,7 +1,7 @@
 // SendText typing into real programs: xterm running cat, and a GTK text
 // field, under the US and the German layout; the files they write show
 // exactly what arrived.
-#include "actionsFixture.h"  // first: gtest before the X11 macros
+#include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -41,7 +41,7 @@ const std::vector<TypingCase> kFieldCases = {
     {"{END}12{LEFT 1}3", "132"},
 };
 
-class Typing : public X11ActionsTest {
+class Typing : public X11Test {
 public:
     // Types each case and checks what arrived after it.
     void typeAll(TextTarget& target, const std::vector<TypingCase>& cases) {

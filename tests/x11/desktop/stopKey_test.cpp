@@ -3,7 +3,7 @@
 // reaches clients exactly as a press on a real keyboard does, from that
 // device. So both sides can be shown: Pause from a real keyboard stops a
 // run, Pause injected through XTest (as every macro tool sends it) never does.
-#include "actionsFixture.h"  // first: gtest before the X11 macros
+#include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -22,10 +22,10 @@ void injectedTap(Display* display, KeySym keysym) {
     XSync(display, False);
 }
 
-class StopKeyTest : public X11ActionsTest {
+class StopKeyTest : public X11Test {
 public:
     void SetUp() override {
-        X11ActionsTest::SetUp();
+        X11Test::SetUp();
         keyboard.emplace(x.get());
         if (!*keyboard) GTEST_SKIP() << "this X server has no keyboard device besides XTest";
         EXPECT_FALSE(desktop->stopKeyPressed());  // starts listening

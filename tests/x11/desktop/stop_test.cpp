@@ -1,5 +1,5 @@
 // A player that ends at once loses none of its input.
-#include "engineFixture.h"
+#include "x11Fixture.h"
 #include "files/fileRoutine.h"
 #include "support/fileBytes.h"
 #include "support/tempDir.h"
@@ -9,7 +9,7 @@ namespace {
 
 // The player syncs with the server before it closes its connection: a run
 // that ends right after its last event still delivers every one of them.
-TEST_F(X11EngineTest, AShortPlayerRunLosesNoFinalEvents) {
+TEST_F(X11ProbeTest, AShortPlayerRunLosesNoFinalEvents) {
     std::vector<std::string> entries(50, "Press_Tab");
     entries.push_back("Press_End");
     TempDir dir;
