@@ -13,6 +13,7 @@
 #include "ui/common/textLabel.h"
 #include "ui/common/wxText.h"
 #include "ui/main/commandWords.h"
+#include "x11/support/childProcess.h"
 #include "x11/support/probeProcess.h"
 
 namespace keyloom::ui::test {
@@ -20,10 +21,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-double seconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+double seconds() { return keyloom::test::monotonicNow(); }
 
 int positionOf(std::string_view word) {
     for (std::size_t i = 0; i < kCommandWords.size(); ++i)
@@ -103,7 +101,7 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
 
     // File, Clear from the keyboard: Alt+F, C.
     driver.chord(18, 'F');
-    pump(0.3);
+    pumpFor(0.3);
     driver.tapKey('C');
     ASSERT_TRUE(pumpUntil([&] { return entries().empty(); }, 5));
     EXPECT_EQ(state.lastIndex, 2) << "Clear leaves lastIndex";
@@ -115,7 +113,7 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
     frame->listAppend("Press_Tab");
     frame->listAppend(wide);
     wxVListBox* list = find<wxVListBox>("List1");
-    pump(0.2);
+    pumpFor(0.2);
     int rowHeight = 0;
     for (int y = 1; y < 60 && rowHeight == 0; ++y)
         if (list->VirtualHitTest(y) == 1) rowHeight = y;
@@ -124,7 +122,7 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
     // Each time from outside the list: a tooltip shown may lie in the way.
     auto hover = [&](int y) {
         driver.moveOnto(find("Text1"));
-        pump(0.1);
+        pumpFor(0.1);
         driver.moveOnto(list, 10, y);
     };
     hover(rowHeight + 2);
@@ -204,7 +202,7 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
     EXPECT_EQ(control(tracker, "Label1")->GetLabel(), "50,60");
     EXPECT_FALSE(tracker->IsActive()) << "the tracker does not take the focus";
 
-    pump(2.0);  // well after the first, however late the server saw it: no triple click
+    pumpFor(2.0);  // well after the first, however late the server saw it: no triple click
     ASSERT_TRUE(doubleClickUntil([&] { return !windows.loaded(WindowId::Tracker); }));
     EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn on tracking");
     EXPECT_EQ(handlers().trackingOff, 1);
@@ -212,7 +210,7 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
 
 TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
     driver.chord(18, 'H');
-    pump(0.3);
+    pumpFor(0.3);
     driver.tapKey('A');
     ASSERT_TRUE(pumpUntil([&] { return windows.loaded(WindowId::About); }, 5));
     wxTopLevelWindow* about = windows.window(WindowId::About);
@@ -239,7 +237,7 @@ TEST_F(MainWindowGui, ExitClosesTheOtherWindowsToo) {
     frame->Raise();
     ASSERT_TRUE(pumpUntil([&] { return frame->IsActive(); }, 5));
     driver.chord(18, 'F');
-    pump(0.3);
+    pumpFor(0.3);
     driver.tapKey('X');
     ASSERT_TRUE(pumpUntil([&] { return !frame; }, 5)) << "the main window is gone";
     EXPECT_FALSE(windows.loaded(WindowId::Tracker));
@@ -316,7 +314,7 @@ TEST_F(MainWindowGui, RunTypesIntoTheFocusedWindow) {
     state.lastIndex = 2;
     press("Command2");
     ASSERT_TRUE(pumpUntil([&] { return state.runDepth == 0; }, 5));
-    pump(0.3);
+    pumpFor(0.3);
     desktop->sync();
     Lines names;
     for (const auto& e : keyloom::test::keysAndButtons(probe.sync()))
