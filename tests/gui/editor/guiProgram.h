@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/menu.h>
+#include <wx/weakref.h>
 
 #include <memory>
 #include <optional>

@@ -29,25 +29,7 @@ int positionOf(std::string_view word) {
     return -1;
 }
 
-using keyloom::test::concat;
 using keyloom::test::tap;
-
-TEST_F(MainWindowGui, ComesUpAsDesigned) {
-    EXPECT_EQ(frame->GetTitle(), "Tervel's Keyloom");
-    EXPECT_EQ(find<wxButton>("Command2")->GetLabel(), "Run");
-    EXPECT_EQ(find<wxButton>("Command1")->GetLabel(), "Stop");
-    EXPECT_EQ(find<wxComboBox>("Combo1")->GetCount(), 60u);
-    EXPECT_EQ(find<wxComboBox>("Combo1")->GetValue(), "");
-    EXPECT_EQ(find("mouseLocation")->GetLabel(), "0,0");
-}
-
-TEST_F(MainWindowGui, TabOrderFollowsTheDesign) {
-    Lines order;
-    for (wxWindow* w : find("List1")->GetParent()->GetChildren())
-        if (w->AcceptsFocus()) order.push_back(fromWx(w->GetName()));
-    EXPECT_EQ(order, (Lines{"Combo1", "List1", "Text1", "Command1", "Command2", "add2List",
-                            "insert", "Save", "deleteButton"}));
-}
 
 TEST_F(MainWindowGui, ReadoutFollowsTheCursor) {
     fake.cursor = {512, 384};
@@ -134,15 +116,6 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
     EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == "Press_Tab"; }, 3));
 }
 
-TEST_F(MainWindowGui, RunPlaysTheListAndReturns) {
-    for (const char* e : {"Press_Tab", "LClick", "Press_Enter"}) frame->listAppend(e);
-    state.lastIndex = 2;
-    press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return fake.log.size() == 6; }, 5));
-    EXPECT_EQ(fake.log, concat({tap(9), {"button left down", "button left up"}, tap(13)}));
-    EXPECT_EQ(state.runDepth, 0);
-}
-
 TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
     for (const char* e : {"Press_Tab", "Wait >3", "Press_Enter"}) frame->listAppend(e);
     state.lastIndex = 2;
@@ -154,23 +127,6 @@ TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
     EXPECT_EQ(fake.log, tap(9)) << "Enter never came";
     EXPECT_EQ(state.stopFlag, 1);
     EXPECT_LT(took, 2.0) << "the wait ran on after Stop";
-}
-
-TEST_F(MainWindowGui, RunDuringAWaitNestsAndTheOuterRunGoesOn) {
-    for (const char* e : {"Press_Tab", "Wait >2", "Press_Enter"}) frame->listAppend(e);
-    state.lastIndex = 2;
-    int maxDepth = 0;
-    after(0.3, [&] {
-        maxDepth = state.runDepth;
-        press("Command2");
-    });
-    const double start = seconds();
-    press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return fake.log.size() == 8 && state.runDepth == 0; }, 10));
-    EXPECT_EQ(fake.log, concat({tap(9), tap(9), tap(13), tap(13)}));
-    EXPECT_EQ(maxDepth, 1);
-    // The inner wait began 0.3 s in and lasted its 1.5 s.
-    EXPECT_GE(seconds() - start, 1.8);
 }
 
 TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {

@@ -100,6 +100,27 @@ void InputStateGuard::reset() {
     XSync(display_, False);
 }
 
+std::vector<unsigned long> serverMapping(Display* display, int* low, int* perKeycode) {
+    int first = 0, last = 0, per = 0;
+    XDisplayKeycodes(display, &first, &last);
+    KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &per);
+    std::vector<unsigned long> out(syms, syms + (last - first + 1) * per);
+    XFree(syms);
+    if (low != nullptr) *low = first;
+    if (perKeycode != nullptr) *perKeycode = per;
+    return out;
+}
+
+std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode) {
+    int per = 0;
+    KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(keycode), 1, &per);
+    std::vector<unsigned long> out;
+    for (int i = 0; syms != nullptr && i < per; ++i)
+        if (syms[i] != NoSymbol) out.push_back(syms[i]);
+    if (syms != nullptr) XFree(syms);
+    return out;
+}
+
 // A window listed by the window manager may be gone by the time it is asked
 // about (the program of an earlier test ending): the trap keeps that quiet.
 Window windowTitled(Display* display, const std::string& title) {

@@ -33,6 +33,12 @@ std::vector<unsigned> keysDown(Display* display);
 unsigned buttonsDown(Display* display);
 // A keycode that gives `keysym`, 0 when the map has none.
 unsigned keycodeOf(Display* display, unsigned long keysym);
+// The keysyms of every keycode from `*low` on, `*perKeycode` each, and of
+// one keycode (NoSymbol left out): asked of the server, as a connection's own
+// copy of the map may be old.
+std::vector<unsigned long> serverMapping(Display* display, int* low = nullptr,
+                                         int* perKeycode = nullptr);
+std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode);
 // Whether the keyboard indicator of that name ("Caps Lock", "Num Lock",
 // "Scroll Lock") is lit.
 bool indicatorOn(Display* display, const char* name);
