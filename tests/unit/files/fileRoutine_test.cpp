@@ -200,8 +200,8 @@ TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
     Editor editor;
     openEditorFile(file, editor, fake);
     EXPECT_EQ(editor.text, "A\n");
-    EXPECT_EQ(editor.caption_, kCaptionPrefix + file.string());
-    EXPECT_EQ(editor.recent, Lines{file.string()});
+    EXPECT_EQ(editor.caption_, kCaptionPrefix + file);
+    EXPECT_EQ(editor.recent, Lines{file});
 
     // Saved again it gains a second line break, as the editor shows it.
     ASSERT_EQ(saveEditorText(file, 0, editor.text, context), SaveResult::Written);
@@ -211,7 +211,7 @@ TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
     writeFile(file, "changed");
     openEditorFile(file, editor, fake);
     EXPECT_EQ(editor.text, "A\n");
-    EXPECT_EQ(editor.recent, Lines{file.string()});
+    EXPECT_EQ(editor.recent, Lines{file});
 }
 
 TEST_F(FileRoutine, OpenEditorFileKeepsBlanksAndDecodesTheLegacyCodePage) {
