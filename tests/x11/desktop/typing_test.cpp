@@ -190,7 +190,7 @@ TEST_F(Typing, ClosingLeavesAloneKeycodesOthersBoundSince) {
     XChangeKeyboardMapping(x.get(), taken, 2, other, 1);
     XSync(x.get(), False);
     desktop.reset();
-    EXPECT_EQ(keysymsOf(x.get(), taken), std::vector<unsigned long>{XK_F35});
+    EXPECT_EQ(keysymsOf(x.get(), taken).at(0), static_cast<unsigned long>(XK_F35));
     EXPECT_TRUE(keysymsOf(x.get(), ours).empty()) << "ours is given back";
     XChangeKeyboardMapping(x.get(), taken, 1, std::array<KeySym, 1>{NoSymbol}.data(), 1);
     XSync(x.get(), False);
@@ -221,7 +221,7 @@ TEST_F(Typing, AKeycodeAnotherProgramTakesMeanwhileIsLeftToIt) {
     XSync(x.get(), False);
     play({"SendText >ŐőŒœ"});
     EXPECT_EQ(term.waitFor("ħĸŀłŉŋŌōŐőŒœ"), "ħĸŀłŉŋŌōŐőŒœ");
-    EXPECT_EQ(keysymsOf(x.get(), taken), std::vector<unsigned long>{XK_F35});
+    EXPECT_EQ(keysymsOf(x.get(), taken).at(0), static_cast<unsigned long>(XK_F35));
     desktop.reset();
     KeySym none[1] = {NoSymbol};
     XChangeKeyboardMapping(x.get(), taken, 1, none, 1);
