@@ -98,8 +98,6 @@ const std::unordered_map<std::string_view, Command>& lookup() {
 std::span<const CommandWord> commandTable() { return kTable; }
 
 void doCommand(Engine& engine, Index entry) {
-    // The program is going away: no command acts any more.
-    if (engine.state.abandoned) return;
     const auto& map = lookup();
     auto it = map.find(engine.state.curToken);
     if (it != map.end()) it->second(engine, entry);
