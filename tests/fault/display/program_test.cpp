@@ -34,6 +34,7 @@ protected:
         ::setenv("HOME", home.str().c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", home.str().c_str(), 1);
     }
+    void TearDown() override { ::unsetenv("TMPDIR"); }  // a test moves it into `home`
 
     test::TempDir home;
 };

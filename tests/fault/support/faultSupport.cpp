@@ -69,7 +69,7 @@ std::string quoted(const std::string& text) {
 
 unsigned long windowOf(const std::string& display, long pid, const std::string& title,
                        double timeoutSeconds) {
-    const std::string command = "DISPLAY=" + display + " xdotool search --onlyvisible --pid " +
+    const std::string command = "DISPLAY=" + display + " xdotool search --all --onlyvisible --pid " +
                                 std::to_string(pid) + " --name " + quoted("^" + title + "$") +
                                 " 2>/dev/null | head -n1";
     const double deadline = test::monotonicNow() + timeoutSeconds;
