@@ -4,7 +4,9 @@
 
 #include "fakeMainView.h"
 #include "platform/fake/fakePlatform.h"
+#include "support/fileBytes.h"
 #include "support/harness.h"
+#include "support/tempDir.h"
 
 namespace keyloom::ui::test {
 namespace {
@@ -263,6 +265,16 @@ TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
     window.Timer4_Timer();
     EXPECT_FALSE(view.timer(MainTimer::Timer4).enabled);
     EXPECT_FALSE(view.timer(MainTimer::Timer3).enabled);
+}
+
+TEST_F(MainWindow, SaveWritesTheListThroughItsDialog) {
+    keyloom::test::TempDir dir;
+    view.entries = {"Press_Tab", "SendText >caf\xC3\xA9"};
+    window.save_Click();  // the dialog cancelled
+    EXPECT_TRUE(keyloom::test::namesIn(dir).empty());
+    fake.dialogPaths = {dir.str("out.txt")};
+    window.save_Click();
+    EXPECT_EQ(keyloom::test::readFile(dir / "out.txt"), "Press_Tab\r\nSendText >caf\xC3\xA9\r\n");
 }
 
 }  // namespace

@@ -59,6 +59,15 @@ TEST_F(Launch, RunProgramStartsXtermWithTheFocus) {
     EXPECT_EQ(got, "typed after the start");
 }
 
+// What the desktop cannot start (no such program, a command line the shell
+// rules cannot read, nothing) is said, and the run goes on.
+TEST_F(Launch, RunProgramThatCannotStartShowsTheMessageAndGoesOn) {
+    play({"RunProgram >/nonexistent/keyloom-program --flag", "RunProgram >xterm 'unclosed",
+          "RunProgram >"});
+    const std::string message = "Tervel's Keyloom: File not found!\rError 53";
+    EXPECT_EQ(toolkit.messages, (std::vector<std::string>{message, message, message}));
+}
+
 // The document opens with the application associated with its type, which
 // starts in the folder "/" and receives the document's path.
 TEST_F(Launch, ExecuteFileOpensTheDocumentWithItsApplication) {
