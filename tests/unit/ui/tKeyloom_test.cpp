@@ -270,8 +270,10 @@ TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
 TEST_F(MainWindow, SaveWritesTheListThroughItsDialog) {
     keyloom::test::TempDir dir;
     view.entries = {"Press_Tab", "SendText >caf\xC3\xA9"};
-    window.save_Click();  // the dialog cancelled
+    window.save_Click();  // the dialogs cancelled
+    window.load_Click();
     EXPECT_TRUE(keyloom::test::namesIn(dir).empty());
+    EXPECT_EQ(view.entries.size(), 2u);
     fake.dialogPaths = {dir.str("out.txt")};
     window.save_Click();
     EXPECT_EQ(keyloom::test::readFile(dir / "out.txt"), "Press_Tab\r\nSendText >caf\xC3\xA9\r\n");

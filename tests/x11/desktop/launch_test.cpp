@@ -68,6 +68,12 @@ TEST_F(Launch, RunProgramThatCannotStartShowsTheMessageAndGoesOn) {
     EXPECT_EQ(toolkit.messages, (std::vector<std::string>{message, message, message}));
 }
 
+TEST_F(Launch, ExecuteFileOfAMissingFileShowsTheMessage) {
+    TempDir dir;
+    play({"ExecuteFile >" + dir.str("no such document.txt")});
+    EXPECT_EQ(toolkit.messages, std::vector<std::string>{"Keyloom Error: File not found."});
+}
+
 // The document opens with the application associated with its type, which
 // starts in the folder "/" and receives the document's path.
 TEST_F(Launch, ExecuteFileOpensTheDocumentWithItsApplication) {
