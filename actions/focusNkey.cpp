@@ -111,17 +111,15 @@ void setLock(Engine& engine, Index) {
     auto it = std::find_if(kLocks.begin(), kLocks.end(), [&](const LockCommand& l) {
         return l.word == engine.state.curToken;
     });
-    if (it == kLocks.end() || engine.state.abandoned) return;
+    if (it == kLocks.end()) return;
     if (engine.desktop.lockKeyOn(it->lock) != it->on) engine.input.tap(it->vk);
 }
 
 void message(Engine& engine, Index entry) {
-    if (engine.state.abandoned) return;
     engine.toolkit.messageBox(engine.argument(entry), kAppTitle, platform::MessageStyle::Ok);
 }
 
 void setFocus(Engine& engine, Index entry) {
-    if (engine.state.abandoned) return;
     std::string title = engine.argument(entry);
     // An empty title matches no window.
     if (!title.empty() && engine.desktop.activateWindow(title)) return;
@@ -134,7 +132,6 @@ void setFocus(Engine& engine, Index entry) {
 }
 
 void sendText(Engine& engine, Index entry) {
-    if (engine.state.abandoned) return;
     std::string text = engine.argument(entry);
     std::size_t n = characterCount(text);
     if (n == 0) return;

@@ -10,7 +10,6 @@ bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == 
 }  // namespace
 
 void runProg::runProgram(Engine& engine, Index entry) {
-    if (engine.state.abandoned) return;
     std::string commandLine = engine.argument(entry);
     std::optional<long> pid;
     if (!isBlank(commandLine)) pid = engine.desktop.startProgram(commandLine);
@@ -28,7 +27,6 @@ void runProg::runProgram(Engine& engine, Index entry) {
 }
 
 void executeFile::executeFile(Engine& engine, Index entry) {
-    if (engine.state.abandoned) return;
     std::string name = engine.argument(entry);
     if (name.empty() || !engine.desktop.openDocument(name))
         engine.toolkit.messageBox(kNotFound, kErrorTitle, platform::MessageStyle::Ok);

@@ -44,7 +44,6 @@ void mouseMove(Engine& engine, Index entry) {
                         "\" is not x,y in whole numbers from -32768 to 32767; skipped");
         return;
     }
-    if (engine.state.abandoned) return;
     engine.desktop.setCursorPos(point->x, point->y);
 }
 

@@ -133,6 +133,8 @@ void Engine::drive(Run& run) {
     while (!run.frames.empty()) {
         pulse();
         if (!state.abandoned && toolkit.pendingStop() == platform::StopRequest::Abandon) abandon();
+        // The program is going away: no command runs any more. This is the
+        // one place that says so for every command.
         if (run.loopRequested || state.abandoned) {
             run.frames.clear();
             return;

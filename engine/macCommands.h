@@ -23,7 +23,8 @@ struct CommandWord {
 std::span<const CommandWord> commandTable();
 
 // Runs the command whose word equals `engine.state.curToken` exactly, letter
-// case included; a token that is no command word does nothing.
+// case included; a token that is no command word does nothing. (The runner
+// dispatches no token once the program is going away: see Engine::drive.)
 void doCommand(Engine& engine, Index entry);
 
 }  // namespace keyloom

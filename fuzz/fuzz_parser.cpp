@@ -15,18 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
 
     std::string_view view = text;
-    std::size_t tokens = 0;
+    std::size_t length = 0, tokens = 0;
     while (!view.empty()) {
-        keyloom::parser::nextToken(view);
+        length += keyloom::parser::nextToken(view).size();
         ++tokens;
     }
-    std::string line = text;
-    std::size_t copied = 0;
-    while (!line.empty()) {
-        keyloom::parser::nextToken(line, " ", keyloom::parser::kCompareIgnoreCase);
-        ++copied;
-    }
-    if (tokens != copied) __builtin_trap();
+    // Every byte is in a token or is one of the spaces between them.
+    if (length + tokens < text.size() || length + tokens > text.size() + 1) __builtin_trap();
 
     std::string_view argument = keyloom::parser::argumentOf(text);
     if (argument.size() > text.size()) __builtin_trap();

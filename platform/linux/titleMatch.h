@@ -1,17 +1,16 @@
-// Which window a SetFocus title means: the first window whose title is the
-// same, else the first whose title is the same ignoring letter case, else the
-// first whose title begins with it ignoring letter case. An empty title
-// matches nothing.
+// The title rule of platform/titleMatch.h with GLib's case folding of UTF-8
+// (malformed bytes made valid first, then folded and normalised).
 #pragma once
 
-#include <optional>
-#include <string>
-#include <vector>
+#include "platform/titleMatch.h"
 
 namespace keyloom::platform {
 
-// `titles` in order of preference (UTF-8); the index of the match.
-std::optional<std::size_t> matchTitle(const std::vector<std::string>& titles,
-                                      const std::string& wanted);
+std::string foldTitle(const std::string& text);
+
+inline std::optional<std::size_t> matchTitle(const std::vector<std::string>& titles,
+                                             const std::string& wanted) {
+    return matchTitle(titles, wanted, foldTitle);
+}
 
 }  // namespace keyloom::platform

@@ -50,11 +50,9 @@ namespace win32 {
 // True under Wine, which differs from Windows in a few details of input.
 bool runningOnWine();
 
-// Which of `titles` the title `wanted` names: an exact match first, then one
-// that differs only in letter case, then the first that begins with `wanted`
-// in any letter case. An empty `wanted` names none.
-std::optional<std::size_t> pickTitle(const std::vector<std::wstring>& titles,
-                                     std::wstring_view wanted);
+// A window title as it compares without letter case (platform/titleMatch.h):
+// Windows' own upper case of each UTF-16 unit.
+std::string foldTitle(const std::string& text);
 
 }  // namespace win32
 }  // namespace keyloom::platform

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/win32/win32Desktop.h"
+#include "platform/titleMatch.h"
 #include "platform/win32/win32Text.h"
 
 namespace keyloom::platform {
@@ -35,12 +36,6 @@ std::vector<TopWindow> topWindows() {
     return windows;
 }
 
-bool sameIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Makes `window` the foreground window. Windows lets only the program that
 // has the foreground (or had the last input) take it: sharing the input state
 // of the foreground thread lifts that lock; a key event of our own is the
@@ -63,26 +58,18 @@ void bringToFront(HWND window) {
 
 }  // namespace
 
-std::optional<std::size_t> win32::pickTitle(const std::vector<std::wstring>& titles,
-                                            std::wstring_view wanted) {
-    if (wanted.empty()) return std::nullopt;
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        if (titles[i] == wanted) return i;
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        if (sameIgnoringCase(titles[i], wanted)) return i;
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        if (titles[i].size() > wanted.size() &&
-            sameIgnoringCase(std::wstring_view(titles[i]).substr(0, wanted.size()), wanted))
-            return i;
-    return std::nullopt;
+std::string win32::foldTitle(const std::string& text) {
+    std::wstring wide = toWide(text);
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return toUtf8(wide);
 }
 
 bool Win32Desktop::activateWindow(const std::string& title) {
     std::vector<TopWindow> windows = topWindows();
-    std::vector<std::wstring> titles;
+    std::vector<std::string> titles;
     titles.reserve(windows.size());
-    for (const TopWindow& w : windows) titles.push_back(w.title);
-    auto pick = win32::pickTitle(titles, win32::toWide(title));
+    for (const TopWindow& w : windows) titles.push_back(win32::toUtf8(w.title));
+    auto pick = matchTitle(titles, title, win32::foldTitle);
     if (!pick) return false;
     bringToFront(windows[*pick].handle);
     return true;

@@ -2,19 +2,15 @@
 // dialog answered with the file's path): each loads, entry for entry as the
 // file has them, and the window stays usable.
 #include <gtest/gtest.h>
-#include <wx/app.h>
 #include <wx/evtloop.h>
-#include <wx/filedlg.h>
-#include <wx/listbox.h>
-#include <wx/modalhook.h>
-#include <wx/timer.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 
 #include "badFiles.h"
 #include "platform/fake/fakePlatform.h"
+#include "support/wxHarness.h"
 #include "ui/common/windowRegistry.h"
 #include "ui/common/wxText.h"
 #include "ui/common/wxToolkit.h"
@@ -23,64 +19,16 @@
 namespace keyloom::fault {
 namespace {
 
-// Answers the file dialog as a user does: once it shows, the path is typed
-// into its location field (Ctrl+L) with real key presses, and Return opens
-// it. Any other modal dialog (a message box would be one) is answered
-// Cancel without showing, and counted.
-class DialogAnswers final : public wxModalDialogHook {
-public:
-    std::string path;
-    int otherDialogs = 0;
+using test::dialogs;
 
-protected:
-    int Enter(wxDialog* dialog) override {
-        if (dynamic_cast<wxFileDialog*>(dialog) == nullptr) {
-            ++otherDialogs;
-            return wxID_CANCEL;
-        }
-        typing_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-            const std::string keys = "xdotool key --clearmodifiers ctrl+l && sleep 0.3 && "
-                                     "xdotool type --delay 1 '" + path + "' && sleep 0.3 && "
-                                     "xdotool key Return";
-            if (std::system(keys.c_str()) != 0) ADD_FAILURE() << "xdotool failed";
-        });
-        typing_.StartOnce(700);
-        return wxID_NONE;  // shows the dialog
-    }
-    void Exit(wxDialog*) override {}
-
-private:
-    wxTimer typing_;
-};
-
-class WxEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        wxApp::SetInstance(new wxApp);
-        static char name[] = "test_fault_badFiles";
-        static char* argv[] = {name, nullptr};
-        int argc = 1;
-        ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display";
-        ASSERT_TRUE(wxTheApp->CallOnInit());
-        // A failed check of the toolkit fails the test instead of waiting
-        // in a dialog.
-        wxSetAssertHandler([](const wxString& file, int line, const wxString& function,
-                              const wxString& condition, const wxString& message) {
-            ADD_FAILURE() << "toolkit assertion " << condition << " (" << message << ") in "
-                          << function << " at " << file << ":" << line;
-        });
-    }
-    void TearDown() override { wxEntryCleanup(); }
-};
-
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
-
+// Runs everything pending.
+void runPending() {
+    test::pumpUntil([] { return !wxEventLoopBase::GetActive()->Pending(); }, 600);
+}
 // Lets the window handle everything pending and draw itself.
 void settle(wxWindow* window) {
     window->Update();
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    for (int i = 0; loop != nullptr && i < 10000 && loop->Pending(); ++i) loop->Dispatch();
-    wxTheApp->ProcessPendingEvents();
+    runPending();
     window->Update();
 }
 
@@ -102,20 +50,22 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     ASSERT_TRUE(frame->handlers().Form_Load(false));
     frame->Show();
     settle(frame);
-    DialogAnswers answers;
-    answers.path = file().path;
-    answers.Register();
+    dialogs().reset();
+    dialogs().paths = {file().path};
+    // Each message closed as with Escape: the box's default answer.
+    dialogs().answers.assign(static_cast<std::size_t>(file().messages), wxID_CANCEL);
 
     const auto start = std::chrono::steady_clock::now();
     frame->handlers().load_Click();
     settle(frame);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    answers.Unregister();
     std::printf("%s: %lld entries loaded and drawn in %.2f s\n", file().name,
                 static_cast<long long>(frame->listCount()), seconds);
 
-    EXPECT_EQ(answers.otherDialogs, file().messages);
+    EXPECT_EQ(std::count_if(dialogs().asked.begin(), dialogs().asked.end(),
+                            [](const std::string& a) { return a.rfind("message ", 0) == 0; }),
+              file().messages);
     ASSERT_EQ(frame->listCount(), static_cast<Index>(file().entries));
     EXPECT_EQ(state.lastIndex, frame->listCount());
     for (std::size_t i = 0; i < file().first.size(); ++i)
@@ -126,9 +76,7 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     settle(frame);
     EXPECT_EQ(frame->listCount(), 0);
     frame->Destroy();
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    for (int i = 0; loop != nullptr && i < 10000 && loop->Pending(); ++i) loop->Dispatch();
-    wxTheApp->ProcessIdle();
+    runPending();
 }
 
 INSTANTIATE_TEST_SUITE_P(Fault, BadFileInMainWindow, ::testing::Range<std::size_t>(0, badFiles().size()),

@@ -20,7 +20,8 @@ TEST_P(BadFileInPlayer, PlaysDryToTheEnd) {
 #ifdef __SANITIZE_ADDRESS__
     if (large()) GTEST_SKIP() << "a capacity case: minutes under the sanitizers";
 #endif
-    const std::string folder = freshFolder("badFilePlayer");
+    test::TempDir dir;
+    const std::string folder = dir.str();
     Launch launch{":0", folder, folder + "/stderr"};
     // The large file prints a line per key: hundreds of megabytes.
     const std::string output = large() ? "/dev/null" : folder + "/stdout";
@@ -43,7 +44,8 @@ TEST_P(BadFileInPlayer, PlaysOnADisplayAndLeavesNothingDown) {
     if (large()) GTEST_SKIP() << "millions of key presses: played dry only";
     PrivateDisplay display;
     ASSERT_TRUE(display.ok());
-    const std::string folder = freshFolder("badFilePlayer");
+    test::TempDir dir;
+    const std::string folder = dir.str();
     Launch launch{display.name(), folder, folder + "/stderr"};
     test::ChildProcess player;
     std::string error;
@@ -51,7 +53,7 @@ TEST_P(BadFileInPlayer, PlaysOnADisplayAndLeavesNothingDown) {
     auto status = player.wait(300);
     ASSERT_TRUE(status.has_value()) << "the player did not end";
     EXPECT_EQ(*status, file().playerStatus) << readFile(launch.stderrFile).substr(0, 2000);
-    Connection x(display.name());
+    test::XConnection x(display.name());
     HeldInput held = heldInput(x.get());
     EXPECT_TRUE(held.none()) << describe(held);
 }

@@ -38,7 +38,8 @@ TEST_P(DisplayLoss, EndsWithinASecondWithAMessage) {
     const Situation& s = GetParam();
     PrivateDisplay display;
     ASSERT_TRUE(display.ok()) << "Xvfb did not start";
-    const std::string folder = freshFolder("displayLoss");
+    test::TempDir dir;
+    const std::string folder = dir.str();
     Launch launch{display.name(), folder, folder + "/stderr"};
     std::vector<std::string> argv = {s.window ? KEYLOOM_BIN : KEYLOOM_PLAY};
     if (*s.macro != '\0') {

@@ -3,17 +3,16 @@
 // that turned read-only, and the process killed in the middle of a large
 // save. Every time, the file that was there before is whole: a save either
 // replaces it completely or leaves it as it was.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,21 +20,17 @@
 #include "files/fileRoutine.h"
 #include "platform/fake/fakePlatform.h"
 #include "support/fileBytes.h"
+#include "support/tempDir.h"
 
 namespace keyloom::fileRoutine {
 namespace {
 
 namespace fs = std::filesystem;
 
+using platform::MessageAnswer;
+using test::namesIn;
 using test::readFile;
 using test::writeFile;
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 double now() {
     timespec ts{};
@@ -99,21 +94,16 @@ const std::string kErrorLine = std::string("message ") + kSaveError;
 
 class SavingUnderFaults : public ::testing::TestWithParam<Saver> {
 protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "savingUnderFaultsXXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
     void TearDown() override {
-        if (mounted) ::umount2(point().c_str(), MNT_DETACH);
-        fs::remove_all(dir);
+        for (const auto& mount : mounts) ::umount2(mount.c_str(), MNT_DETACH);
     }
     fs::path point() const { return dir / "mnt"; }
     // A small tmpfs of its own (mounting needs root; skipped elsewhere).
     bool mountTmpfs(const char* options) {
         fs::create_directory(point());
-        mounted = ::mount("tmpfs", point().c_str(), "tmpfs", 0, options) == 0;
-        return mounted;
+        if (::mount("tmpfs", point().c_str(), "tmpfs", 0, options) != 0) return false;
+        mounts.push_back(point());
+        return true;
     }
     // Saves and checks the routine's answer and message: every way of
     // saving says when it failed.
@@ -123,8 +113,8 @@ protected:
         EXPECT_NE(std::find(fake.log.begin(), fake.log.end(), kErrorLine), fake.log.end());
     }
 
-    fs::path dir;
-    bool mounted = false;
+    test::TempDir dir;
+    std::vector<fs::path> mounts;
 };
 
 TEST_P(SavingUnderFaults, FullFileSystemKeepsTheOldFile) {
@@ -151,6 +141,15 @@ TEST_P(SavingUnderFaults, ReadOnlyFolderKeepsTheOldFile) {
     saveFails(point() / "new.tkl", {"Press_Enter"});
     EXPECT_EQ(readFile(file), kOld);
     EXPECT_EQ(namesIn(point()), std::vector<std::string>{"m.tkl"});
+
+    // A writable file in that folder (bound there from a writable one) is
+    // written in place.
+    writeFile(dir / "writable.tkl", kOld);
+    ASSERT_EQ(::mount((dir / "writable.tkl").c_str(), file.c_str(), nullptr, MS_BIND, nullptr), 0);
+    mounts.insert(mounts.begin(), file);
+    platform::FakePlatform fake;
+    EXPECT_EQ(GetParam().save(file, {"Press_Enter"}, fake), SaveResult::Written);
+    EXPECT_EQ(readFile(dir / "writable.tkl"), GetParam().bytes({"Press_Enter"}));
 }
 
 // A save of a large macro, killed (SIGKILL) at a random moment of it, again
@@ -213,6 +212,52 @@ TEST_P(SavingUnderFaults, KilledInTheMiddleOfALargeSaveLeavesAWholeFile) {
     std::printf("whole save %.3f s; killed saves: %d left the old file, %d the new one\n", whole,
                 old, replaced);
     EXPECT_EQ(old + replaced, kRounds);
+}
+
+// A pipe that nobody writes: window events run meanwhile, and the user can
+// give the load up.
+TEST(FilesOnPosix, LoadOfAPipeNobodyWritesCanBeGivenUp) {
+    test::TempDir dir;
+    platform::FakePlatform fake;
+    const fs::path pipe = dir / "pipe.tkl";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    int asked = 0;
+    EXPECT_FALSE(loadList(pipe, fake, [&](double) { return ++asked < 3; }).has_value());
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(std::count_if(fake.log.begin(), fake.log.end(),
+                            [](const std::string& l) { return l.rfind("message", 0) == 0; }),
+              0);
+    ::close(::open(pipe.c_str(), O_WRONLY));  // the reading thread ends
+}
+
+TEST(FilesOnPosix, ReplacingKeepsPermissionsOwnerAndLinks) {
+    test::TempDir dir;
+    platform::FakePlatform fake;
+    fs::path real = dir / "real.tkl";
+    writeFile(real, "old\r\n");
+    ::chmod(real.c_str(), 0640);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(real.c_str(), 4321, 4321), 0);
+    }
+    fs::create_symlink(real, dir / "link.tkl");
+    fs::create_hard_link(real, dir / "hard.tkl");
+    fake.answers = {MessageAnswer::Yes};
+    VectorList list({"new"});
+    ASSERT_EQ(saveList(dir / "link.tkl", list, fake), SaveResult::Written);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.tkl"));
+    EXPECT_EQ(readFile(real), "new\r\n");
+    EXPECT_EQ(readFile(dir / "hard.tkl"), "new\r\n") << "the other name of the file";
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, ::geteuid() == 0 ? 4321u : ::geteuid());
+
+    fs::remove(dir / "hard.tkl");
+    fake.answers = {MessageAnswer::Yes};
+    ASSERT_EQ(saveList(real, list, fake), SaveResult::Written);
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, ::geteuid() == 0 ? 4321u : ::geteuid()) << "replaced, not written in place";
 }
 
 INSTANTIATE_TEST_SUITE_P(Fault, SavingUnderFaults, ::testing::ValuesIn(kSavers),

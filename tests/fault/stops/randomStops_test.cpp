@@ -52,7 +52,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(display.ok()) << "Xvfb did not start";
         ASSERT_NE(x.get(), nullptr);
-        folder = freshFolder("randomStops");
         writeFile(folder + "/keysAndButtons.tkl", kKeysAndButtons);
         writeFile(folder + "/keysOnly.tkl", kKeysOnly);
         const unsigned seed = std::random_device{}();
@@ -94,8 +93,9 @@ protected:
     void windowRound(Way way, int round);
 
     PrivateDisplay display;
-    Connection x{display.name()};
-    std::string folder;
+    test::XConnection x{display.name()};
+    test::TempDir dir;
+    const std::string folder = dir.str();
     std::mt19937 random;
     int stoppedWhileHolding = 0;
 };

@@ -2,20 +2,11 @@
 #include <stdlib.h>
 
 #include "fault/support/faultSupport.h"
-#include <X11/Xlib.h>
-#include <X11/extensions/XInput.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-
-#include <cstring>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
-
-#include "platform/x11/x11StopKey.h"
-#include "x11/support/xState.h"
 
 namespace keyloom::fault {
 
@@ -65,12 +56,6 @@ std::string shell(const std::string& command) {
     return out;
 }
 
-std::string freshFolder(const std::string& stem) {
-    std::string pattern = ::testing::TempDir() + stem + "XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) return {};
-    return pattern;
-}
-
 namespace {
 
 // `text` as one word of a shell command.
@@ -84,7 +69,7 @@ std::string quoted(const std::string& text) {
 
 unsigned long windowOf(const std::string& display, long pid, const std::string& title,
                        double timeoutSeconds) {
-    const std::string command = "DISPLAY=" + display + " xdotool search --onlyvisible --pid " +
+    const std::string command = "DISPLAY=" + display + " xdotool search --all --onlyvisible --pid " +
                                 std::to_string(pid) + " --name " + quoted("^" + title + "$") +
                                 " 2>/dev/null | head -n1";
     const double deadline = test::monotonicNow() + timeoutSeconds;
@@ -135,26 +120,13 @@ void askToClose(Display* display, unsigned long window) {
 }
 
 bool pressRealPause(Display* display) {
-    int count = 0;
-    XDeviceInfo* devices = XListInputDevices(display, &count);
-    XDevice* keyboard = nullptr;
-    for (int i = 0; i < count && keyboard == nullptr; ++i)
-        if (devices[i].use == IsXExtensionKeyboard &&
-            !platform::isInjectingDevice(devices[i].name) &&
-            std::strstr(devices[i].name, "keyboard") != nullptr)
-            keyboard = XOpenDevice(display, devices[i].id);
-    if (devices != nullptr) XFreeDeviceList(devices);
-    if (keyboard == nullptr) return false;
-    KeyCode pause = XKeysymToKeycode(display, XK_Pause);
-    XTestFakeDeviceKeyEvent(display, keyboard, pause, True, nullptr, 0, CurrentTime);
-    XTestFakeDeviceKeyEvent(display, keyboard, pause, False, nullptr, 0, CurrentTime);
-    XSync(display, False);
-    XCloseDevice(display, keyboard);
-    return true;
+    test::RealKeyboard keyboard(display);
+    if (keyboard) keyboard.tap(XK_Pause);
+    return static_cast<bool>(keyboard);
 }
 
 std::pair<int, int> pointerOn(const std::string& display) {
-    Connection connection(display);
+    test::XConnection connection(display);
     if (connection.get() == nullptr) return {-1, -1};
     Window root = 0, child = 0;
     int x = -1, y = -1, wx = 0, wy = 0;
@@ -162,12 +134,6 @@ std::pair<int, int> pointerOn(const std::string& display) {
     XQueryPointer(connection.get(), DefaultRootWindow(connection.get()), &root, &child, &x, &y,
                   &wx, &wy, &mask);
     return {x, y};
-}
-
-Connection::Connection(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
-
-Connection::~Connection() {
-    if (display_ != nullptr) XCloseDisplay(display_);
 }
 
 HeldInput heldInput(Display* display) {

@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "support/fileBytes.h"
+#include "support/tempDir.h"
 #include "x11/support/childProcess.h"
-
-// Xlib's display (without Xlib's macros, which clash with the test framework).
-typedef struct _XDisplay Display;
+#include "x11/support/xState.h"  // after the test framework: Xlib's macros clash with it
 
 namespace keyloom::fault {
 
@@ -47,8 +46,6 @@ std::vector<std::string> commandLine(const Launch& launch, const std::vector<std
 std::string shell(const std::string& command);
 using test::readFile;
 using test::writeFile;
-// A fresh folder under the test's temporary folder.
-std::string freshFolder(const std::string& stem);
 
 // The visible window of process `pid` titled exactly `title` on `display`;
 // 0 when none shows within the timeout.
@@ -67,19 +64,6 @@ void askToClose(Display* display, unsigned long window);
 bool pressRealPause(Display* display);
 // The pointer's position on `display`.
 std::pair<int, int> pointerOn(const std::string& display);
-
-// A connection to a display, closed on destruction.
-class Connection {
-public:
-    explicit Connection(const std::string& display);
-    ~Connection();
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    Display* get() const { return display_; }
-
-private:
-    Display* display_;
-};
 
 // What is held on the server now: the keycodes down and the pointer buttons.
 struct HeldInput {

@@ -7,15 +7,12 @@
 #include <wx/textctrl.h>
 
 #include "tests/gui/editor/guiProgram.h"
-#include "tests/gui/editor/programTest.h"
 #include "tests/gui/editor/windowManager.h"
 #include "tests/gui/editor/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
 
 namespace keyloom::test {
 namespace {
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
 class EditorWindow : public ProgramTest {
 protected:
@@ -109,29 +106,29 @@ TEST_F(EditorWindow, PaletteLinesSavedAndOpenedAgainByteForByte) {
     doubleClickPalette(11);  // Press_Enter
     EXPECT_EQ(text(), "Wait >\nPress_Enter\n");
 
-    const std::string file = folder.file("palette.tkl");
-    program->dialogs.paths.push_back(file);
+    const std::string file = folder.str("palette.tkl");
+    dialogs().paths.push_back(file);
     GuiProgram::choose(editor, "File", "Save As...");
-    EXPECT_EQ(readBytes(file), "Wait >\r\nPress_Enter\r\n\r\n");
+    EXPECT_EQ(readFile(file), "Wait >\r\nPress_Enter\r\n\r\n");
     EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom") << "saving keeps the caption";
 
     GuiProgram::choose(editor, "File", "New");
     EXPECT_EQ(text(), "");
     EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom: Untitled");
 
-    program->dialogs.paths.push_back(file);
+    dialogs().paths.push_back(file);
     GuiProgram::choose(editor, "File", "Open...");
     EXPECT_EQ(text(), "Wait >\nPress_Enter\n\n");
     EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom: " + file);
     EXPECT_NE(editor->GetMenuBar()->FindMenuItem("File", ui::toWx(file)), wxNOT_FOUND)
         << "the path is in the recent files";
-    EXPECT_EQ(program->dialogs.asked,
+    EXPECT_EQ(dialogs().asked,
               (std::vector<std::string>{
                   "save 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl",
                   "open 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"}));
 
     // The saved text loads into the main list, one entry per line.
-    program->dialogs.paths.push_back(file);
+    dialogs().paths.push_back(file);
     program->chooseMenu("File", "Load");
     EXPECT_EQ(program->main->handlers().macroList().count(), 2);
 }
@@ -167,9 +164,9 @@ TEST_F(EditorWindow, EditMenuAndShortcutsUseTheSystemClipboard) {
 }
 
 TEST_F(EditorWindow, TheCloseBoxClosesTheEditorOnly) {
-    const std::string file = folder.file("main.tkl");
+    const std::string file = folder.str("main.tkl");
     std::ofstream(file) << "Press_Tab\r\nLClick\r\n";
-    program->dialogs.paths.push_back(file);
+    dialogs().paths.push_back(file);
     program->chooseMenu("File", "Load");  // the main window holds a macro
     txtEdit->ChangeValue("Press_Tab\n");
     ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
@@ -187,14 +184,14 @@ TEST_F(EditorWindow, TheCloseBoxClosesTheEditorOnly) {
 }
 
 TEST_F(EditorWindow, CloseSavesWithoutAskingThenClosesAndExitDiscards) {
-    const std::string file = folder.file("closed.txt");
+    const std::string file = folder.str("closed.txt");
     std::ofstream(file) << "old";
     txtEdit->ChangeValue("Loop");
-    program->dialogs.paths.push_back(file);
+    dialogs().paths.push_back(file);
     GuiProgram::choose(editor, "File", "Close");
-    EXPECT_EQ(readBytes(file), "Loop\r\n");
+    EXPECT_EQ(readFile(file), "Loop\r\n");
     ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
-    EXPECT_EQ(program->dialogs.asked.size(), 1u) << "no overwrite question: " << ::testing::PrintToString(program->dialogs.asked);
+    EXPECT_EQ(dialogs().asked.size(), 1u) << "no overwrite question: " << ::testing::PrintToString(dialogs().asked);
 
     program->chooseMenu("Build", "Edit");
     editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);

@@ -6,28 +6,19 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <wx/app.h>
-#include <wx/evtloop.h>
-#include <wx/filedlg.h>
-#include <wx/init.h>
 #include <wx/menu.h>
-#include <wx/modalhook.h>
-#include <wx/msgdlg.h>
-#include <wx/timer.h>
-#include <wx/utils.h>
+#include <wx/weakref.h>
 
-#include <chrono>
-#include <deque>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "engine/engine.h"
 #include "platform/systemDesktop.h"
+#include "support/fileBytes.h"
+#include "support/tempDir.h"
+#include "support/wxHarness.h"
+#include "tests/gui/editor/xInput.h"
 #include "ui/common/services.h"
 #include "ui/common/wxText.h"
 #include "ui/main/tKeyloomFrame.h"
@@ -35,124 +26,10 @@
 
 namespace keyloom::test {
 
-// wx, started once for the test program, with an event loop made active so
-// that the toolkit's letEventsRun and the tests' pumping dispatch events.
-class WxEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "keyloom-gui-test";
-        static char* argv[] = {name, nullptr};
-        wxApp::SetInstance(new wxApp);
-        ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display: run under scripts/with-display.sh";
-        wxTheApp->CallOnInit();
-        loop_ = std::make_unique<wxGUIEventLoop>();
-        wxEventLoopBase::SetActive(loop_.get());
-    }
-    void TearDown() override {
-        wxEventLoopBase::SetActive(nullptr);
-        loop_.reset();
-        wxEntryCleanup();
-    }
-
-private:
-    std::unique_ptr<wxGUIEventLoop> loop_;
-};
-
-// Runs what is pending now, deletes windows that were closed.
-inline void pump() {
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    for (int i = 0; i < 1000 && loop != nullptr && loop->Pending(); ++i) loop->Dispatch();
-    wxTheApp->ProcessPendingEvents();
-    wxTheApp->ProcessIdle();
-}
-
-// Runs events until `done` holds; false when it does not within the timeout.
-inline bool pumpUntil(const std::function<bool()>& done, double timeoutSeconds = 20) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    for (;;) {
-        pump();
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > end) return false;
-        wxMilliSleep(5);
-    }
-}
-
-// Runs events for a while.
-inline void pumpFor(double seconds) { pumpUntil([] { return false; }, seconds); }
-
-// Answers the program's dialogs: a file dialog is left to appear, then gets
-// the next scripted path and OK; a message box gets the next scripted answer
-// (else its default) without showing. What was asked is kept.
-class DialogAnswers final : public wxModalDialogHook {
-public:
-    DialogAnswers() {
-        timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { answerFileDialog(); });
-        Register();
-    }
-    ~DialogAnswers() override { Unregister(); }
-
-    std::deque<std::string> paths;  // for the file dialogs; none: Cancel
-    std::deque<int> answers;        // wxID_YES, wxID_NO for the message boxes
-    std::vector<std::string> asked;  // "open 2 <wildcard>", "save 2 ...", "message <text>"
-
-protected:
-    int Enter(wxDialog* dialog) override {
-        if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) {
-            asked.push_back("message " + ui::fromWx(box->GetMessage()));
-            int answer = answers.empty() ? (box->HasFlag(wxNO_DEFAULT) ? wxID_NO : wxID_OK)
-                                         : answers.front();
-            if (!answers.empty()) answers.pop_front();
-            return answer;
-        }
-        // A file dialog passes here twice (its own show and the dialog's).
-        if (auto* files = dynamic_cast<wxFileDialog*>(dialog); files != nullptr && files != current_) {
-            asked.push_back(std::string(files->HasFlag(wxFD_SAVE) ? "save " : "open ") +
-                            std::to_string(files->GetFilterIndex() + 1) + " " +
-                            ui::fromWx(files->GetWildcard()));
-            if (current_ != files) {
-                current_ = files;
-                ticks_ = 0;
-                timer_.Start(50);
-            }
-        }
-        return wxID_NONE;
-    }
-    void Exit(wxDialog* dialog) override {
-        if (dialog == current_) {
-            current_ = nullptr;
-            timer_.Stop();
-        }
-    }
-
-private:
-    void answerFileDialog() {
-        // Once it is on the screen, as a user would see it.
-        if (current_ == nullptr || !current_->IsShown()) return;
-        wxFileDialog* dialog = current_;
-        if (paths.empty()) {
-            timer_.Stop();
-            dialog->EndModal(wxID_CANCEL);
-            return;
-        }
-        const wxString path = ui::toWx(paths.front());
-        if (ticks_++ == 0) dialog->SetPath(path);
-        // The dialog moves to the path's folder in its own time: OK once it
-        // shows the path.
-        if (dialog->GetPath() != path && ticks_ < 200) return;
-        timer_.Stop();
-        paths.pop_front();
-        dialog->EndModal(wxID_OK);
-    }
-
-    wxTimer timer_;
-    wxFileDialog* current_ = nullptr;
-    int ticks_ = 0;
-};
-
 // The program: what the keyloom program's application object holds.
 struct GuiProgram {
     GuiProgram() {
+        dialogs().reset();
         std::string error;
         desktop = platform::openSystemDesktop(&error);
         if (!desktop) throw std::runtime_error(error);
@@ -194,33 +71,25 @@ struct GuiProgram {
     ui::WindowRegistry windows;
     ui::tKeyloomFrame* main = nullptr;
     std::unique_ptr<ui::Services> services;
-    DialogAnswers dialogs;
 };
 
-// A control of `parent` by its name.
-template <typename Control>
-Control* control(wxWindow* parent, const char* name) {
-    return dynamic_cast<Control*>(wxWindow::FindWindowByName(name, parent));
-}
-
-// A folder of the test's own, removed at the end.
-struct TempFolder {
-    TempFolder() {
-        path = std::filesystem::temp_directory_path() /
-               ("keyloom-gui-" +
-                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
+// A test of the whole windowed program: a connection of its own to the
+// display, the keyboard and mouse as a user drives them, and every key and
+// button put back as it was afterwards.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
+        guard.emplace(x.get());
+        program = std::make_unique<GuiProgram>();
     }
-    ~TempFolder() { std::filesystem::remove_all(path); }
-    std::string file(const char* name) const { return (path / name).string(); }
-    std::filesystem::path path;
-};
+    void TearDown() override { program.reset(); }
 
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+    XConnection x;
+    std::optional<InputStateGuard> guard;
+    UserInput input{x.get()};
+    std::unique_ptr<GuiProgram> program;
+    TempDir folder;
+};
 
 }  // namespace keyloom::test

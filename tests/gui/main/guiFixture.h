@@ -7,33 +7,24 @@
 #include <wx/toplevel.h>
 #include <wx/weakref.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "engine/globalVariables.h"
 #include "platform/fake/fakePlatform.h"
 #include "platform/x11/x11Desktop.h"
+#include "support/wxHarness.h"
 #include "ui/common/services.h"
 #include "ui/main/tKeyloomFrame.h"
 
 namespace keyloom::ui::test {
 
-// Lets events run until `done` holds or `timeoutSeconds` pass; true when done.
-bool pumpUntil(const std::function<bool()>& done, double timeoutSeconds);
-// Lets events run for this long.
-void pump(double seconds);
-// Waits until `window` has stopped moving on the screen (the window manager
-// may place it again after it is shown) and its children are laid out.
-void settle(wxWindow* window);
-// Runs `action` once, after `seconds`, from whatever event loop runs then.
-void after(double seconds, std::function<void()> action);
-
-// A control of `window` by its design name.
-template <typename T = wxWindow>
-T* control(wxWindow* window, const char* name) {
-    return dynamic_cast<T*>(wxWindow::FindWindowByName(name, window));
-}
+using keyloom::test::after;
+using keyloom::test::control;
+using keyloom::test::dialogs;
+using keyloom::test::pumpFor;
+using keyloom::test::pumpUntil;
+using keyloom::test::settle;
 
 // Real input on the X server.
 class Driver {
@@ -84,9 +75,5 @@ protected:
     Driver driver;
     wxWeakRef<tKeyloomFrame> frame;
 };
-
-// Ends any modal dialog that a test did not expect, so that it fails instead
-// of hanging; the count of dialogs it ended.
-int dialogsEndedByWatchdog();
 
 }  // namespace keyloom::ui::test

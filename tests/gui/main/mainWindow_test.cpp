@@ -1,7 +1,6 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
-#include <wx/menu.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
 #include <wx/vlbox.h>
@@ -10,9 +9,11 @@
 #include <cstdlib>
 
 #include "guiFixture.h"
+#include "support/harness.h"
 #include "ui/common/textLabel.h"
 #include "ui/common/wxText.h"
 #include "ui/main/commandWords.h"
+#include "x11/support/childProcess.h"
 #include "x11/support/probeProcess.h"
 
 namespace keyloom::ui::test {
@@ -20,10 +21,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-double seconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+double seconds() { return keyloom::test::monotonicNow(); }
 
 int positionOf(std::string_view word) {
     for (std::size_t i = 0; i < kCommandWords.size(); ++i)
@@ -31,60 +29,7 @@ int positionOf(std::string_view word) {
     return -1;
 }
 
-Lines tap(int vk) {
-    return {"key " + std::to_string(vk) + " down", "key " + std::to_string(vk) + " up"};
-}
-
-Lines concat(std::initializer_list<Lines> parts) {
-    Lines out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-TEST_F(MainWindowGui, ComesUpAsDesigned) {
-    EXPECT_EQ(frame->GetTitle(), "Tervel's Keyloom");
-    EXPECT_EQ(frame->GetClientSize(), frame->FromDIP(wxSize(205, 260)));
-    struct Place {
-        const char* name;
-        int left, top, width, height;
-    };
-    for (const Place& p : {Place{"List1", 8, 0, 137, 160}, Place{"Command2", 152, 16, 49, 49},
-                           Place{"Command1", 152, 72, 49, 113}, Place{"add2List", 8, 240, 49, 17},
-                           Place{"insert", 56, 240, 49, 17}, Place{"deleteButton", 104, 240, 49, 17},
-                           Place{"Save", 152, 240, 49, 17}, Place{"mouseLocation", 152, 0, 49, 17},
-                           Place{"Text1", 8, 216, 137, 19}, Place{"Picture1", 160, 200, 41, 33}}) {
-        wxWindow* w = find(p.name);
-        ASSERT_NE(w, nullptr) << p.name;
-        EXPECT_EQ(w->GetPosition(), frame->FromDIP(wxPoint(p.left, p.top))) << p.name;
-        EXPECT_EQ(w->GetSize(), frame->FromDIP(wxSize(p.width, p.height))) << p.name;
-    }
-    EXPECT_EQ(find<wxButton>("Command2")->GetLabel(), "Run");
-    EXPECT_EQ(find<wxButton>("Command1")->GetLabel(), "Stop");
-    EXPECT_EQ(find<wxComboBox>("Combo1")->GetCount(), 60u);
-    EXPECT_EQ(find<wxComboBox>("Combo1")->GetValue(), "");
-    EXPECT_EQ(find("mouseLocation")->GetLabel(), "0,0");
-
-    wxMenuBar* bar = frame->GetMenuBar();
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->GetMenuCount(), 3u);
-    EXPECT_EQ(bar->GetMenuLabel(0), "&File");
-    EXPECT_EQ(bar->GetMenuLabel(1), "&Build");
-    EXPECT_EQ(bar->GetMenuLabel(2), "&Help");
-    Lines items;
-    for (std::size_t m = 0; m < bar->GetMenuCount(); ++m)
-        for (wxMenuItem* item : bar->GetMenu(m)->GetMenuItems())
-            items.push_back(item->IsSeparator() ? "-" : fromWx(item->GetItemLabel()));
-    EXPECT_EQ(items, (Lines{"&Load", "&Clear", "-", "E&xit", "&Edit", "&Record", "&Macro Help",
-                            "&About"}));
-}
-
-TEST_F(MainWindowGui, TabOrderFollowsTheDesign) {
-    Lines order;
-    for (wxWindow* w : find("List1")->GetParent()->GetChildren())
-        if (w->AcceptsFocus()) order.push_back(fromWx(w->GetName()));
-    EXPECT_EQ(order, (Lines{"Combo1", "List1", "Text1", "Command1", "Command2", "add2List",
-                            "insert", "Save", "deleteButton"}));
-}
+using keyloom::test::tap;
 
 TEST_F(MainWindowGui, ReadoutFollowsTheCursor) {
     fake.cursor = {512, 384};
@@ -138,7 +83,7 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
 
     // File, Clear from the keyboard: Alt+F, C.
     driver.chord(18, 'F');
-    pump(0.3);
+    pumpFor(0.3);
     driver.tapKey('C');
     ASSERT_TRUE(pumpUntil([&] { return entries().empty(); }, 5));
     EXPECT_EQ(state.lastIndex, 2) << "Clear leaves lastIndex";
@@ -150,7 +95,7 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
     frame->listAppend("Press_Tab");
     frame->listAppend(wide);
     wxVListBox* list = find<wxVListBox>("List1");
-    pump(0.2);
+    pumpFor(0.2);
     int rowHeight = 0;
     for (int y = 1; y < 60 && rowHeight == 0; ++y)
         if (list->VirtualHitTest(y) == 1) rowHeight = y;
@@ -159,7 +104,7 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
     // Each time from outside the list: a tooltip shown may lie in the way.
     auto hover = [&](int y) {
         driver.moveOnto(find("Text1"));
-        pump(0.1);
+        pumpFor(0.1);
         driver.moveOnto(list, 10, y);
     };
     hover(rowHeight + 2);
@@ -169,15 +114,6 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
         << "below the last entry";
     hover(rowHeight / 2);
     EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == "Press_Tab"; }, 3));
-}
-
-TEST_F(MainWindowGui, RunPlaysTheListAndReturns) {
-    for (const char* e : {"Press_Tab", "LClick", "Press_Enter"}) frame->listAppend(e);
-    state.lastIndex = 2;
-    press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return fake.log.size() == 6; }, 5));
-    EXPECT_EQ(fake.log, concat({tap(9), {"button left down", "button left up"}, tap(13)}));
-    EXPECT_EQ(state.runDepth, 0);
 }
 
 TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
@@ -191,23 +127,6 @@ TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
     EXPECT_EQ(fake.log, tap(9)) << "Enter never came";
     EXPECT_EQ(state.stopFlag, 1);
     EXPECT_LT(took, 2.0) << "the wait ran on after Stop";
-}
-
-TEST_F(MainWindowGui, RunDuringAWaitNestsAndTheOuterRunGoesOn) {
-    for (const char* e : {"Press_Tab", "Wait >2", "Press_Enter"}) frame->listAppend(e);
-    state.lastIndex = 2;
-    int maxDepth = 0;
-    after(0.3, [&] {
-        maxDepth = state.runDepth;
-        press("Command2");
-    });
-    const double start = seconds();
-    press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return fake.log.size() == 8 && state.runDepth == 0; }, 10));
-    EXPECT_EQ(fake.log, concat({tap(9), tap(9), tap(13), tap(13)}));
-    EXPECT_EQ(maxDepth, 1);
-    // The inner wait began 0.3 s in and lasted its 1.5 s.
-    EXPECT_GE(seconds() - start, 1.8);
 }
 
 TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
@@ -239,7 +158,7 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
     EXPECT_EQ(control(tracker, "Label1")->GetLabel(), "50,60");
     EXPECT_FALSE(tracker->IsActive()) << "the tracker does not take the focus";
 
-    pump(2.0);  // well after the first, however late the server saw it: no triple click
+    pumpFor(2.0);  // well after the first, however late the server saw it: no triple click
     ASSERT_TRUE(doubleClickUntil([&] { return !windows.loaded(WindowId::Tracker); }));
     EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn on tracking");
     EXPECT_EQ(handlers().trackingOff, 1);
@@ -247,7 +166,7 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
 
 TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
     driver.chord(18, 'H');
-    pump(0.3);
+    pumpFor(0.3);
     driver.tapKey('A');
     ASSERT_TRUE(pumpUntil([&] { return windows.loaded(WindowId::About); }, 5));
     wxTopLevelWindow* about = windows.window(WindowId::About);
@@ -274,7 +193,7 @@ TEST_F(MainWindowGui, ExitClosesTheOtherWindowsToo) {
     frame->Raise();
     ASSERT_TRUE(pumpUntil([&] { return frame->IsActive(); }, 5));
     driver.chord(18, 'F');
-    pump(0.3);
+    pumpFor(0.3);
     driver.tapKey('X');
     ASSERT_TRUE(pumpUntil([&] { return !frame; }, 5)) << "the main window is gone";
     EXPECT_FALSE(windows.loaded(WindowId::Tracker));
@@ -351,7 +270,7 @@ TEST_F(MainWindowGui, RunTypesIntoTheFocusedWindow) {
     state.lastIndex = 2;
     press("Command2");
     ASSERT_TRUE(pumpUntil([&] { return state.runDepth == 0; }, 5));
-    pump(0.3);
+    pumpFor(0.3);
     desktop->sync();
     Lines names;
     for (const auto& e : keyloom::test::keysAndButtons(probe.sync()))

@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "tests/gui/editor/guiProgram.h"
-#include "tests/gui/editor/programTest.h"
 #include "tests/gui/editor/windowManager.h"
 #include "tests/gui/editor/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
@@ -19,8 +18,6 @@
 
 namespace keyloom::test {
 namespace {
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
 
 using Strings = std::vector<std::string>;
 
@@ -136,21 +133,21 @@ TEST_F(RecorderWindow, RecordsSavesAndPlaysBackIntoTheProbe) {
             << line;
 
     // Saved through the editor's dialog: the editor is loaded, not shown.
-    const std::string file = folder.file("recording.tkl");
-    program->dialogs.paths.push_back(file);
+    const std::string file = folder.str("recording.tkl");
+    dialogs().paths.push_back(file);
     GuiProgram::choose(recorder, "File", "Save");
     std::string expected;
     for (const std::string& line : recording) expected += line + "\r\n";
-    EXPECT_EQ(readBytes(file), expected + "\r\n");
+    EXPECT_EQ(readFile(file), expected + "\r\n");
     auto* editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
     ASSERT_NE(editor, nullptr);
     EXPECT_FALSE(editor->IsShown());
-    EXPECT_EQ(program->dialogs.asked,
+    EXPECT_EQ(dialogs().asked,
               Strings{"save 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
 
     // Loaded into the main window and run: the probe gets the clicks where
     // they were recorded and the keys.
-    program->dialogs.paths.push_back(file);
+    dialogs().paths.push_back(file);
     program->chooseMenu("File", "Load");
     ASSERT_EQ(program->main->handlers().macroList().count(), static_cast<Index>(recording.size()));
     input.moveTo(5, 5);

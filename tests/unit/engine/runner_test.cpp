@@ -204,7 +204,7 @@ TEST(Runner, SignalAbandonStopsActingAtOnceAndReleases) {
 }
 
 TEST(Runner, AbandonDuringAWaitSendsNothingMoreFromThatEntry) {
-    Harness h({"Press_CTRL", "Wait Press_Tab >1"});
+    Harness h({"Press_CTRL", "Wait Press_Tab SetFocus >1"});
     h.fake.onEvents = [&] { h.fake.stopRequest = platform::StopRequest::Abandon; };
     EXPECT_EQ(h.run(), (Lines{"key 17 down", "wait 0.500", "key 17 up"}));
 }

@@ -13,17 +13,6 @@ int positionOf(std::string_view word) {
     return -1;
 }
 
-TEST(CommandWords, SixtyWordsWithTheValueCommandsFirst) {
-    EXPECT_EQ(kCommandWords.size(), 60u);
-    EXPECT_EQ(positionOf("RunProgram"), 0);
-    EXPECT_EQ(positionOf("Repeat"), 7);
-    EXPECT_EQ(positionOf("End_Repeat"), kFirstBareCommand);
-    EXPECT_EQ(positionOf("Release_ALT"), 40);
-    EXPECT_EQ(positionOf("Press_PrintScreen"), 44);
-    EXPECT_EQ(positionOf("NumOff"), 50);
-    EXPECT_EQ(positionOf("Loop"), 59);
-}
-
 struct ComposeCase {
     const char* name;
     std::string command;

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace keyloom::test {
 
@@ -16,6 +17,15 @@ double monotonicNow() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+bool eventually(const std::function<bool()>& check, double timeoutSeconds) {
+    const double deadline = monotonicNow() + timeoutSeconds;
+    for (;;) {
+        if (check()) return true;
+        if (monotonicNow() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 ChildProcess::~ChildProcess() {

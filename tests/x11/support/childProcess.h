@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,5 +55,7 @@ private:
 
 // Monotonic seconds.
 double monotonicNow();
+// Polls `check` until it holds or `timeoutSeconds` pass.
+bool eventually(const std::function<bool()>& check, double timeoutSeconds = 20);
 
 }  // namespace keyloom::test

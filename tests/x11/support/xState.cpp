@@ -1,12 +1,20 @@
 #include "x11/support/xState.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <cstring>
+
+#include "platform/x11/x11ErrorTrap.h"
+#include "platform/x11/x11StopKey.h"
+#include "x11/support/rawInput.h"
+
 namespace keyloom::test {
 
-XConnection::XConnection() : display_(XOpenDisplay(nullptr)) {}
+XConnection::XConnection(const std::string& name)
+    : display_(XOpenDisplay(name.empty() ? nullptr : name.c_str())) {}
 
 XConnection::~XConnection() {
     if (display_ != nullptr) XCloseDisplay(display_);
@@ -89,6 +97,73 @@ void InputStateGuard::reset() {
     // XTest presses physical buttons; release every one.
     for (unsigned b = 1; b <= 5; ++b) XTestFakeButtonEvent(display_, b, False, CurrentTime);
     XkbLockModifiers(display_, XkbUseCoreKbd, 0xff, 0);
+    XSync(display_, False);
+}
+
+std::vector<unsigned long> serverMapping(Display* display, int* low, int* perKeycode) {
+    int first = 0, last = 0, per = 0;
+    XDisplayKeycodes(display, &first, &last);
+    KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &per);
+    std::vector<unsigned long> out(syms, syms + (last - first + 1) * per);
+    XFree(syms);
+    if (low != nullptr) *low = first;
+    if (perKeycode != nullptr) *perKeycode = per;
+    return out;
+}
+
+std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode) {
+    int per = 0;
+    KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(keycode), 1, &per);
+    std::vector<unsigned long> out;
+    for (int i = 0; syms != nullptr && i < per; ++i)
+        if (syms[i] != NoSymbol) out.push_back(syms[i]);
+    if (syms != nullptr) XFree(syms);
+    return out;
+}
+
+// A window listed by the window manager may be gone by the time it is asked
+// about (the program of an earlier test ending): the trap keeps that quiet.
+Window windowTitled(Display* display, const std::string& title) {
+    platform::ErrorTrap trap(display);
+    for (Window w : clientWindows(display))
+        if (windowTitle(display, w) == title) return w;
+    return 0;
+}
+
+long processOfWindow(Display* display, Window window) {
+    platform::ErrorTrap trap(display);
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    long pid = 0;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
+                           XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
+        data != nullptr && format == 32 && n == 1)
+        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    if (data != nullptr) XFree(data);
+    return pid;
+}
+
+RealKeyboard::RealKeyboard(Display* display) : display_(display) {
+    int count = 0;
+    XDeviceInfo* devices = XListInputDevices(display, &count);
+    for (int i = 0; i < count && device_ == nullptr; ++i)
+        if (devices[i].use == IsXExtensionKeyboard &&
+            !platform::isInjectingDevice(devices[i].name) &&
+            std::strstr(devices[i].name, "keyboard") != nullptr)
+            device_ = XOpenDevice(display, devices[i].id);
+    if (devices != nullptr) XFreeDeviceList(devices);
+}
+
+RealKeyboard::~RealKeyboard() {
+    if (device_ != nullptr) XCloseDevice(display_, device_);
+}
+
+void RealKeyboard::tap(KeySym keysym) {
+    KeyCode keycode = XKeysymToKeycode(display_, keysym);
+    XTestFakeDeviceKeyEvent(display_, device_, keycode, True, nullptr, 0, CurrentTime);
+    XTestFakeDeviceKeyEvent(display_, device_, keycode, False, nullptr, 0, CurrentTime);
     XSync(display_, False);
 }
 

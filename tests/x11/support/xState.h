@@ -5,6 +5,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
 
 #include <array>
 #include <string>
@@ -12,10 +13,10 @@
 
 namespace keyloom::test {
 
-// A connection of the test's own; the display of $DISPLAY.
+// A connection of the test's own; `name` empty: the display of $DISPLAY.
 class XConnection {
 public:
-    XConnection();
+    explicit XConnection(const std::string& name = {});
     ~XConnection();
     XConnection(const XConnection&) = delete;
     XConnection& operator=(const XConnection&) = delete;
@@ -32,6 +33,12 @@ std::vector<unsigned> keysDown(Display* display);
 unsigned buttonsDown(Display* display);
 // A keycode that gives `keysym`, 0 when the map has none.
 unsigned keycodeOf(Display* display, unsigned long keysym);
+// The keysyms of every keycode from `*low` on, `*perKeycode` each, and of
+// one keycode (NoSymbol left out): asked of the server, as a connection's own
+// copy of the map may be old.
+std::vector<unsigned long> serverMapping(Display* display, int* low = nullptr,
+                                         int* perKeycode = nullptr);
+std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode);
 // Whether the keyboard indicator of that name ("Caps Lock", "Num Lock",
 // "Scroll Lock") is lit.
 bool indicatorOn(Display* display, const char* name);
@@ -44,6 +51,28 @@ unsigned modifierOf(Display* display, unsigned long keysym);
 bool buttonsSwapped(Display* display);
 // Swaps (or restores) buttons 1 and 3 of the pointer mapping.
 void swapButtons(Display* display, bool swapped);
+
+// The managed window with this exact title; 0 when there is none.
+Window windowTitled(Display* display, const std::string& title);
+// The process that owns `window` (_NET_WM_PID); 0 when it is not known.
+long processOfWindow(Display* display, Window window);
+
+// The server's own keyboard device ("Xvfb keyboard"): a key sent through
+// XTest for that device reaches clients exactly as a press on a real
+// keyboard does, from that device.
+class RealKeyboard {
+public:
+    explicit RealKeyboard(Display* display);
+    ~RealKeyboard();
+    RealKeyboard(const RealKeyboard&) = delete;
+    RealKeyboard& operator=(const RealKeyboard&) = delete;
+    explicit operator bool() const { return device_ != nullptr; }
+    void tap(KeySym keysym);
+
+private:
+    Display* display_;
+    XDevice* device_ = nullptr;
+};
 
 // On creation and again on destruction: releases every key and button that is
 // down (through XTest), unlocks Caps, Num and Scroll Lock, and puts the pointer

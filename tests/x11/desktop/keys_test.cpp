@@ -1,6 +1,6 @@
 // Key commands played through the X11 desktop into a real window.
 // gtest before Xlib, whose None macro it cannot take.
-#include "engineFixture.h"
+#include "x11Fixture.h"
 #include "x11/support/rawInput.h"
 
 #include <X11/keysym.h>
@@ -30,7 +30,7 @@ constexpr KeyCase kTaps[] = {
     {"Press_ScrollLock", "Scroll_Lock"},
 };
 
-TEST_F(X11EngineTest, EachKeyWordTapsItsKeyInTheFocusedWindow) {
+TEST_F(X11ProbeTest, EachKeyWordTapsItsKeyInTheFocusedWindow) {
     for (const KeyCase& c : kTaps) {
         SCOPED_TRACE(c.word);
         EXPECT_EQ(playExpecting({c.word}, tapOf(c.key)), tapOf(c.key));
@@ -40,7 +40,7 @@ TEST_F(X11EngineTest, EachKeyWordTapsItsKeyInTheFocusedWindow) {
 // Window managers take Print for themselves (openbox runs a screenshot tool,
 // or says it cannot): the server must still get the tap, and the window sees
 // what the manager did not take.
-TEST_F(X11EngineTest, PrintScreenTapsPrintOnTheDesktop) {
+TEST_F(X11ProbeTest, PrintScreenTapsPrintOnTheDesktop) {
     RawInputLog raw;
     ASSERT_TRUE(raw);
     const auto before = clientWindows(x.get());
@@ -59,21 +59,6 @@ TEST_F(X11EngineTest, PrintScreenTapsPrintOnTheDesktop) {
     closeWindowsOpenedSince(x.get(), before, 1.0);
 }
 
-TEST_F(X11EngineTest, KeyWordsInOneListArriveInListOrder) {
-    auto got = describe(play({"Press_Tab", "Press_Tab Press_Enter", "Press_F1", "Press_Del"}, 10));
-    std::vector<std::string> want;
-    for (const char* key : {"Tab", "Tab", "Return", "F1", "Delete"})
-        for (const std::string& line : tapOf(key)) want.push_back(line);
-    EXPECT_EQ(got, want);
-}
-
-TEST_F(X11EngineTest, WordsInOtherLetterCaseSendNothing) {
-    // Only the last entry is a command word.
-    EXPECT_EQ(playExpecting({"press_tab", "PRESS_ENTER", "lclick", "Press_Tab2", "Press_Enter"},
-                            tapOf("Return")),
-              tapOf("Return"));
-}
-
 struct ModifierCase {
     const char* press;
     const char* release;
@@ -89,7 +74,7 @@ constexpr ModifierCase kModifiers[] = {
 
 // A modifier pressed by one entry is down, as the window sees it, for exactly
 // the entries up to its release.
-TEST_F(X11EngineTest, ModifierHeldAcrossEntriesReachesTheKeysBetween) {
+TEST_F(X11ProbeTest, ModifierHeldAcrossEntriesReachesTheKeysBetween) {
     for (const ModifierCase& m : kModifiers) {
         SCOPED_TRACE(m.press);
         auto events = play({m.press, "SendText >c", m.release, "SendText >c"}, 6);
@@ -104,7 +89,7 @@ TEST_F(X11EngineTest, ModifierHeldAcrossEntriesReachesTheKeysBetween) {
     }
 }
 
-TEST_F(X11EngineTest, ControlWithALetterGivesThatLetterWithControlInTheState) {
+TEST_F(X11ProbeTest, ControlWithALetterGivesThatLetterWithControlInTheState) {
     auto events = play({"Press_CTRL", "SendText >c", "Release_CTRL"}, 4);
     ASSERT_EQ(events.size(), 4U);
     EXPECT_EQ(events[1].kind, "KeyPress");
@@ -112,7 +97,7 @@ TEST_F(X11EngineTest, ControlWithALetterGivesThatLetterWithControlInTheState) {
     EXPECT_EQ(events[1].state, static_cast<unsigned>(ControlMask));
 }
 
-TEST_F(X11EngineTest, HeldModifiersAreReleasedWhenTheRunEnds) {
+TEST_F(X11ProbeTest, HeldModifiersAreReleasedWhenTheRunEnds) {
     auto events = play({"Press_CTRL", "Press_Shift", "Press_ALT", "Press_Tab"}, 8);
     EXPECT_EQ(describe(events), (std::vector<std::string>{"down Control_L", "down Shift_L",
                                                           "down Alt_L", "down Tab", "up Tab",

@@ -1,14 +1,13 @@
-// The engine driving the real X11 desktop against real programs: xterm
-// running `cat > FILE` and a GTK text field, whose files show what they got.
+// The engine driving the real X11 desktop: against the probe window, which
+// reports what it received, and against real programs (xterm running
+// `cat > FILE`, a GTK text field), whose files show what they got.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XInput.h>
 
 #include <deque>
-#include <functional>
 #include <sstream>
 #include <memory>
 #include <optional>
@@ -19,48 +18,13 @@
 #include "platform/consoleToolkit.h"
 #include "platform/x11/x11Desktop.h"
 #include "support/fileBytes.h"
+#include "support/tempDir.h"
 #include "x11/support/childProcess.h"
+#include "x11/support/probeProcess.h"
 #include "x11/support/rawInput.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::test {
-
-// A folder of the test's own, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-
-// While it lives, X errors on the calls of `display` are counted instead of
-// ending the program: a window listed by the window manager may be gone by
-// the time it is asked about (the program of an earlier test ending).
-class IgnoreXErrors {
-public:
-    explicit IgnoreXErrors(Display* display);
-    ~IgnoreXErrors();
-    IgnoreXErrors(const IgnoreXErrors&) = delete;
-    IgnoreXErrors& operator=(const IgnoreXErrors&) = delete;
-
-private:
-    Display* display_;
-    XErrorHandler previous_ = nullptr;
-};
-
-// The managed window with this exact title; 0 when there is none.
-Window windowTitled(Display* display, const std::string& title);
-// The process that owns `window` (_NET_WM_PID); 0 when it is not known.
-long processOfWindow(Display* display, Window window);
-// Polls `check` until it holds or `timeoutSeconds` pass.
-bool eventually(const std::function<bool()>& check, double timeoutSeconds = 20);
 
 // A program with a text field, started and given the focus.
 class TextTarget {
@@ -116,7 +80,7 @@ private:
     platform::ConsoleToolkit console_{sink_};
 };
 
-class X11ActionsTest : public ::testing::Test {
+class X11Test : public ::testing::Test {
 public:
     void SetUp() override;
     void TearDown() override;
@@ -132,6 +96,57 @@ public:
     std::unique_ptr<Engine> engine;
 };
 
+// The same with the probe window holding the focus: a test plays entries and
+// reads back what the probe received.
+class X11ProbeTest : public X11Test {
+public:
+    void SetUp() override {
+        X11Test::SetUp();
+        ASSERT_TRUE(probe.start()) << probe.error();
+    }
+
+    // Runs `entries` as the Run button does and returns the key and button
+    // events the probe received: at least `expected` of them, waited for.
+    std::vector<ProbeEvent> play(std::vector<std::string> entries, std::size_t expected = 0) {
+        X11Test::play(std::move(entries));
+        return received(expected);
+    }
+    // The same, for a run expected to send `lines` (see `describe`).
+    std::vector<std::string> playExpecting(std::vector<std::string> entries,
+                                           const std::vector<std::string>& lines) {
+        return describe(play(std::move(entries), lines.size()));
+    }
+
+    // The key and button events the probe received since the last look.
+    std::vector<ProbeEvent> received(std::size_t expected = 0) {
+        return keysAndButtons(everything(expected));
+    }
+    // Every event the probe received since the last look, motion included.
+    // Button events pass through the window manager's click-to-focus grab
+    // and can arrive after the barrier: wait for `expected` keys and buttons.
+    std::vector<ProbeEvent> everything(std::size_t expected = 0);
+
+    // Events as "down Tab", "up Control_L" (the key's unshifted keysym),
+    // "down button1 440,340".
+    std::vector<std::string> describe(const std::vector<ProbeEvent>& events) const;
+
+    unsigned keycode(unsigned long keysym) const { return keycodeOf(x.get(), keysym); }
+    static std::vector<std::string> tapOf(const std::string& key) {
+        return {"down " + key, "up " + key};
+    }
+    // Moves the cursor by the test's own connection.
+    void moveCursor(int px, int py) const;
+    // Where the cursor is, by the test's own connection.
+    std::pair<int, int> cursor() const;
+    // "MouseMove >x,y" for the middle of the probe window.
+    std::string moveToProbe() const {
+        return "MouseMove >" + std::to_string(probe.centerX()) + "," +
+               std::to_string(probe.centerY());
+    }
+
+    ProbeProcess probe{"keyloom engine probe", ProbeOptions{.motion = true, .batch = false, .geometry = {}}};
+};
+
 // Switches the keyboard layout of the display, and puts the map back as it
 // was at the end.
 class LayoutGuard {
@@ -145,23 +160,6 @@ public:
 private:
     TempDir saved_;
     bool ok_ = false;
-};
-
-// The server's own keyboard device ("Xvfb keyboard"): a key sent through
-// XTest for that device reaches clients exactly as a press on a real
-// keyboard does, from that device.
-class RealKeyboard {
-public:
-    explicit RealKeyboard(Display* display);
-    ~RealKeyboard();
-    RealKeyboard(const RealKeyboard&) = delete;
-    RealKeyboard& operator=(const RealKeyboard&) = delete;
-    explicit operator bool() const { return device_ != nullptr; }
-    void tap(KeySym keysym);
-
-private:
-    Display* display_;
-    XDevice* device_ = nullptr;
 };
 
 std::string gtkFieldPath();

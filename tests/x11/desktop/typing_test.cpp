@@ -1,7 +1,7 @@
 // SendText typing into real programs: xterm running cat, and a GTK text
 // field, under the US and the German layout; the files they write show
 // exactly what arrived.
-#include "actionsFixture.h"  // first: gtest before the X11 macros
+#include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -41,7 +41,7 @@ const std::vector<TypingCase> kFieldCases = {
     {"{END}12{LEFT 1}3", "132"},
 };
 
-class Typing : public X11ActionsTest {
+class Typing : public X11Test {
 public:
     // Types each case and checks what arrived after it.
     void typeAll(TextTarget& target, const std::vector<TypingCase>& cases) {
@@ -111,14 +111,6 @@ TEST_F(Typing, ManyCharactersOffTheMapArriveIntact) {
 // Every program (the window manager too) is told of each change once: each
 // notice makes a window manager grab all its key bindings again.
 TEST_F(Typing, TheKeyboardMapIsPutBackAfterwardsAndEachChangeToldOnce) {
-    auto mapping = [&] {
-        int low = 0, high = 0, per = 0;
-        XDisplayKeycodes(x.get(), &low, &high);
-        KeySym* syms = XGetKeyboardMapping(x.get(), static_cast<KeyCode>(low), high - low + 1, &per);
-        std::vector<KeySym> out(syms, syms + (high - low + 1) * per);
-        XFree(syms);
-        return out;
-    };
     // The keyboard map notices that came to the test's connection since the
     // previous call.
     // A program that follows the keyboard map through XKB, as toolkits do,
@@ -132,14 +124,14 @@ TEST_F(Typing, TheKeyboardMapIsPutBackAfterwardsAndEachChangeToldOnce) {
             count += event.xmapping.request == MappingKeyboard ? 1 : 0;
         return count;
     };
-    auto before = mapping();
+    auto before = serverMapping(x.get());
     TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing restore");
     std::string error;
     ASSERT_TRUE(term.start(x.get(), &error)) << error;
     mapNotices();
     play({"SendText >日本 😀é"});
     EXPECT_EQ(term.waitFor("日本 😀é"), "日本 😀é");
-    EXPECT_EQ(mapping(), before);
+    EXPECT_EQ(serverMapping(x.get()), before);
     EXPECT_EQ(mapNotices(), 2) << "one binding of the four characters, one restoring";
     desktop.reset();
     EXPECT_EQ(mapNotices(), 0);
@@ -152,15 +144,7 @@ TEST_F(Typing, TheKeyboardMapIsPutBackAfterwardsAndEachChangeToldOnce) {
 TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
     RealKeyboard keyboard(x.get());
     if (!keyboard) GTEST_SKIP() << "this X server has no keyboard device besides XTest";
-    auto mapping = [&] {
-        int low = 0, high = 0, per = 0;
-        XDisplayKeycodes(x.get(), &low, &high);
-        KeySym* syms = XGetKeyboardMapping(x.get(), static_cast<KeyCode>(low), high - low + 1, &per);
-        std::vector<KeySym> out(syms, syms + (high - low + 1) * per);
-        XFree(syms);
-        return out;
-    };
-    auto before = mapping();
+    auto before = serverMapping(x.get());
     TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing real key");
     std::string error;
     ASSERT_TRUE(term.start(x.get(), &error)) << error;
@@ -172,14 +156,10 @@ TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
     EXPECT_EQ(term.waitFor("日本"), "日本");
     // Where 日 is bound, asked of the server.
     auto keycodeOfSun = [&] {
-        int low = 0, high = 0, per = 0;
-        XDisplayKeycodes(x.get(), &low, &high);
-        KeySym* syms = XGetKeyboardMapping(x.get(), static_cast<KeyCode>(low), high - low + 1, &per);
-        int found = 0;
-        for (int i = 0; i < (high - low + 1) * per && found == 0; ++i)
-            if (syms[i] == 0x10065e5) found = low + i / per;
-        XFree(syms);
-        return found;
+        int low = 0, per = 1;
+        const auto syms = serverMapping(x.get(), &low, &per);
+        auto at = std::find(syms.begin(), syms.end(), 0x10065e5UL);
+        return at == syms.end() ? 0 : low + static_cast<int>(at - syms.begin()) / per;
     };
     const int first = keycodeOfSun();
     ASSERT_NE(first, 0);
@@ -188,7 +168,7 @@ TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
     EXPECT_EQ(term.waitFor("日本本日"), "日本本日");
     EXPECT_EQ(keycodeOfSun(), first) << "bound again elsewhere";
     desktop.reset();
-    EXPECT_EQ(mapping(), before);
+    EXPECT_EQ(serverMapping(x.get()), before);
 }
 
 // A spare keycode that another program bound since (or that a new keyboard
@@ -210,16 +190,8 @@ TEST_F(Typing, ClosingLeavesAloneKeycodesOthersBoundSince) {
     XChangeKeyboardMapping(x.get(), taken, 2, other, 1);
     XSync(x.get(), False);
     desktop.reset();
-    // Asked of the server (the connection's own copy of the map may be old).
-    auto firstKeysym = [&](KeyCode keycode) {
-        int per = 0;
-        KeySym* syms = XGetKeyboardMapping(x.get(), keycode, 1, &per);
-        KeySym first = syms != nullptr && per > 0 ? syms[0] : NoSymbol;
-        if (syms != nullptr) XFree(syms);
-        return first;
-    };
-    EXPECT_EQ(firstKeysym(taken), static_cast<KeySym>(XK_F35));
-    EXPECT_EQ(firstKeysym(ours), static_cast<KeySym>(NoSymbol)) << "ours is given back";
+    EXPECT_EQ(keysymsOf(x.get(), taken).at(0), static_cast<unsigned long>(XK_F35));
+    EXPECT_TRUE(keysymsOf(x.get(), ours).empty()) << "ours is given back";
     XChangeKeyboardMapping(x.get(), taken, 1, std::array<KeySym, 1>{NoSymbol}.data(), 1);
     XSync(x.get(), False);
 }
@@ -249,10 +221,7 @@ TEST_F(Typing, AKeycodeAnotherProgramTakesMeanwhileIsLeftToIt) {
     XSync(x.get(), False);
     play({"SendText >ŐőŒœ"});
     EXPECT_EQ(term.waitFor("ħĸŀłŉŋŌōŐőŒœ"), "ħĸŀłŉŋŌōŐőŒœ");
-    int got = 0;
-    KeySym* now = XGetKeyboardMapping(x.get(), taken, 1, &got);
-    EXPECT_EQ(got > 0 ? now[0] : NoSymbol, static_cast<KeySym>(XK_F35));
-    XFree(now);
+    EXPECT_EQ(keysymsOf(x.get(), taken).at(0), static_cast<unsigned long>(XK_F35));
     desktop.reset();
     KeySym none[1] = {NoSymbol};
     XChangeKeyboardMapping(x.get(), taken, 1, none, 1);

@@ -1,54 +1,29 @@
 // The keyloom program as a user starts it: one copy only, and File, Exit
 // ends it. Windows are found and keys sent with xdotool; every wait for the
 // program is bounded, and a copy left running is killed by ChildProcess.
-#include <gtest/gtest.h>
-#include <unistd.h>
+#include <gtest/gtest.h>  // first: before Xlib's macros
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 
-#include "guiFixture.h"
-#include "x11/support/childProcess.h"
+#include "fault/support/faultSupport.h"
 
-namespace keyloom::ui::test {
+namespace keyloom::fault {
 namespace {
 
 namespace fs = std::filesystem;
-using keyloom::test::ChildProcess;
-
-// Output of a shell command, trailing newline removed.
-std::string shell(const std::string& command) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    char buffer[256];
-    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) out += buffer;
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
-}
+using test::ChildProcess;
 
 // The first window of process `pid` titled exactly "Tervel's Keyloom"; 0
 // when it has none within the timeout.
-unsigned long windowOf(pid_t pid, double timeoutSeconds = 15) {
-    const std::string command = "xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
-                                " --name \"^Tervel's Keyloom\\$\" 2>/dev/null | head -n1";
-    unsigned long window = 0;
-    pumpUntil(
-        [&] {
-            window = std::strtoul(shell(command).c_str(), nullptr, 10);
-            return window != 0;
-        },
-        timeoutSeconds);
-    return window;
+unsigned long windowOf(long pid, double timeoutSeconds = 15) {
+    return fault::windowOf(std::getenv("DISPLAY"), pid, "Tervel's Keyloom", timeoutSeconds);
 }
 
 void keys(unsigned long window, const std::string& keys) {
-    std::system(("xdotool windowactivate --sync " + std::to_string(window) +
-                 " >/dev/null 2>&1; xdotool key --clearmodifiers " + keys)
-                    .c_str());
+    shell("xdotool windowactivate --sync " + std::to_string(window) +
+          " >/dev/null 2>&1; xdotool key --clearmodifiers " + keys);
 }
 
 // Each test gets a home and a runtime folder of its own, where the
@@ -56,15 +31,12 @@ void keys(unsigned long window, const std::string& keys) {
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "keyloomHomeXXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home = pattern;
-        ::setenv("HOME", home.c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+        ::setenv("HOME", home.str().c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", home.str().c_str(), 1);
     }
-    void TearDown() override { fs::remove_all(home); }
+    void TearDown() override { ::unsetenv("TMPDIR"); }  // a test moves it into `home`
 
-    fs::path home;
+    test::TempDir home;
 };
 
 TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
@@ -89,7 +61,7 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
 
     // File, Exit ends it.
     keys(main, "alt+f");
-    pump(0.3);
+    shell("sleep 0.3");
     keys(main, "x");
     auto exited = first.wait(10);
     ASSERT_TRUE(exited.has_value()) << "Exit did not end the program";
@@ -104,7 +76,7 @@ TEST_F(Program, SecondCopyWithAFileHandsItToTheFirst) {
     ASSERT_TRUE(first.start({KEYLOOM_BIN}, &error)) << error;
     ASSERT_NE(windowOf(first.pid()), 0u);
     // A control byte in it: the first copy says so once it has read it.
-    std::ofstream(home / "handed.tkl") << "Press_Tab\n\x01\n";
+    writeFile(home / "handed.tkl", "Press_Tab\n\x01\n");
     ChildProcess second;
     ASSERT_TRUE(second.start({KEYLOOM_BIN, (home / "handed.tkl").string()}, &error)) << error;
     auto status = second.wait(10);
@@ -112,7 +84,7 @@ TEST_F(Program, SecondCopyWithAFileHandsItToTheFirst) {
     EXPECT_EQ(*status, 0);
     const std::string windows = "xdotool search --all --onlyvisible --pid " +
                                 std::to_string(first.pid()) + " --name . 2>/dev/null | wc -l";
-    EXPECT_TRUE(pumpUntil([&] { return shell(windows) == "2"; }, 10)) << "the file was not read";
+    EXPECT_TRUE(test::eventually([&] { return shell(windows) == "2"; }, 10)) << "the file was not read";
 }
 
 // The theme's SVG arrow would bring an SVG renderer of several megabytes
@@ -122,7 +94,7 @@ TEST_F(Program, DrawsItsWindowWithoutAnSvgRenderer) {
     std::string error;
     ASSERT_TRUE(copy.start({KEYLOOM_BIN}, &error)) << error;
     ASSERT_NE(windowOf(copy.pid()), 0u);
-    pump(0.5);  // drawn
+    shell("sleep 0.5");  // drawn
     const std::string maps = shell("cat /proc/" + std::to_string(copy.pid()) + "/maps");
     ASSERT_NE(maps.find("libgtk-3"), std::string::npos);
     EXPECT_EQ(maps.find("librsvg"), std::string::npos);
@@ -135,7 +107,7 @@ TEST_F(Program, DrawsItsWindowWithoutAnSvgRenderer) {
 // nothing is said about it.
 TEST_F(Program, WithoutAUsableRuntimeFolderTheLockIsHiddenInTheHome) {
     const std::string user = shell("id -un");
-    ::setenv("TMPDIR", home.c_str(), 1);
+    ::setenv("TMPDIR", home.str().c_str(), 1);
     for (const std::string& runtime :
          {(home / "gone").string(), std::string("/proc"), std::string("read-only home")}) {
         ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
@@ -145,7 +117,7 @@ TEST_F(Program, WithoutAUsableRuntimeFolderTheLockIsHiddenInTheHome) {
         std::string error;
         ASSERT_TRUE(copy.start({KEYLOOM_BIN}, &error)) << error;
         ASSERT_NE(windowOf(copy.pid()), 0u) << runtime;
-        pump(0.5);  // a message would show by now
+        shell("sleep 0.5");  // a message would show by now
         EXPECT_TRUE(fs::exists(home / (readOnlyHome ? "keyloom-" + user + ".lock" : ".keyloom.lock")))
             << runtime;
         EXPECT_EQ(shell("xdotool search --all --onlyvisible --pid " + std::to_string(copy.pid()) +
@@ -170,4 +142,4 @@ TEST_F(Program, StartsAgainOnceTheFirstCopyHasEnded) {
 }
 
 }  // namespace
-}  // namespace keyloom::ui::test
+}  // namespace keyloom::fault

@@ -1,6 +1,6 @@
 // Keys the keyboard map lacks are sent through spare keycodes that the
 // desktop binds for them and gives back when it closes.
-#include "engineFixture.h"
+#include "x11Fixture.h"
 
 #include <X11/keysym.h>
 
@@ -24,18 +24,7 @@ constexpr MissingKey kMissing[] = {
     {0x6C, XK_KP_Separator, "KP_Separator"},
 };
 
-// The keysyms of `keycode` in the server's map now.
-std::vector<KeySym> mapping(Display* display, unsigned keycode) {
-    int per = 0;
-    KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(keycode), 1, &per);
-    std::vector<KeySym> out;
-    for (int i = 0; i < per; ++i)
-        if (syms[i] != NoSymbol) out.push_back(syms[i]);
-    XFree(syms);
-    return out;
-}
-
-TEST_F(X11EngineTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRunEnds) {
+TEST_F(X11ProbeTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRunEnds) {
     for (const MissingKey& k : kMissing)
         ASSERT_EQ(keycode(k.keysym), 0U) << "the keyboard map has " << k.name;
     std::set<unsigned> spares;
@@ -51,7 +40,7 @@ TEST_F(X11EngineTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheR
         EXPECT_EQ(events[1].keycode, events[0].keycode);
         spares.insert(events[0].keycode);
         // Bound to the key alone, whatever the shift state.
-        auto bound = mapping(x.get(), events[0].keycode);
+        auto bound = keysymsOf(x.get(), events[0].keycode);
         EXPECT_FALSE(bound.empty());
         EXPECT_EQ(std::count(bound.begin(), bound.end(), k.keysym),
                   static_cast<std::ptrdiff_t>(bound.size()));
@@ -66,7 +55,7 @@ TEST_F(X11EngineTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheR
     EXPECT_TRUE(spares.count(again[0].keycode));
 
     desktop->endRun();
-    for (unsigned keycode : spares) EXPECT_TRUE(mapping(x.get(), keycode).empty()) << keycode;
+    for (unsigned keycode : spares) EXPECT_TRUE(keysymsOf(x.get(), keycode).empty()) << keycode;
 }
 
 }  // namespace

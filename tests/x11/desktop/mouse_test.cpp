@@ -1,7 +1,7 @@
 // Mouse commands played through the X11 desktop into a real window.
 #include <algorithm>
 
-#include "engineFixture.h"
+#include "x11Fixture.h"
 #include "x11/support/rawInput.h"
 
 namespace keyloom::test {
@@ -36,7 +36,7 @@ const ClickCase kClicks[] = {
     {"RDown RUp", [](int px, int py) { return clickAt(3, px, py); }},
 };
 
-void expectClicksAtTheCursor(X11EngineTest& t, const char* trace) {
+void expectClicksAtTheCursor(X11ProbeTest& t, const char* trace) {
     for (const ClickCase& c : kClicks) {
         SCOPED_TRACE(std::string(trace) + c.word);
         const int px = t.probe.left() + 17, py = t.probe.top() + 23;
@@ -45,14 +45,14 @@ void expectClicksAtTheCursor(X11EngineTest& t, const char* trace) {
     }
 }
 
-TEST_F(X11EngineTest, ClicksArriveAtTheCursorPosition) {
+TEST_F(X11ProbeTest, ClicksArriveAtTheCursorPosition) {
     expectClicksAtTheCursor(*this, "");
     EXPECT_EQ(buttonsDown(x.get()), 0U);
 }
 
 // With the buttons swapped the primary button is the physical right one:
 // the L commands must still act on the primary button.
-TEST_F(X11EngineTest, LeftCommandsUseThePrimaryButtonWhenTheButtonsAreSwapped) {
+TEST_F(X11ProbeTest, LeftCommandsUseThePrimaryButtonWhenTheButtonsAreSwapped) {
     swapButtons(x.get(), true);
     ASSERT_TRUE(buttonsSwapped(x.get()));
     expectClicksAtTheCursor(*this, "swapped: ");
@@ -68,7 +68,7 @@ TEST_F(X11EngineTest, LeftCommandsUseThePrimaryButtonWhenTheButtonsAreSwapped) {
     EXPECT_EQ(physical, (Lines{"down button 3", "up button 3"}));
 }
 
-TEST_F(X11EngineTest, AButtonHeldWhenTheRunEndsIsReleasedEvenWhenSwapped) {
+TEST_F(X11ProbeTest, AButtonHeldWhenTheRunEndsIsReleasedEvenWhenSwapped) {
     for (bool swapped : {false, true}) {
         SCOPED_TRACE(swapped ? "swapped" : "not swapped");
         swapButtons(x.get(), swapped);
@@ -82,7 +82,7 @@ TEST_F(X11EngineTest, AButtonHeldWhenTheRunEndsIsReleasedEvenWhenSwapped) {
     }
 }
 
-TEST_F(X11EngineTest, SwapMouseButtonReportsAndRestoresTheSetting) {
+TEST_F(X11ProbeTest, SwapMouseButtonReportsAndRestoresTheSetting) {
     ASSERT_FALSE(buttonsSwapped(x.get()));
     EXPECT_EQ(desktop->swapMouseButton(1), 0);
     EXPECT_TRUE(buttonsSwapped(x.get()));
@@ -92,7 +92,7 @@ TEST_F(X11EngineTest, SwapMouseButtonReportsAndRestoresTheSetting) {
     EXPECT_FALSE(buttonsSwapped(x.get()));
 }
 
-TEST_F(X11EngineTest, MouseMovePutsTheCursorWhereItSays) {
+TEST_F(X11ProbeTest, MouseMovePutsTheCursorWhereItSays) {
     const int l = probe.left(), t = probe.top();
     const int r = l + probe.width() - 1, b = t + probe.height() - 1;
     const std::pair<int, int> points[] = {{l, t}, {r, b}, {l + 100, t + 7}, {r - 1, t + 300}};
@@ -112,7 +112,7 @@ TEST_F(X11EngineTest, MouseMovePutsTheCursorWhereItSays) {
     }
 }
 
-TEST_F(X11EngineTest, MouseMoveOffTheScreenStopsAtItsEdge) {
+TEST_F(X11ProbeTest, MouseMoveOffTheScreenStopsAtItsEdge) {
     const int w = DisplayWidth(x.get(), DefaultScreen(x.get()));
     const int h = DisplayHeight(x.get(), DefaultScreen(x.get()));
     play({"MouseMove >-40,-7"});
@@ -121,7 +121,7 @@ TEST_F(X11EngineTest, MouseMoveOffTheScreenStopsAtItsEdge) {
     EXPECT_EQ(cursor(), std::make_pair(w - 1, h - 1));
 }
 
-TEST_F(X11EngineTest, MouseMoveWithABadArgumentLeavesTheCursor) {
+TEST_F(X11ProbeTest, MouseMoveWithABadArgumentLeavesTheCursor) {
     moveCursor(probe.left() + 5, probe.top() + 6);
     play({"MouseMove >abc", "MouseMove >12", "MouseMove >40000,5", "MouseMove"});
     EXPECT_EQ(cursor(), std::make_pair(probe.left() + 5, probe.top() + 6));

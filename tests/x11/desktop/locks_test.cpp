@@ -1,7 +1,7 @@
 // The lock-key commands: CapsOn/CapsOff, NumOn/NumOff, ScrollOn/ScrollOff
 // leave the lock in the state they name, tapping its key only when needed.
 // gtest before Xlib, whose None macro it cannot take.
-#include "engineFixture.h"
+#include "x11Fixture.h"
 
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
@@ -54,7 +54,7 @@ private:
     bool added_ = false;
 };
 
-TEST_F(X11EngineTest, LockCommandsLeaveTheLockInTheStateTheyName) {
+TEST_F(X11ProbeTest, LockCommandsLeaveTheLockInTheStateTheyName) {
     ScrollLockModifier scrollLocks(x.get());
     for (const LockCase& c : kLocks) {
         SCOPED_TRACE(c.on);
@@ -77,7 +77,7 @@ TEST_F(X11EngineTest, LockCommandsLeaveTheLockInTheStateTheyName) {
     }
 }
 
-TEST_F(X11EngineTest, CapsLockOnMakesTheWindowSeeTheLockState) {
+TEST_F(X11ProbeTest, CapsLockOnMakesTheWindowSeeTheLockState) {
     auto events = play({"CapsOn", "SendText >a", "CapsOff", "SendText >a"}, 8);
     ASSERT_EQ(describe(events), (std::vector<std::string>{"down Caps_Lock", "up Caps_Lock",
                                                           "down a", "up a", "down Caps_Lock",

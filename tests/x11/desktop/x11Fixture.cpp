@@ -1,0 +1,153 @@
+#include "x11Fixture.h"
+
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace keyloom::test {
+
+#ifndef KEYLOOM_GTK_FIELD
+#define KEYLOOM_GTK_FIELD ""
+#endif
+std::string gtkFieldPath() { return KEYLOOM_GTK_FIELD; }
+
+TextTarget::TextTarget(Kind kind, std::string title)
+    : kind_(kind), title_(std::move(title)), file_(dir_.str("received")) {}
+
+TextTarget::~TextTarget() = default;
+
+bool TextTarget::start(Display* display, std::string* error) {
+    std::vector<std::string> argv;
+    if (kind_ == Kind::Xterm) {
+        // Every byte reaches cat at once, unechoed; Return arrives as a new line.
+        argv = {"/usr/bin/env", "LC_ALL=C.UTF-8", "xterm", "-u8", "-T", title_, "-e", "/bin/sh",
+                "-c", "stty -icanon -echo -isig -ixon -iexten; exec cat > '" + file_ + "'"};
+    } else {
+        argv = {gtkFieldPath(), title_, file_};
+    }
+    if (!process_.start(argv, error, kind_ == Kind::Xterm ? dir_.str("stdout") : std::string()))
+        return false;
+    bool shown = eventually([&] {
+        window_ = windowTitled(display, title_);
+        return window_ != 0 && std::filesystem::exists(file_);
+    });
+    if (!shown) {
+        if (error != nullptr) *error = "the window of " + argv[0] + " did not appear";
+        return false;
+    }
+    // The window manager gives a new window the focus; make sure of it.
+    std::string unused;
+    auto desktop = platform::X11Desktop::open(nullptr, &unused);
+    bool active = eventually([&] {
+        if (desktop) desktop->activateWindow(title_);
+        return focused(display);
+    });
+    if (active && kind_ == Kind::Gtk) active = process_.readLine(20).value_or("") == "ready";
+    if (!active && error != nullptr) *error = "the window of " + argv[0] + " did not get the focus";
+    return active;
+}
+
+std::string TextTarget::waitFor(const std::string& expected, double timeoutSeconds) const {
+    std::string got;
+    eventually([&] { return (got = text()) == expected; }, timeoutSeconds);
+    return got;
+}
+
+platform::MessageAnswer ScriptedToolkit::messageBox(const std::string& text,
+                                                    const std::string& title,
+                                                    platform::MessageStyle style) {
+    messages.push_back(title + ": " + text);
+    platform::MessageAnswer answer = style == platform::MessageStyle::YesNoQuestion
+                                         ? platform::MessageAnswer::No
+                                         : platform::MessageAnswer::Ok;
+    if (!answers.empty()) {
+        answer = answers.front();
+        answers.pop_front();
+    }
+    return answer;
+}
+
+void X11Test::SetUp() {
+    ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
+    guard.emplace(x.get());
+    std::string error;
+    desktop = platform::X11Desktop::open(nullptr, &error);
+    ASSERT_TRUE(desktop) << error;
+    engine = std::make_unique<Engine>(state, list, *desktop, toolkit);
+}
+
+void X11Test::TearDown() {
+    engine.reset();
+    desktop.reset();  // gives back the spare keycodes it bound
+}
+
+void X11Test::play(std::vector<std::string> entries) {
+    list.entries() = std::move(entries);
+    state.lastIndex = list.count();
+    engine->command2Click();
+    desktop->sync();
+}
+
+LayoutGuard::LayoutGuard(const std::string& layout) {
+    // The map as it is, to be put back exactly: the display serves the
+    // tests that follow.
+    if (std::system(("xkbcomp -xkb \"$DISPLAY\" '" + saved_.str("map.xkb") + "' 2>/dev/null").c_str()) != 0)
+        return;
+    ok_ = std::system(("setxkbmap " + layout).c_str()) == 0;
+}
+
+LayoutGuard::~LayoutGuard() {
+    if (std::system(("xkbcomp '" + saved_.str("map.xkb") + "' \"$DISPLAY\" 2>/dev/null").c_str()) != 0)
+        (void)std::system("setxkbmap us");
+}
+
+std::vector<std::string> X11ProbeTest::describe(const std::vector<ProbeEvent>& events) const {
+    std::vector<std::string> out;
+    for (const ProbeEvent& e : events) {
+        std::string word = e.isPress() ? "down " : "up ";
+        if (e.isKey()) {
+            KeySym base = XkbKeycodeToKeysym(x.get(), static_cast<KeyCode>(e.keycode), 0, 0);
+            const char* name = XKeysymToString(base);
+            out.push_back(word + (name != nullptr ? name : std::to_string(e.keycode)));
+        } else {
+            out.push_back(word + "button" + std::to_string(e.button) + " " + std::to_string(e.x) +
+                          "," + std::to_string(e.y));
+        }
+    }
+    return out;
+}
+
+void X11ProbeTest::moveCursor(int px, int py) const {
+    XTestFakeMotionEvent(x.get(), -1, px, py, CurrentTime);
+    XSync(x.get(), False);
+}
+
+std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {
+    desktop->sync();
+    std::vector<ProbeEvent> events;
+    std::size_t inputs = 0;
+    if (expected > 0) {
+        events = probe.readUntil(
+            [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && ++inputs >= expected; },
+            30);
+    }
+    bool done = false;
+    auto rest = probe.sync(30, &done);
+    EXPECT_TRUE(done) << "the probe did not answer";
+    events.insert(events.end(), rest.begin(), rest.end());
+    return events;
+}
+
+std::pair<int, int> X11ProbeTest::cursor() const {
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned mask = 0;
+    XQueryPointer(x.get(), DefaultRootWindow(x.get()), &root, &child, &rootX, &rootY, &winX, &winY,
+                  &mask);
+    return {rootX, rootY};
+}
+
+
+}  // namespace keyloom::test
