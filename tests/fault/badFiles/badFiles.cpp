@@ -1,10 +1,11 @@
 #include "badFiles.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <random>
+
+#include "support/tempDir.h"
 
 namespace keyloom::fault {
 namespace {
@@ -51,12 +52,14 @@ std::size_t countLines(const std::string& bytes) {
 }
 
 const std::vector<BadFile>& badFiles() {
+    // Removed with the files as the test program ends: every test program
+    // writes its own 110 MB.
+    static const test::TempDir folder;
     static const std::vector<BadFile> files = [] {
-        std::string folder = ::testing::TempDir() + "badFilesXXXXXX";
-        if (::mkdtemp(folder.data()) == nullptr) return std::vector<BadFile>{};
         auto write = [&](const char* name, const std::string& bytes) {
-            const std::string path = folder + "/" + name;
-            std::ofstream(path, std::ios::binary) << bytes;
+            const std::string path = folder.str(name);
+            std::ofstream out(path, std::ios::binary);
+            if (!(out << bytes).flush()) ADD_FAILURE() << "cannot write " << path;
             return path;
         };
         std::vector<BadFile> out;
