@@ -26,6 +26,17 @@ struct ContractRow {
 
 inline constexpr std::pair<int, int> kContractCursor{17, 23};
 
+// Activation by title: with windows of kContractTitles open, each title
+// asked for activates the window at its index (the exact title first, then
+// ignoring letter case, then a title that begins with it); the titles of
+// kContractNoMatch activate nothing.
+inline const std::vector<std::string> kContractTitles = {
+    "Keyloom Focus Alpha", "keyloom focus alpha beta", "Keyloom Focus Gamma"};
+inline const std::vector<std::pair<std::string, int>> kContractActivations = {
+    {"Keyloom Focus Alpha", 0}, {"keyloom focus alpha beta", 1}, {"KEYLOOM FOCUS GAMMA", 2},
+    {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"Keyloom Focus Alpha", 0}};
+inline const std::vector<std::string> kContractNoMatch = {"Keyloom Focus Nowhere", "", "Focus Alpha"};
+
 inline std::vector<ContractRow> desktopContractRows() {
     using Lines = std::vector<std::string>;
     auto tap = [](const std::string& key, const std::string& state = "") {
