@@ -1,8 +1,11 @@
 // Window activation by title and by process, and program starts.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/win32/win32Desktop.h"
 #include "probe.h"
+#include "support/desktopContract.h"
 
 namespace keyloom::test {
 namespace {
@@ -15,33 +18,28 @@ TEST(TitleMatch, WindowsFoldingCoversUnicode) {
               platform::win32::foldTitle("\xC3\x9CN\xC3\x8F" "CODE"));
 }
 
+// The desktop contract's activations: each window shown active, and the
+// keys sent next reach it and no other.
 TEST(Windows, ActivationByTitleFocusesThatWindow) {
     Win32Desktop desktop;
-    Probe alpha("Alpha Window Probe");
-    Probe beta("Beta Window Probe");
-    ASSERT_TRUE(alpha.ready() && beta.ready());
-    struct Step {
-        const char* title;
-        Probe* expected;
-    };
-    const Step steps[] = {{"Alpha Window Probe", &alpha},
-                          {"beta window probe", &beta},
-                          {"ALPHA WIN", &alpha},
-                          {"Beta", &beta}};
-    for (const Step& s : steps) {
-        Probe* other = s.expected == &alpha ? &beta : &alpha;
-        s.expected->mark();
-        other->mark();
-        ASSERT_TRUE(desktop.activateWindow(s.title)) << s.title;
-        ASSERT_TRUE(eventually([&] { return GetForegroundWindow() == s.expected->window(); }))
-            << s.title;
+    std::vector<std::unique_ptr<Probe>> probes;
+    for (const std::string& title : kContractTitles) {
+        probes.push_back(std::make_unique<Probe>(title));
+        ASSERT_TRUE(probes.back()->ready()) << title;
+    }
+    for (const auto& [title, index] : kContractActivations) {
+        for (const auto& p : probes) p->mark();
+        const Probe& expected = *probes[static_cast<std::size_t>(index)];
+        ASSERT_TRUE(desktop.activateWindow(title)) << title;
+        ASSERT_TRUE(eventually([&] { return GetForegroundWindow() == expected.window(); })) << title;
         desktop.keybdEvent(9, 0, platform::kKeyDown);
         desktop.keybdEvent(9, 0, platform::kKeyUp);
-        EXPECT_TRUE(s.expected->waitFor("keyup 9 -")) << s.title;
-        EXPECT_TRUE(other->linesAfterMark({"keydown"}).empty()) << s.title;
+        EXPECT_TRUE(probes[static_cast<std::size_t>(index)]->waitFor("keyup 9 -")) << title;
+        for (const auto& p : probes)
+            EXPECT_TRUE(p.get() == &expected || p->linesAfterMark({"keydown"}).empty()) << title;
     }
-    EXPECT_FALSE(desktop.activateWindow("No Such Window Anywhere"));
-    EXPECT_FALSE(desktop.activateWindow(""));
+    for (const std::string& title : kContractNoMatch)
+        EXPECT_FALSE(desktop.activateWindow(title)) << title;
 }
 
 TEST(Windows, ActivationRestoresAMinimizedWindow) {

@@ -2,7 +2,8 @@
 // logs what input reaches it.
 // Prints "ready" once it is shown and has the keyboard focus, then one line
 // per message, flushed at once:
-//   keydown VK MODS / keyup VK MODS   (MODS: shift, ctrl, alt joined by "+", or "-")
+//   keydown VK MODS / keyup VK MODS   (MODS: shift, ctrl, alt, lock (Caps Lock on)
+//                                     joined by "+", or "-")
 //   char U+XXXX                      (a character; surrogate pairs joined)
 //   button left|right down|up X Y    (screen coordinates)
 //   focus / blur
@@ -61,6 +62,7 @@ std::string modifiers() {
     add(VK_SHIFT, "shift");
     add(VK_CONTROL, "ctrl");
     add(VK_MENU, "alt");
+    if ((GetKeyState(VK_CAPITAL) & 1) != 0) mods += mods.empty() ? "lock" : "+lock";
     return mods.empty() ? "-" : mods;
 }
 

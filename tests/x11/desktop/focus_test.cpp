@@ -5,6 +5,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include "support/desktopContract.h"
+
 
 namespace keyloom::test {
 namespace {
@@ -53,14 +55,15 @@ class Focus : public X11Test {
 public:
     void SetUp() override {
         X11Test::SetUp();
-        alpha.emplace(x.get(), "Keyloom Focus Alpha");
-        alphaBeta.emplace(x.get(), "keyloom focus alpha beta");
-        gamma.emplace(x.get(), "Keyloom Focus Gamma — Ünïcödé");
-        cafe.emplace(x.get(), "Keyloom Caf\xE9", true);
-        for (Window w : {alpha->id(), alphaBeta->id(), gamma->id(), cafe->id()})
+        for (const std::string& title : kContractTitles)
+            windows.emplace_back(std::make_unique<TitledWindow>(x.get(), title));
+        // Letter case beyond ASCII, and a Latin-1 WM_NAME as old programs set it.
+        windows.emplace_back(std::make_unique<TitledWindow>(x.get(), "Keyloom Focus — Ünïcödé"));
+        windows.emplace_back(std::make_unique<TitledWindow>(x.get(), "Keyloom Caf\xE9", true));
+        for (const auto& w : windows)
             ASSERT_TRUE(eventually([&] {
-                auto windows = clientWindows(x.get());
-                return std::find(windows.begin(), windows.end(), w) != windows.end();
+                auto all = clientWindows(x.get());
+                return std::find(all.begin(), all.end(), w->id()) != all.end();
             })) << "the window manager did not take the test windows";
     }
     // Activates by `title` and returns the window that became active.
@@ -74,34 +77,20 @@ public:
         return got;
     }
 
-    std::optional<TitledWindow> alpha, alphaBeta, gamma, cafe;
+    std::vector<std::unique_ptr<TitledWindow>> windows;
     Window wanted = 0;
 };
 
-TEST_F(Focus, MatchesExactThenIgnoringCaseThenByBeginning) {
-    struct Case {
-        std::string title;
-        TitledWindow* window;
-    };
-    const std::vector<Case> cases = {
-        {"Keyloom Focus Alpha", &*alpha},          // exact, though another title begins so
-        {"keyloom focus alpha beta", &*alphaBeta},
-        {"KEYLOOM FOCUS GAMMA — ÜNÏCÖDÉ", &*gamma},  // letter case ignored, beyond ASCII too
-        {"keyloom focus alpha b", &*alphaBeta},    // the beginning, ignoring case
-        {"keyloom focus g", &*gamma},
-        {"Keyloom Café", &*cafe},                  // a Latin-1 WM_NAME
-        {"Keyloom Focus Alpha", &*alpha},
-    };
-    for (const Case& c : cases) {
-        wanted = c.window->id();
-        EXPECT_EQ(activeAfter(c.title), wanted) << c.title;
+TEST_F(Focus, ActivatesByTheContractsTitlesAndByX11Names) {
+    auto cases = kContractActivations;
+    cases.insert(cases.end(),
+                 {{"KEYLOOM FOCUS — ÜNÏCÖDÉ", 3}, {"Keyloom Café", 4}, {"Keyloom Focus Alpha", 0}});
+    for (const auto& [title, index] : cases) {
+        wanted = windows[static_cast<std::size_t>(index)]->id();
+        EXPECT_EQ(activeAfter(title), wanted) << title;
     }
-}
-
-TEST_F(Focus, NoWindowNoMatch) {
-    EXPECT_FALSE(desktop->activateWindow("Keyloom Focus Nowhere"));
-    EXPECT_FALSE(desktop->activateWindow(""));
-    EXPECT_FALSE(desktop->activateWindow("Focus Alpha"));  // the middle of a title is no match
+    for (const std::string& title : kContractNoMatch)
+        EXPECT_FALSE(desktop->activateWindow(title)) << title;
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+// The desktop contract (support/desktopContract.h) on X11: every row played
+// into the probe window, whose events are put in the contract's form.
+#include "x11Fixture.h"  // first: gtest before the X11 macros
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include "support/desktopContract.h"
+
+namespace keyloom::test {
+namespace {
+
+// The usual X keymap gives Scroll_Lock no modifier, so the key locks
+// nothing; a keymap that does (xmodmap "add mod3 = Scroll_Lock") makes it a
+// lock like the others. Set up for the test and taken down again.
+class ScrollLockModifier {
+public:
+    explicit ScrollLockModifier(Display* display) : display_(display) { change(true); }
+    ~ScrollLockModifier() { change(false); }
+    ScrollLockModifier(const ScrollLockModifier&) = delete;
+    ScrollLockModifier& operator=(const ScrollLockModifier&) = delete;
+
+private:
+    void change(bool add) {
+        KeyCode code = XKeysymToKeycode(display_, XK_Scroll_Lock);
+        if (code == 0 || (add && XkbKeysymToModifiers(display_, XK_Scroll_Lock) != 0) || (!add && !added_))
+            return;
+        XModifierKeymap* map = XGetModifierMapping(display_);
+        map = add ? XInsertModifiermapEntry(map, code, Mod3MapIndex)
+                  : XDeleteModifiermapEntry(map, code, Mod3MapIndex);
+        added_ = XSetModifierMapping(display_, map) == MappingSuccess && add;
+        XFreeModifiermap(map);
+        XSync(display_, False);
+    }
+    Display* display_;
+    bool added_ = false;
+};
+
+class Contract : public X11ProbeTest {
+public:
+    // The probe's key and button events in the contract's form.
+    std::vector<std::string> inContractForm(const std::vector<ProbeEvent>& events) const {
+        std::vector<std::string> lines = describe(events);
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            const ProbeEvent& e = events[i];
+            if (e.isButton()) {
+                lines[i] = (e.isPress() ? "down button" : "up button") + std::to_string(e.button) +
+                           " " + std::to_string(e.x - probe.left()) + "," +
+                           std::to_string(e.y - probe.top());
+                continue;
+            }
+            if (XkbKeysymToModifiers(x.get(), XkbKeycodeToKeysym(x.get(), static_cast<KeyCode>(e.keycode), 0, 0)) != 0)
+                continue;  // a modifier key: its own state is not the contract's
+            const std::pair<unsigned, const char*> bits[] = {
+                {ShiftMask, " shift"}, {LockMask, " lock"}, {ControlMask, " ctrl"}, {Mod1Mask, " alt"}};
+            for (auto [mask, word] : bits)
+                if (e.state & mask) lines[i] += word;
+        }
+        return lines;
+    }
+};
+
+TEST_F(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
+    ScrollLockModifier scrollLocks(x.get());
+    for (const ContractRow& row : desktopContractRows()) {
+        SCOPED_TRACE(row.name);
+        guard.reset();  // no lock left on by the row before, the buttons as they were
+        guard.emplace(x.get());
+        swapButtons(x.get(), row.swapped);
+        moveCursor(probe.left() + kContractCursor.first, probe.top() + kContractCursor.second);
+        everything();  // the guard's own taps
+        EXPECT_EQ(inContractForm(play(row.entries, row.expected.size())), row.expected);
+        EXPECT_TRUE(keysDown(x.get()).empty());
+        EXPECT_EQ(buttonsDown(x.get()), 0U);
+    }
+}
+
+}  // namespace
+}  // namespace keyloom::test
