@@ -21,6 +21,7 @@
 #include "keystate-client-protocol.h"
 #include "platform/kde/kdeExtraKeys.h"
 #include "platform/kde/kwinScript.h"
+#include "platform/linux/waylandFlush.h"
 #include "platform/linux/connectionLoss.h"
 #include "platform/linux/evdevInput.h"
 #include "platform/linux/keymapKeys.h"
@@ -183,17 +184,7 @@ KdeDesktop::Impl::~Impl() {
     wl_display_disconnect(display);
 }
 
-void KdeDesktop::Impl::flush() {
-    while (wl_display_flush(display) < 0 && errno == EAGAIN) {
-        pollfd fd{wl_display_get_fd(display), POLLOUT | POLLIN, 0};
-        if (poll(&fd, 1, 1000) <= 0) return;
-        if ((fd.revents & POLLIN) != 0 && wl_display_prepare_read(display) == 0) {
-            wl_display_read_events(display);
-            wl_display_dispatch_pending(display);
-        }
-        if ((fd.revents & (POLLERR | POLLHUP)) != 0) return;
-    }
-}
+void KdeDesktop::Impl::flush() { flushWayland(display); }
 
 void KdeDesktop::Impl::roundtrip() {
     flush();

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/linux/launch.h"
+#include "platform/linux/waylandFlush.h"
 #include "platform/wayland/waylandImpl.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
@@ -122,19 +123,7 @@ WaylandDesktop::Impl::~Impl() {
     wl_display_disconnect(display);
 }
 
-void WaylandDesktop::Impl::flush() {
-    while (wl_display_flush(display) < 0 && errno == EAGAIN) {
-        // The compositor reads slower than we send: wait for room, taking in
-        // what it sends meanwhile.
-        pollfd fd{wl_display_get_fd(display), POLLOUT | POLLIN, 0};
-        if (poll(&fd, 1, 1000) <= 0) return;
-        if ((fd.revents & POLLIN) != 0 && wl_display_prepare_read(display) == 0) {
-            wl_display_read_events(display);
-            wl_display_dispatch_pending(display);
-        }
-        if ((fd.revents & (POLLERR | POLLHUP)) != 0) return;
-    }
-}
+void WaylandDesktop::Impl::flush() { flushWayland(display); }
 
 void WaylandDesktop::Impl::roundtrip() {
     flush();
