@@ -96,7 +96,13 @@ public:
         // A macro file given at start (the desktop opens macro files this
         // way), or handed over later, is loaded as the File menu's Load
         // does; a handed-over one brings the window to the front.
-        if (argc > 1) frame->loadFile(ui::fromWx(argv[1]));
+        // It loads once the main loop runs: a long load, and a run that it
+        // starts, then end with the window like any other.
+        if (argc > 1)
+            frame->CallAfter([window = wxWeakRef<ui::tKeyloomFrame>(frame), path = ui::fromWx(argv[1])] {
+                if (ui::tKeyloomFrame* main = window.get(); main != nullptr && !main->IsBeingDeleted())
+                    main->loadFile(path);
+            });
         single_->listen([window = wxWeakRef<ui::tKeyloomFrame>(frame)](const std::string& path) {
             ui::tKeyloomFrame* main = window.get();
             if (main == nullptr || main->IsBeingDeleted()) return;  // the program is ending
