@@ -71,10 +71,11 @@ void DialogAnswers::answerFileDialog() {
         return;
     }
     const wxString path = ui::toWx(paths.front());
-    if (ticks_++ == 0) dialog->SetPath(path);
-    // The dialog moves to the path's folder in its own time: OK once it
-    // shows the path.
-    if (dialog->GetPath() != path && ticks_ < 200) return;
+    // The dialog moves to the path's folder in its own time, and may first
+    // show the file of an earlier test there: the path is given again now
+    // and then, and OK pressed once the dialog shows it.
+    if (ticks_++ % 20 == 0) dialog->SetPath(path);
+    if (dialog->GetPath() != path && ticks_ < 600) return;
     timer_.Stop();
     paths.pop_front();
     dialog->EndModal(wxID_OK);
