@@ -45,23 +45,25 @@ echo "== stop latency (bench/stopLatency.sh), X11"
 bash scripts/with-display.sh bash bench/stopLatency.sh "$build/app/keyloom-play" 20 || failed=1
 echo
 
-# The Wayland desktop under a headless sway, where sway is installed.
-if command -v sway >/dev/null; then
-  cmake --build "$build" -j2 --target wayland-typing-bench keyloom-play || exit 1
-  echo "== wayland-typing-bench 5000 500 5 (under a headless sway)"
-  bash scripts/with-sway.sh "$build/bench/wayland-typing-bench" 5000 500 5 || failed=1
+# The Wayland desktops, each under its headless compositor where it is
+# installed: typing beside that desktop's raw sender, and the stop latency.
+wayland_bench() {  # NAME WRAPPER...
+  local name=$1
+  shift
+  echo "== wayland-typing-bench 5000 500 5 (under a headless $name)"
+  "$@" "$build/bench/wayland-typing-bench" 5000 500 5 || failed=1
   echo
-  echo "== stop latency (bench/stopLatency.sh), wlroots"
-  bash scripts/with-sway.sh bash bench/stopLatency.sh "$build/app/keyloom-play" 20 || failed=1
+  echo "== stop latency (bench/stopLatency.sh), $name"
+  "$@" bash bench/stopLatency.sh "$build/app/keyloom-play" 20 || failed=1
   echo
+}
+if command -v sway >/dev/null || command -v gnome-shell >/dev/null || command -v kwin_wayland >/dev/null; then
+  cmake --build "$build" -j2 --target wayland-typing-bench || exit 1
 fi
-
-# The KDE Plasma desktop under a headless KWin, where KWin is installed.
+if command -v sway >/dev/null; then wayland_bench sway bash scripts/with-sway.sh; fi
+if command -v gnome-shell >/dev/null; then wayland_bench gnome-shell bash scripts/with-gnome.sh; fi
 if command -v kwin_wayland >/dev/null; then
-  cmake --build "$build" -j2 --target wayland-typing-bench keyloom-play || exit 1
-  echo "== wayland-typing-bench 5000 500 (under a headless KWin)"
-  KEYLOOM_BUILD=$build bash scripts/with-kwin.sh "$build/bench/wayland-typing-bench" 5000 500 || failed=1
-  echo
+  wayland_bench KWin env KEYLOOM_BUILD="$build" bash scripts/with-kwin.sh
 fi
 
 # The Windows build's benchmark under Wine, where Wine is installed.
