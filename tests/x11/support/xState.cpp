@@ -9,7 +9,6 @@
 
 #include "platform/x11/x11ErrorTrap.h"
 #include "platform/x11/x11StopKey.h"
-#include "x11/support/rawInput.h"
 
 namespace keyloom::test {
 
@@ -40,23 +39,6 @@ unsigned buttonsDown(Display* display) {
 
 unsigned keycodeOf(Display* display, unsigned long keysym) {
     return XKeysymToKeycode(display, keysym);
-}
-
-bool indicatorOn(Display* display, const char* name) {
-    Atom atom = XInternAtom(display, name, False);
-    Bool on = False;
-    XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr);
-    return on != False;
-}
-
-unsigned lockedModifiers(Display* display) {
-    XkbStateRec state{};
-    XkbGetState(display, XkbUseCoreKbd, &state);
-    return state.locked_mods;
-}
-
-unsigned modifierOf(Display* display, unsigned long keysym) {
-    return XkbKeysymToModifiers(display, keysym);
 }
 
 bool buttonsSwapped(Display* display) {
@@ -121,6 +103,58 @@ std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode) {
     return out;
 }
 
+std::vector<Window> clientWindows(Display* display) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> windows;
+    if (XGetWindowProperty(display, DefaultRootWindow(display),
+                           XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False,
+                           XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && format == 32) {
+        const auto* ids = reinterpret_cast<const unsigned long*>(data);
+        windows.assign(ids, ids + count);
+    }
+    if (data != nullptr) XFree(data);
+    return windows;
+}
+
+std::string windowTitle(Display* display, Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024,
+                           False, XInternAtom(display, "UTF8_STRING", False), &type, &format, &n,
+                           &after, &data) == Success &&
+        data != nullptr)
+        title.assign(reinterpret_cast<char*>(data), n);
+    if (data != nullptr) XFree(data);
+    char* old = nullptr;
+    if (title.empty() && XFetchName(display, window, &old) != 0 && old != nullptr) {
+        title = old;
+        XFree(old);
+    }
+    return title;
+}
+
+Window activeWindow(Display* display) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window w = 0;
+    if (XGetWindowProperty(display, DefaultRootWindow(display),
+                           XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW,
+                           &type, &format, &n, &after, &data) == Success &&
+        data != nullptr && n == 1)
+        w = *reinterpret_cast<Window*>(data);
+    if (data != nullptr) XFree(data);
+    return w;
+}
+
 // A window listed by the window manager may be gone by the time it is asked
 // about (the program of an earlier test ending): the trap keeps that quiet.
 Window windowTitled(Display* display, const std::string& title) {
@@ -128,21 +162,6 @@ Window windowTitled(Display* display, const std::string& title) {
     for (Window w : clientWindows(display))
         if (windowTitle(display, w) == title) return w;
     return 0;
-}
-
-long processOfWindow(Display* display, Window window) {
-    platform::ErrorTrap trap(display);
-    Atom type = 0;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    long pid = 0;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
-        data != nullptr && format == 32 && n == 1)
-        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
-    if (data != nullptr) XFree(data);
-    return pid;
 }
 
 RealKeyboard::RealKeyboard(Display* display) : display_(display) {
