@@ -1,6 +1,6 @@
 // The desktop contract (support/desktopContract.h) on X11: every row played
-// into the probe window, whose events are put in the contract's form; the
-// text rows under the US and the German layout.
+// into the probe window (X11ProbeTest::describe puts its events in the
+// contract's form); the text rows under the US and the German layout.
 #include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
@@ -37,29 +37,7 @@ private:
     bool added_ = false;
 };
 
-class Contract : public X11ProbeTest {
-public:
-    // The probe's key and button events in the contract's form.
-    std::vector<std::string> inContractForm(const std::vector<ProbeEvent>& events) const {
-        std::vector<std::string> lines = describe(events);
-        for (std::size_t i = 0; i < events.size(); ++i) {
-            const ProbeEvent& e = events[i];
-            if (e.isButton()) {
-                lines[i] = (e.isPress() ? "down button" : "up button") + std::to_string(e.button) +
-                           " " + std::to_string(e.x - probe.left()) + "," +
-                           std::to_string(e.y - probe.top());
-                continue;
-            }
-            if (XkbKeysymToModifiers(x.get(), XkbKeycodeToKeysym(x.get(), static_cast<KeyCode>(e.keycode), 0, 0)) != 0)
-                continue;  // a modifier key: its own state is not the contract's
-            const std::pair<unsigned, const char*> bits[] = {
-                {ShiftMask, " shift"}, {LockMask, " lock"}, {ControlMask, " ctrl"}, {Mod1Mask, " alt"}};
-            for (auto [mask, word] : bits)
-                if (e.state & mask) lines[i] += word;
-        }
-        return lines;
-    }
-};
+using Contract = X11ProbeTest;
 
 TEST_F(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
     ScrollLockModifier scrollLocks(x.get());
@@ -74,7 +52,7 @@ TEST_F(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
         swapButtons(x.get(), row.swapped);
         moveCursor(probe.left() + kContractCursor.first, probe.top() + kContractCursor.second);
         everything();  // the guard's own taps
-        EXPECT_EQ(inContractForm(play(row.entries, row.expected.size())), row.expected);
+        EXPECT_EQ(describe(play(row.entries, row.expected.size())), row.expected);
         EXPECT_TRUE(keysDown(x.get()).empty());
         EXPECT_EQ(buttonsDown(x.get()), 0U);
     }

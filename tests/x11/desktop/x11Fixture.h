@@ -104,11 +104,6 @@ public:
         X11Test::play(std::move(entries));
         return received(expected);
     }
-    // The same, for a run expected to send `lines` (see `describe`).
-    std::vector<std::string> playExpecting(std::vector<std::string> entries,
-                                           const std::vector<std::string>& lines) {
-        return describe(play(std::move(entries), lines.size()));
-    }
 
     // The key and button events the probe received since the last look.
     std::vector<ProbeEvent> received(std::size_t expected = 0) {
@@ -119,8 +114,9 @@ public:
     // and can arrive after the barrier: wait for `expected` keys and buttons.
     std::vector<ProbeEvent> everything(std::size_t expected = 0);
 
-    // Events as "down Tab", "up Control_L" (the key's unshifted keysym),
-    // "down button1 440,340".
+    // Key and button events in the form of the desktop contract
+    // (support/desktopContract.h): "down Tab", "up a shift ctrl", "down
+    // button1 17,23" (a point of the probe window).
     std::vector<std::string> describe(const std::vector<ProbeEvent>& events) const;
 
     unsigned keycode(unsigned long keysym) const { return keycodeOf(x.get(), keysym); }
