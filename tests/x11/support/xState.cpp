@@ -104,55 +104,14 @@ std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode) {
 }
 
 std::vector<Window> clientWindows(Display* display) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<Window> windows;
-    if (XGetWindowProperty(display, DefaultRootWindow(display),
-                           XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
-        data != nullptr && format == 32) {
-        const auto* ids = reinterpret_cast<const unsigned long*>(data);
-        windows.assign(ids, ids + count);
-    }
-    if (data != nullptr) XFree(data);
-    return windows;
-}
-
-std::string windowTitle(Display* display, Window window) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024,
-                           False, XInternAtom(display, "UTF8_STRING", False), &type, &format, &n,
-                           &after, &data) == Success &&
-        data != nullptr)
-        title.assign(reinterpret_cast<char*>(data), n);
-    if (data != nullptr) XFree(data);
-    char* old = nullptr;
-    if (title.empty() && XFetchName(display, window, &old) != 0 && old != nullptr) {
-        title = old;
-        XFree(old);
-    }
-    return title;
+    return platform::longProperty(display, DefaultRootWindow(display),
+                                  XInternAtom(display, "_NET_CLIENT_LIST", False), XA_WINDOW);
 }
 
 Window activeWindow(Display* display) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    Window w = 0;
-    if (XGetWindowProperty(display, DefaultRootWindow(display),
-                           XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW,
-                           &type, &format, &n, &after, &data) == Success &&
-        data != nullptr && n == 1)
-        w = *reinterpret_cast<Window*>(data);
-    if (data != nullptr) XFree(data);
-    return w;
+    auto active = platform::longProperty(display, DefaultRootWindow(display),
+                                         XInternAtom(display, "_NET_ACTIVE_WINDOW", False), XA_WINDOW);
+    return active.empty() ? 0 : active[0];
 }
 
 // A window listed by the window manager may be gone by the time it is asked

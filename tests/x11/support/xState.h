@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/x11/x11Windows.h"
+
 namespace keyloom::test {
 
 // A connection of the test's own; `name` empty: the display of $DISPLAY.
@@ -48,7 +50,7 @@ void swapButtons(Display* display, bool swapped);
 // The managed top-level windows (_NET_CLIENT_LIST of the window manager).
 std::vector<Window> clientWindows(Display* display);
 // The title of `window` (_NET_WM_NAME, else WM_NAME); empty when it has none.
-std::string windowTitle(Display* display, Window window);
+using platform::windowTitle;
 // The window the window manager says is active; 0 when none.
 Window activeWindow(Display* display);
 // The managed window with this exact title; 0 when there is none.
