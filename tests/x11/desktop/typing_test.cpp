@@ -24,6 +24,13 @@ public:
         std::string error;
         ASSERT_TRUE(term.start(x.get(), &error)) << error;
     }
+    // Types `text` as a run types it, without ending the run (which gives
+    // the spare keycodes back).
+    void type(const std::string& text) {
+        KeyStringResult parsed = parseKeyString(text);
+        ASSERT_EQ(parsed.error, "");
+        desktop->typeKeys(text, parsed.strokes, {});
+    }
     TextTarget term{std::string("Keyloom ") +
                     ::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
@@ -33,10 +40,7 @@ public:
 // garbled.
 TEST_F(Typing, ManyCharactersOffTheMapArriveIntact) {
     const std::string text = mixedOffMapText(400);
-    KeyStringResult parsed = parseKeyString(text);
-    ASSERT_EQ(parsed.error, "");
-    desktop->typeKeys(text, parsed.strokes, {});
-    desktop->sync();
+    type(text);
     EXPECT_EQ(term.waitFor(text), text);
 }
 
@@ -75,10 +79,6 @@ TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
     RealKeyboard keyboard(x.get());
     if (!keyboard) GTEST_SKIP() << "this X server has no keyboard device besides XTest";
     auto before = serverMapping(x.get());
-    // Typed as one run types them: a run gives its spare keycodes back at its end.
-    auto type = [&](const std::string& text) {
-        desktop->typeKeys(text, parseKeyString(text).strokes, {});
-    };
     type("日本");
     EXPECT_EQ(term.waitFor("日本"), "日本");
     // Where 日 is bound, asked of the server.
@@ -104,7 +104,7 @@ TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
 // which does the same) gives back only what is still Keyloom's.
 TEST_F(Typing, KeycodesAnotherProgramBindsMeanwhileAreLeftToIt) {
     // More characters than one keycode has levels: two keycodes.
-    desktop->typeKeys("ħĸŀłŉ", parseKeyString("ħĸŀłŉ").strokes, {});
+    type("ħĸŀłŉ");
     EXPECT_EQ(term.waitFor("ħĸŀłŉ"), "ħĸŀłŉ");
     const KeyCode ours = XKeysymToKeycode(x.get(), 0x1000149);  // ŉ
     // ħ's keycode, and the lowest keycode that is empty now: no keysyms, no
@@ -125,7 +125,7 @@ TEST_F(Typing, KeycodesAnotherProgramBindsMeanwhileAreLeftToIt) {
         XSync(x.get(), False);
     };
     for (KeyCode keycode : taken) bind(keycode, XK_F35);
-    desktop->typeKeys("ŋŌōŐőŒœ", parseKeyString("ŋŌōŐőŒœ").strokes, {});
+    type("ŋŌōŐőŒœ");
     EXPECT_EQ(term.waitFor("ħĸŀłŉŋŌōŐőŒœ"), "ħĸŀłŉŋŌōŐőŒœ");
     desktop.reset();
     EXPECT_TRUE(keysymsOf(x.get(), ours).empty()) << "ours is given back";
