@@ -89,6 +89,9 @@ struct KdeDesktop::Impl {
     org_kde_kwin_fake_input* fake = nullptr;
     org_kde_kwin_keystate* keystate = nullptr;
     std::uint32_t locks[3] = {};  // Caps, Num, Scroll Lock: ORG_KDE_KWIN_KEYSTATE_STATE_*
+    // Scroll Lock as our own presses left it: layouts that give it no
+    // modifier (the US one) leave KWin's state of it unlocked for good.
+    bool scrollToggled = false;
     bool lockNews = false;        // a lock key of ours went down: KWin tells its state a little later
     wl_keyboard* keyboard = nullptr;
     bool kwin = false;
@@ -253,6 +256,7 @@ void KdeDesktop::Impl::key(std::uint8_t vk, bool isDown) {
     auto k = keyOf(keysym);
     if (!k) return;
     press(k->keycode, isDown);
+    if (isDown && keysym == XKB_KEY_Scroll_Lock) scrollToggled = !scrollToggled;
     if (isDown && keystate != nullptr &&
         (keysym == XKB_KEY_Caps_Lock || keysym == XKB_KEY_Num_Lock || keysym == XKB_KEY_Scroll_Lock))
         lockNews = true;
@@ -458,7 +462,8 @@ bool KdeDesktop::lockKeyOn(LockKey key) {
     const std::uint32_t state = impl_->locks[key == LockKey::Caps  ? ORG_KDE_KWIN_KEYSTATE_KEY_CAPSLOCK
                                             : key == LockKey::Num ? ORG_KDE_KWIN_KEYSTATE_KEY_NUMLOCK
                                                                   : ORG_KDE_KWIN_KEYSTATE_KEY_SCROLLLOCK];
-    return state != ORG_KDE_KWIN_KEYSTATE_STATE_UNLOCKED;
+    return state != ORG_KDE_KWIN_KEYSTATE_STATE_UNLOCKED ||
+           (key == LockKey::Scroll && impl_->scrollToggled);
 }
 
 bool KdeDesktop::claimRun() {
