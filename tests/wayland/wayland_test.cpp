@@ -12,8 +12,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <set>
+#include <sstream>
 
 #include "actions/keyString.h"
+#include "engine/engine.h"
+#include "platform/consoleToolkit.h"
+#include "support/desktopContract.h"
 #include "platform/systemDesktop.h"
 #include "support/fileBytes.h"
 #include "x11/support/probeProcess.h"
@@ -203,7 +207,7 @@ TEST_F(Wayland, TextArrivesInPrograms) {
     std::remove(file.c_str());
 }
 
-TEST_F(Wayland, ThePointerLandsWhereItIsPutAndClicks) {
+TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
     ProbeProcess filling("Keyloom filling probe", withMotion("1280x800+0+0"),
                          KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
@@ -213,17 +217,63 @@ TEST_F(Wayland, ThePointerLandsWhereItIsPutAndClicks) {
         const std::string line =
             "MotionNotify x=" + std::to_string(to.x) + " y=" + std::to_string(to.y);
         bool arrived = false;
-        filling.readUntil([&](const ProbeEvent& e) { return e.line == line; }, 10, &arrived);
-        EXPECT_TRUE(arrived) << line;
+        const auto got =
+            filling.readUntil([&](const ProbeEvent& e) { return e.line == line; }, 10, &arrived);
+        EXPECT_TRUE(arrived) << line << ", got " << got.size() << " other lines"
+                             << (got.empty() ? "" : ", the last: " + got.back().line);
     }
-    desktop->mouseEvent(platform::kLeftDown);
-    desktop->mouseEvent(platform::kLeftUp);
-    desktop->mouseEvent(platform::kRightDown);
-    desktop->mouseEvent(platform::kRightUp);
-    desktop->sync();
-    EXPECT_EQ(lines(filling.sync(), "Button"),
-              (std::vector<std::string>{"ButtonPress button=1", "ButtonRelease button=1",
-                                        "ButtonPress button=3", "ButtonRelease button=3"}));
+}
+
+// The desktop contract (support/desktopContract.h), played through the
+// engine into a probe that fills the output, so that its positions are the
+// layout's.
+TEST_F(Wayland, TheDesktopContractHolds) {
+    ProbeProcess filling("Keyloom filling probe", ProbeOptions{false, false, "1280x800+0+0"},
+                         KEYLOOM_WAYLAND_PROBE);
+    ASSERT_TRUE(filling.start()) << filling.error();
+    std::ostringstream messages;
+    platform::ConsoleToolkit toolkit(messages);
+    RunState state;
+    VectorList list;
+    Engine engine(state, list, *desktop, toolkit);
+    for (const ContractRow& row : desktopContractRows()) {
+        if (row.swapped) continue;  // the compositor's setting, which no protocol changes
+        SCOPED_TRACE(row.name);
+        desktop->setCursorPos(kContractCursor.first, kContractCursor.second);
+        auto play = [&](std::vector<std::string> entries) {
+            list.entries() = std::move(entries);
+            state.lastIndex = list.count();
+            engine.command2Click();
+            desktop->sync();
+        };
+        play({"CapsOff", "NumOff", "ScrollOff"});  // no lock left on by the row before
+        filling.sync();
+        play(row.entries);
+        std::vector<std::string> seen;
+        for (const ProbeEvent& e : keysAndButtons(filling.sync())) {
+            const std::string base = e.line.substr(e.line.find(" base=") + 6);
+            // GNOME's barrier key: the shell takes its press, mutter passes
+            // the release on (a release of a key never pressed).
+            if (base == "XF86Launch9" && !e.isPress()) continue;
+            std::string line = e.isPress() ? "down " : "up ";
+            if (e.isButton()) {
+                line += "button" + std::to_string(e.button) + " " + std::to_string(e.x) + "," +
+                        std::to_string(e.y);
+            } else {
+                line += base;
+                // A modifier key's own state is not the contract's.
+                const std::set<std::string> modifiers = {"Shift_L", "Control_L", "Alt_L", "Caps_Lock",
+                                                         "Num_Lock"};
+                const std::pair<unsigned, const char*> bits[] = {
+                    {1U, " shift"}, {2U, " lock"}, {4U, " ctrl"}, {8U, " alt"}};
+                for (auto [mask, word] : bits)
+                    if (!modifiers.contains(base) && (e.state & mask) != 0) line += word;
+            }
+            seen.push_back(line);
+        }
+        EXPECT_EQ(seen, row.expected);
+    }
+    EXPECT_EQ(messages.str(), "");
 }
 
 TEST_F(Wayland, TheCursorPositionIsReadBack) {
@@ -269,31 +319,25 @@ TEST_F(Wayland, WithoutTheExtensionNothingFailsSilently) {
     EXPECT_EQ(typedText(received()), "av");  // the Ctrl+V of a paste nobody took
 }
 
+// Activation by title with the contract's matching rule
+// (support/desktopContract.h).
 TEST_F(Wayland, WindowsAreActivatedByTitle) {
-    ProbeProcess other("Keyloom second probe", withMotion(), KEYLOOM_WAYLAND_PROBE);
-    ASSERT_TRUE(other.start()) << other.error();
-    struct Case {
-        std::string title;
-        ProbeProcess* focused;  // nullptr: no window answers
-    };
-    const std::vector<Case> cases = {
-        {"Keyloom wayland probe", &probe},
-        {"keyloom SECOND", &other},  // the beginning, ignoring case
-        {"KEYLOOM WAYLAND PROBE", &probe},
-        {"second probe", nullptr},  // the middle of a title is no match
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(desktop->activateWindow(c.title), c.focused != nullptr) << c.title;
-        if (c.focused == nullptr) continue;
-        KeyStringResult parsed = parseKeyString("x");
-        desktop->typeKeys("x", parsed.strokes, {});
+    std::vector<std::unique_ptr<ProbeProcess>> windows;
+    for (const std::string& title : kContractTitles) {
+        windows.push_back(std::make_unique<ProbeProcess>(title, ProbeOptions{}, KEYLOOM_WAYLAND_PROBE));
+        ASSERT_TRUE(windows.back()->start()) << windows.back()->error();
+    }
+    for (const auto& [title, index] : kContractActivations) {
+        EXPECT_TRUE(desktop->activateWindow(title)) << title;
+        typeText(*desktop, "x");
         // The compositor reads the desktop's connection and the probe's apart:
         // the key is known to be out only once the desktop has synced.
         desktop->sync();
-        EXPECT_EQ(typedText(c.focused->sync()), "x") << c.title;
+        EXPECT_EQ(typedText(windows[static_cast<std::size_t>(index)]->sync()), "x") << title;
     }
-    probe.sync();
-    other.sync();
+    for (const std::string& title : kContractNoMatch)
+        EXPECT_FALSE(desktop->activateWindow(title)) << title;
+    for (auto& window : windows) window->sync();
 }
 
 TEST_F(Wayland, AStartedProgramsWindowIsActivated) {
