@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs every test tier: unit, x11, gui,
 # fault and package (the Debian package built, unpacked and run) under a
 # virtual display; wayland under a headless sway, gnome under a headless
-# gnome-shell, kde under a headless KWin (US and German layouts); the Windows
+# gnome-shell, kde under a headless KWin (US and German layouts, text pasted); the Windows
 # build's unit and windows tiers under Wine (32-bit where this machine runs
 # 32-bit programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
 # again under the sanitizers; and each fuzz target for a short while
@@ -93,10 +93,13 @@ tier package "$linux" bash scripts/with-display.sh ctest --preset ci -L '^packag
 tier wayland "$linux" bash scripts/with-sway.sh ctest --preset ci -L '^wayland$' --timeout 120
 # The GNOME backend, the same cases under a headless gnome-shell.
 tier gnome "$linux" bash scripts/with-gnome.sh ctest --preset ci -L '^gnome$' --timeout 120
-# The same cases for KDE Plasma under a headless KWin; the text again under a German layout.
+# The same cases for KDE Plasma under a headless KWin; the text again under a German layout,
+# and pasted into programs by a KWin that cannot load keyboard options of ours.
 tier kde "$linux" bash scripts/with-kwin.sh ctest --preset ci -L '^kde$' --timeout 120
 tier kde-de "$linux" env KEYLOOM_KWIN_LAYOUT=de bash scripts/with-kwin.sh \
   ctest --preset ci -L '^kde$' -R 'Text|Activated|Kwin' --timeout 120
+tier kde-paste "$linux" env KEYLOOM_KWIN_XKB=none bash scripts/with-kwin.sh \
+  ctest --preset ci -L '^kde$' -R 'InPrograms' --timeout 120
 
 # Windows: the 32-bit programs always (what Windows users get); the tiers
 # with the build this machine's Wine runs.
