@@ -72,8 +72,10 @@ struct KdeDesktop::Impl {
     void flush();
     void roundtrip();
     void takeKeymap(int fd, std::uint32_t size);
-    // Waits until KWin's map holds every keysym of `wanted`.
-    bool awaitKeymap(const std::vector<xkb_keysym_t>& wanted);
+    // Waits until KWin's map holds every keysym of `wanted` (or, with
+    // `held` false, none); false when the first map KWin sends after the
+    // one of now does not, or none comes.
+    bool awaitKeymap(const std::vector<xkb_keysym_t>& wanted, bool held = true);
     // The key of a keysym on the map as it is now.
     std::optional<MapKey> keyOf(xkb_keysym_t keysym) const;
     void send(xkb_keycode_t keycode, bool press);
@@ -109,6 +111,7 @@ struct KdeDesktop::Impl {
 
     xkb_context* context = nullptr;
     xkb_keymap* keymap = nullptr;
+    unsigned keymaps = 0;  // how many KWin sent
     KeymapKeys keys;
     xkb_mod_mask_t shiftMask = 0, level3Mask = 0, capsMask = 0;
     std::map<xkb_keycode_t, xkb_keysym_t> bound;  // our keys on empty ones
@@ -223,16 +226,18 @@ void KdeDesktop::Impl::takeKeymap(int fd, std::uint32_t size) {
     level3Mask = modMask(keymap, "Mod5");
     capsMask = modMask(keymap, XKB_MOD_NAME_CAPS);
     keys = keymapKeys(keymap, shiftMask | level3Mask);
+    ++keymaps;
 }
 
-bool KdeDesktop::Impl::awaitKeymap(const std::vector<xkb_keysym_t>& wanted) {
+bool KdeDesktop::Impl::awaitKeymap(const std::vector<xkb_keysym_t>& wanted, bool held) {
     const auto until = std::chrono::steady_clock::now() + kReloadWithin;
+    const unsigned before = keymaps;
     for (;;) {
         roundtrip();
         if (std::all_of(wanted.begin(), wanted.end(),
-                        [this](xkb_keysym_t s) { return keys.keys.count(s) != 0; }))
+                        [&](xkb_keysym_t s) { return (keys.keys.count(s) != 0) == held; }))
             return true;
-        if (std::chrono::steady_clock::now() > until) return false;
+        if (keymaps != before || std::chrono::steady_clock::now() > until) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
@@ -520,6 +525,10 @@ void KdeDesktop::endRun() {
     const bool caps = impl_->capsOn();
     if (impl_->extra && !impl_->bound.empty()) {
         impl_->extra->restore();
+        // Its map in before another binding, whose map it would be taken for.
+        std::vector<xkb_keysym_t> ours;
+        for (const auto& b : impl_->bound) ours.push_back(b.second);
+        if (impl_->refused.empty()) impl_->awaitKeymap(ours, false);
         impl_->keepCaps(caps);
     }
     impl_->bound.clear();
