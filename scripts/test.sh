@@ -3,9 +3,9 @@
 # fault and package (the Debian package built, unpacked and run) under a
 # virtual display; wayland under a headless sway, gnome under a headless
 # gnome-shell (with and without PipeWire), mutter under plain mutter, kde
-# under a headless KWin (US and German layouts); the Windows build's unit
-# and windows tiers under Wine (32-bit where this machine runs 32-bit
-# programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
+# under a headless KWin (US and German layouts, text pasted); the Windows
+# build's unit and windows tiers under Wine (32-bit where this machine runs
+# 32-bit programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
 # again under the sanitizers; and each fuzz target for a short while
 # (FUZZ_SECONDS, 15).
 # A tier that fails does not stop the others. At the end: one line per tier
@@ -99,10 +99,13 @@ tier gnome "$linux" bash scripts/with-gnome.sh ctest --preset ci -L '^gnome$' --
 tier gnome-relative "$linux" env KEYLOOM_GNOME_PIPEWIRE=0 bash scripts/with-gnome.sh \
   ctest --preset ci -L '^gnome$' -R 'Pointer|Cursor' --timeout 120
 tier mutter "$linux" bash scripts/with-gnome.sh --mutter ctest --preset ci -L '^mutter$' --timeout 120
-# The same cases for KDE Plasma under a headless KWin; the text again under a German layout.
+# The same cases for KDE Plasma under a headless KWin; the text again under a German layout,
+# and pasted into programs by a KWin that cannot load keyboard options of ours.
 tier kde "$linux" bash scripts/with-kwin.sh ctest --preset ci -L '^kde$' --timeout 120
 tier kde-de "$linux" env KEYLOOM_KWIN_LAYOUT=de bash scripts/with-kwin.sh \
-  ctest --preset ci -L '^kde$' -R 'Text|Activated|Kwin' --timeout 120
+  ctest --preset ci -L '^kde$' -R 'Text|Activated|Kwin|Contract' --timeout 120
+tier kde-paste "$linux" env KEYLOOM_KWIN_XKB=none bash scripts/with-kwin.sh \
+  ctest --preset ci -L '^kde$' -R 'InPrograms' --timeout 120
 
 # Windows: the 32-bit programs always (what Windows users get); the tiers
 # with the build this machine's Wine runs.

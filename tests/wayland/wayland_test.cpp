@@ -197,10 +197,15 @@ std::vector<ProgramCase> programCases(const std::string& file) {
 
 TEST_F(Wayland, TextArrivesInPrograms) {
     const std::string file = testing::TempDir() + "keyloom-wayland-program.txt";
+    // KWin may paste what no key gives: the clipboard is as it was afterwards.
+    const bool pastes = expectedDesktop() == "wayland-kde";
+    if (pastes) {
+        ASSERT_EQ(std::system("wl-copy 'the user clip' >/dev/null 2>&1"), 0);
+    }
     for (const ProgramCase& program : programCases(file)) {
         if (access(program.program.c_str(), X_OK) != 0) continue;
-        // foot 1.13 dies of a division by zero (SIGFPE) on KWin's virtual
-        // output; plain mutter has no input method to give it text.
+        // foot 1.13 dies of a division by zero (SIGFPE) on the size of KWin's
+        // virtual output (-1 mm); plain mutter has no input method to give it text.
         if (program.title == "Keyloom foot" && (expectedDesktop() == "wayland-kde" || withoutShell()))
             continue;
         std::remove(file.c_str());
@@ -227,6 +232,10 @@ TEST_F(Wayland, TextArrivesInPrograms) {
         child.wait(10);
     }
     std::remove(file.c_str());
+    ChildProcess clip;
+    if (pastes && clip.start({"/usr/bin/wl-paste"})) {
+        EXPECT_EQ(clip.readLine(10), "the user clip");
+    }
 }
 
 TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
@@ -445,7 +454,7 @@ TEST_F(Wayland, KwinKeysOffTheLayoutLastTheRunAndFailuresAreReported) {
     EXPECT_EQ(desktop->typingFailure().rfind("\"語\" was not typed: ", 0), 0U)
         << desktop->typingFailure();
     std::remove((rules + "/evdev").c_str());
-    EXPECT_EQ(typedText(received()), "日本x");
+    EXPECT_EQ(typedText(received()), "日本vx");  // the Ctrl+V of a paste nobody took
 }
 
 TEST(WaylandChoice, ThePlayerTakesTheDesktopTheSessionAsksFor) {
