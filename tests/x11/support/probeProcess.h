@@ -23,7 +23,8 @@ namespace keyloom::test {
 // One line of the probe.
 struct ProbeEvent {
     std::string kind;  // "KeyPress", "KeyRelease", "ButtonPress", "ButtonRelease",
-                       // "MotionNotify", "ready", "synced"
+                       // "MotionNotify", "ready", "synced";
+                       // the Wayland probe's "FocusIn", "FocusOut"
     unsigned keycode = 0;
     unsigned long keysym = 0;
     std::string name;  // keysym name
