@@ -2,7 +2,8 @@
 //
 //   keyloom-probe [--motion] [--batch] [--geometry WxH+X+Y] TITLE
 //
-// Opens a top-level window titled TITLE, maps it, waits until it is viewable,
+// Opens a top-level window titled TITLE (a TITLE that is no UTF-8 is taken
+// for Latin-1 and set as WM_NAME alone), maps it, waits until it is viewable,
 // taken in by the window manager if there is one (WM_STATE), and holds the
 // input focus (asking the window manager through _NET_ACTIVE_WINDOW when
 // there is one, else setting the focus itself), and prints
@@ -29,6 +30,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <glib.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
@@ -124,10 +126,14 @@ Window Probe::createWindow() {
                              options_.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWBackPixel | CWEventMask, &attributes);
     XStoreName(d_, w, options_.title.c_str());
-    Atom utf8 = XInternAtom(d_, "UTF8_STRING", False);
-    XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(options_.title.data()),
-                    static_cast<int>(options_.title.size()));
+    // A title that is no UTF-8 is taken for Latin-1 and set as WM_NAME alone,
+    // as old programs set it.
+    if (g_utf8_validate(options_.title.data(), static_cast<gssize>(options_.title.size()), nullptr)) {
+        Atom utf8 = XInternAtom(d_, "UTF8_STRING", False);
+        XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(options_.title.data()),
+                        static_cast<int>(options_.title.size()));
+    }
     long pid = static_cast<long>(getpid());
     XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_PID", False), XA_CARDINAL, 32,
                     PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
