@@ -119,7 +119,6 @@ public:
     // button1 17,23" (a point of the probe window).
     std::vector<std::string> describe(const std::vector<ProbeEvent>& events) const;
 
-    unsigned keycode(unsigned long keysym) const { return keycodeOf(x.get(), keysym); }
     // Moves the cursor by the test's own connection.
     void moveCursor(int px, int py) const;
     // Where the cursor is, by the test's own connection.
