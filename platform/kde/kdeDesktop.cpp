@@ -585,7 +585,9 @@ void KdeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& stro
                  ++i)
                 text += utf8(strokes[i].ch);
             --i;
-            if (!impl.paste(text)) dropped += text;
+            // A program that took no paste takes none of the rest either:
+            // the rest is reported without waiting for it again.
+            if (!impl.pasteError.empty() || !impl.paste(text)) dropped += text;
             continue;
         }
         switch (s.kind) {
