@@ -1,8 +1,12 @@
+// How an entry is read: its argument, the numbers in it, the point of a
+// MouseMove.
 #include "engine/parser.h"
 
 #include <gtest/gtest.h>
 
+#include "actions/mEvents.h"
 #include "engine/number.h"
+#include "support/harness.h"
 
 namespace keyloom {
 namespace {
@@ -47,6 +51,37 @@ TEST(NumberConversion, Counts) {
         {"1.2.3", std::nullopt},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(toInt32(text), value) << '"' << text << '"';
+}
+
+// Coordinates are whole 16-bit numbers, rounded as counts are.
+TEST(MouseMove, ParsesAsWritten) {
+    const std::vector<std::pair<std::string, std::optional<platform::Point>>> cases = {
+        {"100,200", platform::Point{100, 200}},
+        {" 100 ,200 ", platform::Point{100, 200}},
+        {"10,20,30", platform::Point{10, 30}},
+        {"-5,-7", platform::Point{-5, -7}},
+        {"10.5,11.5", platform::Point{10, 12}},
+        {"32767,-32768", platform::Point{32767, -32768}},
+        {"100", std::nullopt},
+        {"", std::nullopt},
+        {",200", std::nullopt},
+        {"100,", std::nullopt},
+        {"100,200 LClick", std::nullopt},
+        {"32768,1", std::nullopt},
+        {"1,32767.5", std::nullopt},
+        {"x,y", std::nullopt},
+    };
+    for (const auto& [arg, point] : cases)
+        EXPECT_EQ(mEvents::parseMouseMove(arg), point) << '"' << arg << '"';
+}
+
+TEST(MouseMove, BadArgumentIsSkippedWithAWarning) {
+    test::Harness h({"Press_Tab", "MouseMove >100", "MouseMove >3,4"});
+    std::vector<std::string> warnings;
+    h.engine.warn = [&](const std::string& w) { warnings.push_back(w); };
+    EXPECT_EQ(h.run(), test::concat({test::tap(9), {"move 3 4"}}));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("entry 2"), std::string::npos);
 }
 
 }  // namespace

@@ -180,8 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {"button right down", "button right up", "short 10", "button right down",
                  "button right up"},
                 kLogToolkit},
-        RunCase{"MessageShowsItsText", {"Message >hi there"},
-                {"message hi there", "title Tervel's Keyloom"}, kLogToolkit},
         RunCase{"SendTextLetterOrDigitTapsItsKey", {"SendText >a", "SendText >A", "SendText >7"},
                 concat({tap(65), {"short 1"}, tap(65), {"short 1"}, tap(55), {"short 1"}}),
                 kLogToolkit},
