@@ -105,7 +105,7 @@ TEST(ButtonSample, WritesWhatThePrimaryButtonDoes) {
         {false,
          {{0, 0}, {0, 0}, {kDown, 0}, {kDown, 0}, {0, 0}, {0, 0}, {kPressedSince, 0}, {0, 0}},
          {"LUp", "LDown", "LDown", "LUp", "LDown", "LUp"}},
-        {true, {{0, 0}, {kDown, 0}, {0, kDown}, {0, 0}}, {"LUp", "LDown", "LUp"}},
+        {true, {{kDown, 0}, {kDown, kDown}, {0, 0}}, {"LUp", "LDown", "LUp"}},
     };
     for (const Case& c : cases) {
         Recorder r;
