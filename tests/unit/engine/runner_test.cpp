@@ -103,9 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The wait runs out, the rest of its entry runs, then the run ends.
         RunCase{"StopDuringWaitEndsAfterThatEntry", {"Press_Tab", "Wait Press_Enter >1", "Loop"},
                 concat({kTab, {"wait 0.500"}, kEnter}), stopAtEvents(1)},
+        // A stop ends a block's pass before its next entry.
         RunCase{"StopDuringThirdPassOfFive",
-                {"Repeat >5", "Press_Tab", "Wait >1", "End_Repeat", "Press_Enter"},
-                repeated(concat({kTab, {"wait 0.500"}}), 3), stopAtEvents(3)},
+                {"Repeat >5", "Wait >1", "Press_Tab", "End_Repeat", "Press_Enter"},
+                concat({repeated(concat({{"wait 0.500"}, kTab}), 2), {"wait 0.500"}}), stopAtEvents(3)},
         RunCase{"RunDuringWaitNestsAndOuterRunCarriesOn", {"Press_Tab", "Wait >1", "Press_Enter"},
                 concat({kTab, {"wait 0.500"}, kTab, {"wait 0.500"}, kEnter, kEnter}),
                 atFirstEvents([](Harness& h) { h.engine.command2Click(); })},
