@@ -1,7 +1,5 @@
-// How an entry is read: its argument, the numbers in it, the point of a
+// How an entry's argument is read: the numbers in it, the point of a
 // MouseMove.
-#include "engine/parser.h"
-
 #include <gtest/gtest.h>
 
 #include "actions/mEvents.h"
@@ -10,18 +8,6 @@
 
 namespace keyloom {
 namespace {
-
-// The argument follows the second marker when there is one, else the first;
-// the blanks right after it are dropped.
-TEST(ArgumentRule, TakesTextAfterTheMarkers) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"SendText >", ""},
-        {"SendText >>>", ">"},
-        {"SetFocus >Calc > Window", "Window"},
-    };
-    for (const auto& [entry, argument] : cases)
-        EXPECT_EQ(parser::argumentOf(entry), argument) << '"' << entry << '"';
-}
 
 TEST(NumberConversion, Counts) {
     const std::vector<std::pair<std::string, std::optional<std::int32_t>>> cases = {
@@ -56,7 +42,6 @@ TEST(NumberConversion, Counts) {
 // Coordinates are whole 16-bit numbers, rounded as counts are.
 TEST(MouseMove, ParsesAsWritten) {
     const std::vector<std::pair<std::string, std::optional<platform::Point>>> cases = {
-        {"100,200", platform::Point{100, 200}},
         {" 100 ,200 ", platform::Point{100, 200}},
         {"10,20,30", platform::Point{10, 30}},
         {"-5,-7", platform::Point{-5, -7}},

@@ -67,7 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"KeywordInArgumentRunsToo", {"SendText >please Press_Enter"},
                 concat({{"type please Press_Enter"}, kEnter})},
         RunCase{"NoMarkerWholeEntryIsArgument", {"SendText hello"}, {"type SendText hello"}},
-        RunCase{"BothWaitsTakeLastArgument", {"Wait >2 Wait >3"}, {"wait 2.500", "wait 2.500"}}),
+        RunCase{"BothWaitsTakeLastArgument", {"Wait >2 Wait >3"}, {"wait 2.500", "wait 2.500"}},
+        // The argument follows the second marker when there is one; the
+        // blanks right after it are dropped.
+        RunCase{"ArgumentAfterTheSecondMarker", {"SendText >>>", "SetFocus >Calc > Window", "Message >"},
+                {"type >", "activate Window", "message "}}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(

@@ -60,7 +60,6 @@ TEST(KeyboardPass, EveryKeyWrittenPlaysBackAsThatKey) {
 
 TEST(KeyboardPass, KeysHeldTogetherComeInPollingOrder) {
     Recorder r;
-    EXPECT_EQ(r.passWith({'A', 0x10}), (Strings{"Press_Shift", "SendText >a"}));
     EXPECT_EQ(r.passWith({'7', 0x11, 0x12, 0x2C}),
               (Strings{"Press_PrintScreen", "Press_ALT", "Press_CTRL", "SendText >7"}));
 }
