@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(
-    Stops, RunnerTable,
+    DuringARun, RunnerTable,
     ::testing::Values(
         // Loop ends its pass at once, skipping the rest of its entry.
         RunCase{"LoopRestartsUntilStopLettingEventsRun", {"Press_Tab", "Loop Press_Enter"},
@@ -139,12 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                 atFirstEvents([](Harness& h) {
                     h.fake.stopKeyPresses = 1;
                     h.engine.command2Click();
-                })}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(
-    Edits, RunnerTable,
-    ::testing::Values(
+                })},
         // The bound of a loaded list is one past its last entry: the first
         // appended entry still runs, the second lies beyond the bound.
         RunCase{"EditsDuringARunAreSeenWhenReached", {"Wait >1", "Press_Tab", "Press_Tab"},
@@ -165,19 +160,15 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Commands, RunnerTable,
     ::testing::Values(
-        RunCase{"SetFocusFailsAndNoStops", {"SetFocus >Nowhere Press_Enter", "Press_Tab"},
-                concat({{"activate Nowhere Press_Enter"}, kAsked, kEnter}),
+        RunCase{"SetFocusFailsAndAsks",
+                {"SetFocus >Nowhere", "SetFocus >   ", "SetFocus >Nowhere Press_Enter", "Press_Tab"},
+                concat({{"activate Nowhere"}, kAsked, kAsked, {"activate Nowhere Press_Enter"}, kAsked,
+                        kEnter}),
                 [](Harness& h) {
                     h.fake.logToolkit = true;
-                    h.fake.missingTitles = {"Nowhere Press_Enter"};
-                    h.fake.answers = {platform::MessageAnswer::No};
-                }},
-        RunCase{"SetFocusFailsAndYesGoesOn", {"SetFocus >Nowhere", "SetFocus >   ", "Press_Tab"},
-                concat({{"activate Nowhere"}, kAsked, kAsked, kTab}),
-                [](Harness& h) {
-                    h.fake.logToolkit = true;
-                    h.fake.missingTitles = {"Nowhere"};
-                    h.fake.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes};
+                    h.fake.missingTitles = {"Nowhere", "Nowhere Press_Enter"};
+                    h.fake.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes,
+                                      platform::MessageAnswer::No};
                 }},
         RunCase{"ShiftLetsEventsRunWhenPressedAndReleased", {"Press_Shift", "Release_Shift"},
                 {"key 16 down", "events", "key 16 up", "events"}, kLogToolkit},
