@@ -52,7 +52,6 @@ TEST(KeyString, TypesWhatTheNotationSays) {
         // Groups.
         {"^(a%(b))", "down17 tap65 down18 tap66 up18 up17"},
         {"(ab)", "'a' 'b'"},
-        {"+(a)^b", "down16 tap65 up16 down17 tap66 up17"},
         // Enter.
         {"+~", "down16 tap13 up16"},
         // Literal specials in braces.
