@@ -30,6 +30,7 @@
 #include "platform/linux/launch.h"
 #include "platform/linux/titleMatch.h"
 #include "platform/runStops.h"
+#include "platform/virtualKeys.h"
 
 namespace keyloom::platform {
 namespace {
@@ -288,8 +289,8 @@ void KdeDesktop::Impl::keepCaps(bool was) {
     if (!was || keystate == nullptr) return;
     awaitLocks();
     if (!capsOn()) {
-        key(0x14, true);  // Caps Lock
-        key(0x14, false);
+        key(vk::kCapital, true);
+        key(vk::kCapital, false);
         awaitLocks();
         return;
     }
