@@ -39,12 +39,15 @@ TEST_F(Launch, RunProgramStartsXtermWithTheFocus) {
 }
 
 // What the desktop cannot start (no such program, a command line the shell
-// rules cannot read, nothing) or open (a missing document) fails; the
-// engine's messages for it are the unit tier's (commands_test.cpp).
-TEST_F(Launch, WhatCannotStartOrOpenFails) {
-    for (const char* commandLine : {"/nonexistent/keyloom-program --flag", "xterm 'unclosed", ""})
-        EXPECT_FALSE(desktop->startProgram(commandLine)) << commandLine;
-    EXPECT_FALSE(desktop->openDocument(TempDir().str("no such document.txt")));
+// rules cannot read, nothing) or open (a missing document) is said, and the
+// run goes on.
+TEST_F(Launch, WhatCannotStartShowsTheMessageAndTheRunGoesOn) {
+    TempDir dir;
+    play({"RunProgram >/nonexistent/keyloom-program --flag", "RunProgram >xterm 'unclosed",
+          "RunProgram >", "ExecuteFile >" + dir.str("no such document.txt")});
+    const std::string message = "Tervel's Keyloom: File not found!\rError 53";
+    EXPECT_EQ(toolkit.messages, (std::vector<std::string>{message, message, message,
+                                                          "Keyloom Error: File not found."}));
 }
 
 // The document opens with the application associated with its type, which
