@@ -311,6 +311,7 @@ bool GnomeDesktop::lockKeyOn(LockKey key) {
                                                                       : kScrollLock) != 0;
     // Scroll Lock is no modifier of GNOME's layouts: only our presses tell it.
     if (key == LockKey::Scroll) return pressedOn;
+    impl_->settle();  // the shell's state after the lock keys just sent
     GVariant* reply = impl_->extension("Pointer", nullptr, "(iiu)");
     if (reply == nullptr) return pressedOn;
     gint32 x = 0, y = 0;
