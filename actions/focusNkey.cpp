@@ -98,11 +98,11 @@ void pressKey(Engine& engine, Index) {
     case Up: engine.input.key(key->vk, 0, platform::kKeyUp); break;
     case DownLetEvents:
         engine.input.key(key->vk, 0, platform::kKeyDown);
-        engine.toolkit.letEventsRun();
+        engine.toolkit.events.letEventsRun();
         break;
     case UpLetEvents:
         engine.input.key(key->vk, 0, platform::kKeyUp);
-        engine.toolkit.letEventsRun();
+        engine.toolkit.events.letEventsRun();
         break;
     }
 }
@@ -116,15 +116,16 @@ void setLock(Engine& engine, Index) {
 }
 
 void message(Engine& engine, Index entry) {
-    engine.toolkit.messageBox(engine.argument(entry), kAppTitle, platform::MessageStyle::Ok);
+    engine.toolkit.dialogs.messageBox(engine.argument(entry), kAppTitle,
+                                      platform::MessageStyle::Ok);
 }
 
 void setFocus(Engine& engine, Index entry) {
     std::string title = engine.argument(entry);
     // An empty title matches no window.
     if (!title.empty() && engine.desktop.activateWindow(title)) return;
-    auto answer = engine.toolkit.messageBox(kFocusQuestion, kAppTitle,
-                                            platform::MessageStyle::YesNoQuestion);
+    auto answer = engine.toolkit.dialogs.messageBox(kFocusQuestion, kAppTitle,
+                                                    platform::MessageStyle::YesNoQuestion);
     if (answer != platform::MessageAnswer::Yes) {
         engine.state.stopFlag = 1;
         engine.state.focusDeclined = true;
@@ -138,7 +139,7 @@ void sendText(Engine& engine, Index entry) {
     if (n > 1) {
         KeyStringResult parsed = parseKeyString(text);
         if (!parsed.error.empty()) {
-            engine.toolkit.messageBox(parsed.error, kAppTitle, platform::MessageStyle::Ok);
+            engine.toolkit.dialogs.messageBox(parsed.error, kAppTitle, platform::MessageStyle::Ok);
             return;
         }
         engine.typeKeys(text, parsed.strokes);
@@ -153,7 +154,7 @@ void sendText(Engine& engine, Index entry) {
         engine.typeKeys(text, {platform::KeyStroke{platform::KeyStroke::Kind::Char,
                                                    decodeFirstCharacter(text), 0}});
     }
-    engine.toolkit.shortWait(1);
+    engine.toolkit.events.shortWait(1);
 }
 
 }  // namespace keyloom::focusNkey

@@ -26,8 +26,8 @@ void Samplers::buttonSample() {
     // The physical button that acts as the primary one: vk 2 (right) when
     // the buttons are swapped, else vk 1 (left).
     recordLeftButton(mouseSwapped() ? 2 : 1);
-    toolkit_.letEventsRun();
-    toolkit_.sleep(kButtonPause);
+    toolkit_.events.letEventsRun();
+    toolkit_.events.sleep(kButtonPause);
 }
 
 bool Samplers::mouseSwapped() { return desktop_.mouseButtonsSwapped(); }

@@ -45,7 +45,7 @@ TEST_F(Launch, RunProgramStartsXtermWithTheFocus) {
     play({"RunProgram >/usr/bin/env LC_ALL=C.UTF-8 xterm -u8 -T '" + title +
           "' -e /bin/sh -c 'stty -icanon -echo -isig -ixon -iexten; exec timeout 60 tee " + file +
           "'"});
-    EXPECT_TRUE(toolkit.messages.empty());
+    EXPECT_TRUE(dialogs.log.empty());
     Window w = windowTitled(x.get(), title);
     ASSERT_NE(w, 0U) << "RunProgram returned before the xterm had a window";
     EXPECT_TRUE(eventually([&] { return activeWindow(x.get()) == w; }, 2))
@@ -64,14 +64,14 @@ TEST_F(Launch, RunProgramStartsXtermWithTheFocus) {
 TEST_F(Launch, RunProgramThatCannotStartShowsTheMessageAndGoesOn) {
     play({"RunProgram >/nonexistent/keyloom-program --flag", "RunProgram >xterm 'unclosed",
           "RunProgram >"});
-    const std::string message = "Tervel's Keyloom: File not found!\rError 53";
-    EXPECT_EQ(toolkit.messages, (std::vector<std::string>{message, message, message}));
+    const std::string message = "message File not found!\rError 53";
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{message, message, message}));
 }
 
 TEST_F(Launch, ExecuteFileOfAMissingFileShowsTheMessage) {
     TempDir dir;
     play({"ExecuteFile >" + dir.str("no such document.txt")});
-    EXPECT_EQ(toolkit.messages, std::vector<std::string>{"Keyloom Error: File not found."});
+    EXPECT_EQ(dialogs.log, std::vector<std::string>{"message File not found."});
 }
 
 // The document opens with the application associated with its type, which
@@ -96,7 +96,7 @@ TEST_F(Launch, ExecuteFileOpensTheDocumentWithItsApplication) {
     writeFile(document, "some notes\n");
 
     play({"ExecuteFile >" + document});
-    EXPECT_TRUE(toolkit.messages.empty());
+    EXPECT_TRUE(dialogs.log.empty());
     std::string got;
     eventually([&] { return !(got = readFile(report)).empty() && got.back() == '\n'; });
     EXPECT_EQ(got, "/\n" + document + "\n");

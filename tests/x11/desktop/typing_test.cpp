@@ -250,11 +250,11 @@ TEST_F(Typing, RejectedNotationTypesNothingAndTheRunGoesOn) {
     ASSERT_TRUE(term.start(x.get(), &error)) << error;
     play({"SendText >ab{LEFT 4x}", "SendText >C++", "SendText >ok"});
     EXPECT_EQ(term.waitFor("ok"), "ok");
-    EXPECT_EQ(toolkit.messages,
+    EXPECT_EQ(dialogs.log,
               (std::vector<std::string>{
-                  "Tervel's Keyloom: Cannot type this text: \"{LEFT 4x}\": the repeat count must be "
+                  "message Cannot type this text: \"{LEFT 4x}\": the repeat count must be "
                   "a whole number from 0 to 10000.",
-                  "Tervel's Keyloom: Cannot type this text: \"+\" at character 3 repeats a "
+                  "message Cannot type this text: \"+\" at character 3 repeats a "
                   "modifier before its key."}));
 }
 
