@@ -35,15 +35,21 @@ const char* const kKeysOnly =
 
 enum class Way { PlayerSigterm, PlayerTwoSigterms, PlayerPause, WindowStop, WindowPause, WindowClose };
 
+// A hundred runs in all, each way a test of its own.
+struct Plan {
+    Way way;
+    int runs;
+    const char* name;
+};
+constexpr Plan kPlans[] = {
+    {Way::PlayerSigterm, 20, "PlayerSigterm"}, {Way::PlayerTwoSigterms, 10, "PlayerTwoSigterms"},
+    {Way::PlayerPause, 10, "PlayerPause"},     {Way::WindowStop, 25, "WindowStop"},
+    {Way::WindowPause, 15, "WindowPause"},     {Way::WindowClose, 20, "WindowClose"},
+};
+
 const char* nameOf(Way way) {
-    switch (way) {
-    case Way::PlayerSigterm: return "SIGTERM to the player";
-    case Way::PlayerTwoSigterms: return "two SIGTERMs to the player";
-    case Way::PlayerPause: return "Pause key, player";
-    case Way::WindowStop: return "Stop button";
-    case Way::WindowPause: return "Pause key, main window";
-    case Way::WindowClose: return "closing the main window";
-    }
+    for (const Plan& plan : kPlans)
+        if (plan.way == way) return plan.name;
     return "";
 }
 
@@ -83,9 +89,9 @@ protected:
         shell("sleep 0.8");  // longer than a pass's Wait
         return pointerOn(display.name()) == std::make_pair(3, 3);
     }
-    void expectNothingHeld(const std::string& context) {
+    void expectNothingHeld() {
         HeldInput held = heldInput(x.get());
-        EXPECT_TRUE(held.none()) << context << ": " << describe(held);
+        EXPECT_TRUE(held.none()) << describe(held);
         if (!held.none()) test::InputStateGuard reset(x.get());
     }
 
@@ -101,6 +107,7 @@ protected:
 };
 
 void RandomStops::playerRound(Way way, int round) {
+    SCOPED_TRACE(nameOf(way) + (", round " + std::to_string(round)));
     Launch launch{display.name(), folder, folder + "/stderr"};
     pointerAside();
     test::ChildProcess player;
@@ -108,7 +115,7 @@ void RandomStops::playerRound(Way way, int round) {
     ASSERT_TRUE(player.start(commandLine(launch, {KEYLOOM_PLAY, folder + "/keysAndButtons.tkl"}),
                              &error))
         << error;
-    ASSERT_TRUE(runBegan()) << "round " << round;
+    ASSERT_TRUE(runBegan());
     randomMoment();
     if (way == Way::PlayerPause) {
         ASSERT_TRUE(pressRealPause(x.get()));
@@ -117,12 +124,13 @@ void RandomStops::playerRound(Way way, int round) {
         if (way == Way::PlayerTwoSigterms) player.signal(SIGTERM);
     }
     auto status = player.wait(10);
-    ASSERT_TRUE(status.has_value()) << nameOf(way) << ", round " << round << ": still running";
-    EXPECT_EQ(*status, way == Way::PlayerPause ? 0 : 128 + SIGTERM) << nameOf(way) << ", round " << round;
-    expectNothingHeld(nameOf(way) + (", round " + std::to_string(round)));
+    ASSERT_TRUE(status.has_value()) << "still running";
+    EXPECT_EQ(*status, way == Way::PlayerPause ? 0 : 128 + SIGTERM);
+    expectNothingHeld();
 }
 
 void RandomStops::windowRound(Way way, int round) {
+    SCOPED_TRACE(nameOf(way) + (", round " + std::to_string(round)));
     const std::string home = folder + "/home" + std::to_string(round);
     Launch launch{display.name(), home, folder + "/stderr"};
     shell("mkdir -p " + home);
@@ -131,10 +139,10 @@ void RandomStops::windowRound(Way way, int round) {
     std::string error;
     ASSERT_TRUE(program.start(commandLine(launch, {KEYLOOM_BIN, macro}), &error)) << error;
     unsigned long window = windowOf(display.name(), program.pid(), "Tervel's Keyloom", 20);
-    ASSERT_NE(window, 0u) << "round " << round << ": the main window did not show";
+    ASSERT_NE(window, 0u) << "the main window did not show";
     pointerAside();
     clickRun(display.name(), window);
-    ASSERT_TRUE(runBegan()) << "round " << round;
+    ASSERT_TRUE(runBegan());
     randomMoment();
     if (way == Way::WindowStop) {
         clickStop(display.name(), window);
@@ -144,25 +152,16 @@ void RandomStops::windowRound(Way way, int round) {
         askToClose(x.get(), window);
     }
     if (way != Way::WindowClose) {
-        EXPECT_TRUE(runEnded()) << nameOf(way) << ", round " << round << ": the run goes on";
-        expectNothingHeld(nameOf(way) + (", round " + std::to_string(round)));
+        EXPECT_TRUE(runEnded()) << "the run goes on";
+        expectNothingHeld();
         askToClose(x.get(), window);
     }
     auto status = program.wait(10);
-    ASSERT_TRUE(status.has_value()) << nameOf(way) << ", round " << round << ": still running";
-    EXPECT_EQ(*status, 0) << nameOf(way) << ", round " << round;
-    expectNothingHeld(nameOf(way) + (", round " + std::to_string(round)));
+    ASSERT_TRUE(status.has_value()) << "still running";
+    EXPECT_EQ(*status, 0);
+    expectNothingHeld();
 }
 
-// A hundred runs in all, each way a test of its own.
-struct Plan {
-    Way way;
-    int runs;
-};
-constexpr Plan kPlans[] = {
-    {Way::PlayerSigterm, 20}, {Way::PlayerTwoSigterms, 10}, {Way::PlayerPause, 10},
-    {Way::WindowStop, 25},    {Way::WindowPause, 15},       {Way::WindowClose, 20},
-};
 static_assert([] {
     int runs = 0;
     for (const Plan& plan : kPlans) runs += plan.runs;
@@ -172,7 +171,7 @@ static_assert([] {
 class RandomStopsEachWay : public RandomStops, public ::testing::WithParamInterface<Plan> {};
 
 TEST_P(RandomStopsEachWay, LeaveNoKeyOrButtonDown) {
-    const auto [way, runs] = GetParam();
+    const auto [way, runs, name] = GetParam();
     const bool player =
         way == Way::PlayerSigterm || way == Way::PlayerTwoSigterms || way == Way::PlayerPause;
     for (int round = 0; round < runs; ++round) {
@@ -182,18 +181,13 @@ TEST_P(RandomStopsEachWay, LeaveNoKeyOrButtonDown) {
             windowRound(way, round);
         if (HasFatalFailure()) return;
     }
-    std::printf("%s: %d of %d stops came while keys or buttons were down\n", nameOf(way),
+    std::printf("%s: %d of %d stops came while keys or buttons were down\n", name,
                 stoppedWhileHolding, runs);
     EXPECT_GE(stoppedWhileHolding, runs / 2) << "the stops should mostly come while input is held";
 }
 
-std::string planName(const ::testing::TestParamInfo<Plan>& info) {
-    const char* const names[] = {"PlayerSigterm", "PlayerTwoSigterms", "PlayerPause",
-                                 "WindowStop",    "WindowPause",       "WindowClose"};
-    return names[static_cast<int>(info.param.way)];
-}
-
-INSTANTIATE_TEST_SUITE_P(Fault, RandomStopsEachWay, ::testing::ValuesIn(kPlans), planName);
+INSTANTIATE_TEST_SUITE_P(Fault, RandomStopsEachWay, ::testing::ValuesIn(kPlans),
+                         [](const ::testing::TestParamInfo<Plan>& p) { return std::string(p.param.name); });
 
 enum class Ending { Sigint, Sigterm, Sighup, StopButton, StopCommand, CloseWindow, NoneTwoRuns };
 
@@ -307,7 +301,7 @@ TEST_P(Endings, EndInTimeWithNothingHeldAndTheKeymapAsItWas) {
         EXPECT_NE((readFile(folder + "/stderr") + readFile(folder + "/stderr2")).find("waiting"),
                   std::string::npos) << "neither run waited for the other";
     }
-    expectNothingHeld(c.name);
+    expectNothingHeld();
     EXPECT_EQ(keymap(), keymapBefore) << "the keyboard map was left changed";
 }
 

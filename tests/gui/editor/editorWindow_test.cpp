@@ -6,9 +6,9 @@
 #include <wx/listbox.h>
 #include <wx/textctrl.h>
 
-#include "tests/gui/editor/guiProgram.h"
-#include "tests/gui/editor/windowManager.h"
-#include "tests/gui/editor/xInput.h"
+#include "tests/gui/guiProgram.h"
+#include "tests/gui/windowManager.h"
+#include "tests/gui/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
 
 namespace keyloom::test {

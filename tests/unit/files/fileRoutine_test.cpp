@@ -72,29 +72,15 @@ TEST_F(FileRoutine, SavedListLoadsBackWithoutItsEmptyEntries) {
     EXPECT_EQ(entriesOf(*loaded), (Lines{"Press_Tab", "SendText >a b", " ", "Loop"}));
 }
 
-TEST_F(FileRoutine, LoadReadsLegacyCodePageAndReportsUnreadableFiles) {
-    writeFile(at("old.tkl"), "SendText >caf\xE9\r\nWait >1");
-    auto loaded = loadList(at("old.tkl"), fake);
-    ASSERT_TRUE(loaded.has_value());
-    EXPECT_EQ(entriesOf(*loaded), (Lines{"SendText >caf\xC3\xA9", "Wait >1"}));
-
-    writeFile(at("empty.tkl"), "");
-    ASSERT_TRUE(loadList(at("empty.tkl"), fake).has_value());
-    EXPECT_EQ(loadList(at("empty.tkl"), fake)->count(), 0);
-    EXPECT_TRUE(fake.log.empty());
-
-    // Every failure says so; bytes that are no text load with a warning.
+// The reader's verdicts (tests/unit/files/listReader_test.cpp) as the user
+// sees them: bytes that are no text load with a warning, a failure says so.
+TEST_F(FileRoutine, LoadWarnsOfNonTextAndReportsUnreadableFiles) {
     writeFile(at("binary.tkl"), std::string("a\r\nb\0c", 6));
     EXPECT_EQ(loadList(at("binary.tkl"), fake)->count(), 2);
     EXPECT_FALSE(loadList(at("missing.tkl"), fake).has_value());
     EXPECT_EQ(fake.log, (Lines{"message " + nonTextMessage(at("binary.tkl"), 2),
                                "message " + readErrorMessage(at("missing.tkl"),
                                                              "No such file or directory")}));
-#ifndef _WIN32
-    fake.log.clear();
-    EXPECT_FALSE(loadList("/dev/zero", fake).has_value());
-    EXPECT_EQ(fake.log, Lines{"message " + readErrorMessage("/dev/zero", kNotAFile)});
-#endif
 }
 
 TEST_F(FileRoutine, OverwriteAsksAndNoLeavesTheFileUntouched) {

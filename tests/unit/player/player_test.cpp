@@ -18,8 +18,10 @@ struct Result {
     std::string out;
 };
 
-Result play(const std::string& args) {
-    std::string command = std::string(KEYLOOM_PLAY) + " " + args + " 2>/dev/null";
+// The player's output for the command-line arguments `args`; `errors` says
+// where its standard error goes.
+Result play(const std::string& args, const std::string& errors = "2>/dev/null") {
+    std::string command = std::string(KEYLOOM_PLAY) + " " + args + " " + errors;
     Result result;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -89,12 +91,8 @@ TEST(Player, MessagesAreOneLineEach) {
 
     // Without a display it says which variable is missing.
     ::unsetenv("DISPLAY");
-    FILE* pipe = popen((std::string(KEYLOOM_PLAY) + " " + writeMacro("d.tkl", "Loop") + " 2>&1").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::array<char, 4096> said{};
-    said[fread(said.data(), 1, said.size() - 1, pipe)] = '\0';
-    pclose(pipe);
-    EXPECT_NE(std::string(said.data()).find("DISPLAY"), std::string::npos) << said.data();
+    const std::string said = play(writeMacro("d.tkl", "Loop"), "2>&1").out;
+    EXPECT_NE(said.find("DISPLAY"), std::string::npos) << said;
 }
 
 TEST(Player, ExampleMacroPlaysInDryRun) {
