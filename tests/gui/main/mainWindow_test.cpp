@@ -1,7 +1,6 @@
 // Our real windows under Xvfb and a window manager, driven by real input:
 // clicks, key presses and pointer motion go through XTest on a connection of
 // the test's own, and arrive at the windows as a user's would.
-#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
@@ -13,7 +12,6 @@
 #include "tests/gui/guiProgram.h"
 #include "ui/main/commandWords.h"
 #include "x11/support/childProcess.h"
-#include "x11/support/probeProcess.h"
 
 namespace keyloom::ui::test {
 namespace {
@@ -228,52 +226,14 @@ TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
     EXPECT_TRUE(pumpUntil([&] { return !program->windows.loaded(WindowId::About); }, 5));
 }
 
-TEST_F(MainWindowGui, ExitClosesTheOtherWindowsToo) {
-    handlers().mouseLocation_DblClick();
-    handlers().about_Click();
-    ASSERT_TRUE(program->windows.loaded(WindowId::Tracker));
-    ASSERT_TRUE(program->windows.loaded(WindowId::About));
-    // The about box came up in front: the keys go to the main window.
-    ASSERT_TRUE(pumpUntil([&] { return program->windows.window(WindowId::About)->IsActive(); }, 5));
-    frame->Raise();
-    ASSERT_TRUE(pumpUntil([&] { return frame->IsActive(); }, 5));
-    input.chord({XK_Alt_L, XK_f});
-    pumpFor(0.3);
-    input.chord({XK_x});
-    ASSERT_TRUE(pumpUntil([&] { return !frame; }, 5)) << "the main window is gone";
-    EXPECT_FALSE(program->windows.loaded(WindowId::Tracker));
-    EXPECT_FALSE(program->windows.loaded(WindowId::About));
-}
-
-TEST_F(MainWindowGui, ClosingDuringARunEndsItAtOnceAndTheProgram) {
-    for (const char* e : {"Press_CTRL", "Wait >6", "Press_Tab"}) frame->listAppend(e);
-    program->state.lastIndex = 2;
-    handlers().mouseLocation_DblClick();
-    after(0.5, [this] { frame->Close(); });  // as the window manager's close box does
-    // The program's main loop: it must end by itself once the window is gone.
-    auto hung = std::make_shared<bool>(false);
-    after(0.2, [this] { press("Command2"); });
-    after(5, [hung] {
-        *hung = true;
-        wxTheApp->ExitMainLoop();
-    });
-    const double start = seconds();
-    wxTheApp->OnRun();
-    EXPECT_FALSE(*hung) << "something kept the program alive";
-    EXPECT_LT(seconds() - start, 3.0) << "the six-second wait did not hold the program";
-    EXPECT_FALSE(frame);
-    EXPECT_FALSE(program->windows.loaded(WindowId::Tracker));
-    EXPECT_EQ(fake.log, (Lines{"key 17 down", "key 17 up"})) << "Ctrl released, Tab never sent";
-    EXPECT_TRUE(program->state.abandoned);
-}
-
-TEST_F(MainWindowGui, HelpBookOpensAtItsContentsInItsViewer) {
+TEST_F(MainWindowGui, HelpBookOpensAtItsContentsInItsViewerAndGoesWithTheProgram) {
     const std::string window = "Help: Keyloom Help";
-    WxToolkit withBook(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
-    ASSERT_TRUE(withBook.showHelp());
-    EXPECT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) != 0; }, 10));
-    EXPECT_TRUE(withBook.showHelp()) << "shown already";
-    withBook.closeHelp();
+    {
+        WxToolkit withBook(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
+        ASSERT_TRUE(withBook.showHelp());
+        EXPECT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) != 0; }, 10));
+        EXPECT_TRUE(withBook.showHelp()) << "shown already";
+    }
     EXPECT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) == 0; }, 10));
 
     // Help that cannot be shown is reported, never a hang or a box.
@@ -281,39 +241,6 @@ TEST_F(MainWindowGui, HelpBookOpensAtItsContentsInItsViewer) {
     EXPECT_FALSE(noBook.showHelp());
     WxToolkit noViewer(KEYLOOM_HELP_BOOK, "/nonexistent/keyloom-help");
     EXPECT_FALSE(noViewer.showHelp());
-}
-
-TEST_F(MainWindowGui, HelpWindowGoesWithTheProgram) {
-    const std::string window = "Help: Keyloom Help";
-    {
-        WxToolkit toolkitOfAProgram(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
-        ASSERT_TRUE(toolkitOfAProgram.showHelp());
-        ASSERT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) != 0; }, 10));
-    }
-    EXPECT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) == 0; }, 10));
-}
-
-// A run on the real desktop, into the probe window.
-TEST_F(MainWindowGui, RunTypesIntoTheFocusedWindow) {
-    program.reset();
-    program = std::make_unique<keyloom::test::GuiProgram>();
-    frame = program->main;
-    keyloom::test::ProbeOptions beside;
-    beside.geometry = "240x120+980+40";  // away from the main window's buttons
-    keyloom::test::ProbeProcess probe("keyloom gui probe", beside);
-    ASSERT_TRUE(probe.start()) << probe.error();
-    for (const char* e : {"SetFocus >keyloom gui probe", "SendText >hi", "Press_Enter"})
-        frame->listAppend(e);
-    program->state.lastIndex = 2;
-    press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return program->state.runDepth == 0; }, 5));
-    pumpFor(0.3);
-    program->owned->sync();
-    Lines names;
-    for (const auto& e : keyloom::test::keysAndButtons(probe.sync()))
-        if (e.kind == "KeyPress") names.push_back(e.name);
-    EXPECT_EQ(names, (Lines{"h", "i", "Return"}));
-    probe.stop();
 }
 
 }  // namespace

@@ -180,58 +180,11 @@ struct Editor : EditorFile {
     void addRecentFile(const std::string& f) override { recent.push_back(f); }
 };
 
-TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
-    std::string file = at("e.tkl");
-    writeFile(file, "A\r\n");
-    Editor editor;
-    openEditorFile(file, editor, fake);
-    EXPECT_EQ(editor.text, "A\n");
-    EXPECT_EQ(editor.caption_, kCaptionPrefix + file);
-    EXPECT_EQ(editor.recent, Lines{file});
-
-    // Saved again it gains a second line break, as the editor shows it.
-    ASSERT_EQ(saveEditorText(file, 0, editor.text, context), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "A\r\n\r\n");
-
-    // The caption names this file: it is not read again.
-    writeFile(file, "changed");
-    openEditorFile(file, editor, fake);
-    EXPECT_EQ(editor.text, "A\n");
-    EXPECT_EQ(editor.recent, Lines{file});
-}
-
 TEST_F(FileRoutine, OpenEditorFileKeepsBlanksAndDecodesTheLegacyCodePage) {
     writeFile(at("a.txt"), "  x\r\n\r\n\xE9\nend");
     Editor editor;
     openEditorFile(at("a.txt"), editor, fake);
     EXPECT_EQ(editor.text, "  x\n\n\xC3\xA9\nend");
-}
-
-TEST_F(FileRoutine, UnreadableFileInEditorSaysSoAndChangesNothing) {
-    Editor editor;
-    editor.text = "kept";
-    const std::string missing = at("missing.tkl");
-    openEditorFile(missing, editor, fake);
-    EXPECT_EQ(editor.text, "kept");
-    EXPECT_EQ(editor.caption_, kAppTitle);
-    EXPECT_TRUE(editor.recent.empty());
-    EXPECT_EQ(fake.log, Lines{"message " + readErrorMessage(missing, "No such file or directory")});
-}
-
-TEST_F(FileRoutine, SaveRecordingAsksAndComplainsAsTheOtherSaves) {
-    std::string file = at("r.tkl");
-    writeFile(file, "old");
-    EXPECT_EQ(saveRecording(file, "LClick", context), SaveResult::Declined);
-    EXPECT_EQ(readFile(file), "old");
-    fake.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(saveRecording(file, "LClick\nMouseMove >1,2", context), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "LClick\r\nMouseMove >1,2\r\n");
-    EXPECT_EQ(state.lastIndex, 3);
-
-    state.lastIndex = 9;
-    EXPECT_EQ(saveRecording(at("none/r.tkl"), "x", context), SaveResult::Failed);
-    EXPECT_EQ(state.lastIndex, 9);
-    EXPECT_EQ(fake.log, (Lines{kQuestion, kQuestion, kError}));
 }
 
 }  // namespace

@@ -154,26 +154,6 @@ TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
     }
 }
 
-TEST_F(MainWindow, RunPlaysTheListAsItStands) {
-    add("Press_Tab");
-    add("Press_Tab");
-    add("Press_Enter");
-    add("LClick");
-    view.entries.push_back("Lclick");
-    window.Command2_Click();
-    EXPECT_EQ(fake.log, concat({tap(9), tap(9), tap(13), {"button left down", "button left up"}}));
-    EXPECT_EQ(view.entries.size(), 5u) << "running never changes the list";
-}
-
-TEST_F(MainWindow, ReadoutShowsTheCursorPosition) {
-    for (auto [p, text] : std::vector<std::pair<platform::Point, std::string>>{
-             {{512, 384}, "512,384"}, {{0, 0}, "0,0"}, {{-1280, -5}, "-1280,-5"}}) {
-        fake.cursor = p;
-        window.Timer1_Timer();
-        EXPECT_EQ(view.readout, text);
-    }
-}
-
 TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
     view.timer(MainTimer::Timer1).interval = 10;
     fake.cursor = {40, 50};
@@ -192,19 +172,6 @@ TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
     window.Timer1_Timer();
     EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 10) << "the first movement";
     EXPECT_EQ(view.readout, "41,50");
-}
-
-TEST_F(MainWindow, DoubleClickOnTheReadoutSwitchesTheTracker) {
-    EXPECT_EQ(view.readoutTip, "") << "no tooltip before the first double click";
-    window.mouseLocation_DblClick();
-    EXPECT_EQ(windows.log, Lines{"show tracker"});
-    EXPECT_EQ(view.readoutTip, "Double Click to turn off tracking");
-    EXPECT_EQ(window.trackingOff, 0);
-
-    window.mouseLocation_DblClick();
-    EXPECT_EQ(windows.log, (Lines{"show tracker", "unload tracker"}));
-    EXPECT_EQ(view.readoutTip, "Double Click to turn on tracking");
-    EXPECT_EQ(window.trackingOff, 1);
 }
 
 TEST_F(MainWindow, TrackerClosedElsewhereTakesTwoDoubleClicksToReturn) {
@@ -242,13 +209,6 @@ TEST_F(MainWindow, ClosingDuringARunStopsItActingAndReleasesHeldKeys) {
     EXPECT_EQ(fake.log, (Lines{"key 17 down", "wait 2.500", "key 17 up"}));
     EXPECT_TRUE(state.abandoned);
     EXPECT_EQ(state.runDepth, 0);
-}
-
-TEST_F(MainWindow, MenusShowTheirWindows) {
-    window.edit_Click();
-    window.record_Click();
-    window.about_Click();
-    EXPECT_EQ(windows.log, (Lines{"show editor", "show recorder", "show about"}));
 }
 
 TEST_F(MainWindow, HelpThatCannotBeShownSaysSo) {
