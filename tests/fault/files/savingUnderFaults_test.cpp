@@ -1,7 +1,7 @@
-// Saving under faults, for each of the three ways the program saves (the main
-// list, the editor's text, a recording): a full small file system, a folder
-// that turned read-only, and the process killed in the middle of a large
-// save. Every time, the file that was there before is whole: a save either
+// Saving under faults, for each of the two ways the program writes a file
+// (the main list; the text of the editor and of the recorder): a full small
+// file system, a folder that turned read-only, and the process killed in the
+// middle of a large save. Every time, the file that was there before is whole: a save either
 // replaces it completely or leaves it as it was.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -56,11 +56,6 @@ const Saver kSavers[] = {
     {"EditorSaveAs",
      [](const std::string& path, const Lines& lines, Context& context) {
          return saveEditorText(path, 1, joined(lines), context);
-     },
-     [](const Lines& lines) { return textFileBytes(joined(lines)); }},
-    {"RecorderSave",
-     [](const std::string& path, const Lines& lines, Context& context) {
-         return saveRecording(path, joined(lines), context);
      },
      [](const Lines& lines) { return textFileBytes(joined(lines)); }},
 };

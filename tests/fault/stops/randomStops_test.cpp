@@ -95,8 +95,8 @@ protected:
         if (!held.none()) test::InputStateGuard reset(x.get());
     }
 
-    void playerRound(Way way, int round);
-    void windowRound(Way way, int round);
+    // One run of a macro in the player or the main window, stopped `way`.
+    void stoppedRun(Way way, int round);
 
     PrivateDisplay display;
     test::XConnection x{display.name()};
@@ -106,59 +106,44 @@ protected:
     int stoppedWhileHolding = 0;
 };
 
-void RandomStops::playerRound(Way way, int round) {
+void RandomStops::stoppedRun(Way way, int round) {
     SCOPED_TRACE(nameOf(way) + (", round " + std::to_string(round)));
-    Launch launch{display.name(), folder, folder + "/stderr"};
-    pointerAside();
-    test::ChildProcess player;
-    std::string error;
-    ASSERT_TRUE(player.start(commandLine(launch, {KEYLOOM_PLAY, folder + "/keysAndButtons.tkl"}),
-                             &error))
-        << error;
-    ASSERT_TRUE(runBegan());
-    randomMoment();
-    if (way == Way::PlayerPause) {
-        ASSERT_TRUE(pressRealPause(x.get()));
-    } else {
-        player.signal(SIGTERM);
-        if (way == Way::PlayerTwoSigterms) player.signal(SIGTERM);
-    }
-    auto status = player.wait(10);
-    ASSERT_TRUE(status.has_value()) << "still running";
-    EXPECT_EQ(*status, way == Way::PlayerPause ? 0 : 128 + SIGTERM);
-    expectNothingHeld();
-}
-
-void RandomStops::windowRound(Way way, int round) {
-    SCOPED_TRACE(nameOf(way) + (", round " + std::to_string(round)));
+    const bool window = way == Way::WindowStop || way == Way::WindowPause || way == Way::WindowClose;
     const std::string home = folder + "/home" + std::to_string(round);
-    Launch launch{display.name(), home, folder + "/stderr"};
     shell("mkdir -p " + home);
     const std::string macro = folder + (way == Way::WindowStop ? "/keysOnly.tkl" : "/keysAndButtons.tkl");
+    pointerAside();
     test::ChildProcess program;
     std::string error;
-    ASSERT_TRUE(program.start(commandLine(launch, {KEYLOOM_BIN, macro}), &error)) << error;
-    unsigned long window = windowOf(display.name(), program.pid(), "Tervel's Keyloom", 20);
-    ASSERT_NE(window, 0u) << "the main window did not show";
-    pointerAside();
-    clickRun(display.name(), window);
+    ASSERT_TRUE(program.start(commandLine({display.name(), home, folder + "/stderr"},
+                                          {window ? KEYLOOM_BIN : KEYLOOM_PLAY, macro}),
+                              &error))
+        << error;
+    unsigned long main = 0;
+    if (window) {
+        main = windowOf(display.name(), program.pid(), "Tervel's Keyloom", 20);
+        ASSERT_NE(main, 0u) << "the main window did not show";
+        clickRun(display.name(), main);
+    }
     ASSERT_TRUE(runBegan());
     randomMoment();
-    if (way == Way::WindowStop) {
-        clickStop(display.name(), window);
-    } else if (way == Way::WindowPause) {
-        ASSERT_TRUE(pressRealPause(x.get()));
-    } else {
-        askToClose(x.get(), window);
+    switch (way) {
+    case Way::PlayerTwoSigterms: program.signal(SIGTERM); [[fallthrough]];
+    case Way::PlayerSigterm: program.signal(SIGTERM); break;
+    case Way::PlayerPause:
+    case Way::WindowPause: ASSERT_TRUE(pressRealPause(x.get())); break;
+    case Way::WindowStop: clickStop(display.name(), main); break;
+    case Way::WindowClose: askToClose(x.get(), main); break;
     }
-    if (way != Way::WindowClose) {
+    if (window && way != Way::WindowClose) {
         EXPECT_TRUE(runEnded()) << "the run goes on";
         expectNothingHeld();
-        askToClose(x.get(), window);
+        askToClose(x.get(), main);
     }
     auto status = program.wait(10);
     ASSERT_TRUE(status.has_value()) << "still running";
-    EXPECT_EQ(*status, 0);
+    const bool terminated = way == Way::PlayerSigterm || way == Way::PlayerTwoSigterms;
+    EXPECT_EQ(*status, terminated ? 128 + SIGTERM : 0);
     expectNothingHeld();
 }
 
@@ -172,13 +157,8 @@ class RandomStopsEachWay : public RandomStops, public ::testing::WithParamInterf
 
 TEST_P(RandomStopsEachWay, LeaveNoKeyOrButtonDown) {
     const auto [way, runs, name] = GetParam();
-    const bool player =
-        way == Way::PlayerSigterm || way == Way::PlayerTwoSigterms || way == Way::PlayerPause;
     for (int round = 0; round < runs; ++round) {
-        if (player)
-            playerRound(way, round);
-        else
-            windowRound(way, round);
+        stoppedRun(way, round);
         if (HasFatalFailure()) return;
     }
     std::printf("%s: %d of %d stops came while keys or buttons were down\n", name,

@@ -183,23 +183,5 @@ TEST_F(EditorWindow, TheCloseBoxClosesTheEditorOnly) {
     EXPECT_EQ(ui::fromWx(again->GetTitle()), "Tervel's Keyloom");
 }
 
-TEST_F(EditorWindow, CloseSavesWithoutAskingThenClosesAndExitDiscards) {
-    const std::string file = folder.str("closed.txt");
-    std::ofstream(file) << "old";
-    txtEdit->ChangeValue("Loop");
-    dialogs().paths.push_back(file);
-    GuiProgram::choose(editor, "File", "Close");
-    EXPECT_EQ(readFile(file), "Loop\r\n");
-    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
-    EXPECT_EQ(dialogs().asked.size(), 1u) << "no overwrite question: " << ::testing::PrintToString(dialogs().asked);
-
-    program->chooseMenu("Build", "Edit");
-    editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
-    ASSERT_NE(editor, nullptr);
-    GuiProgram::choose(editor, "File", "Exit");
-    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
-    EXPECT_TRUE(program->main->IsShown());
-}
-
 }  // namespace
 }  // namespace keyloom::test

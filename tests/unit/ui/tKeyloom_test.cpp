@@ -124,16 +124,6 @@ TEST_F(MainWindow, DeleteRemovesOnlyTheSelectedEntry) {
     EXPECT_EQ(view.entries, (Lines{"a", "c"}));
 }
 
-TEST_F(MainWindow, ClearKeepsLastIndexAndRunThenDoesNothing) {
-    add("Press_Tab");
-    add("Press_Tab");
-    window.clear_Click();
-    EXPECT_TRUE(view.entries.empty());
-    EXPECT_EQ(state.lastIndex, 1);
-    window.Command2_Click();
-    EXPECT_TRUE(fake.log.empty());
-}
-
 TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
     view.entries = {"short", "SendText >a text much wider than the list box itself"};
     struct Case {
