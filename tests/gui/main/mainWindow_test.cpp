@@ -10,7 +10,6 @@
 #include "platform/fake/fakePlatform.h"
 #include "support/harness.h"
 #include "tests/gui/guiProgram.h"
-#include "ui/main/commandWords.h"
 #include "x11/support/childProcess.h"
 
 namespace keyloom::ui::test {
@@ -56,20 +55,14 @@ protected:
         for (Index i = 0; i < frame->listCount(); ++i) out.push_back(frame->listEntry(i));
         return out;
     }
-    // Fills in the builder: the command picked from the list at `position`.
-    void pick(int position) { find<wxComboBox>("Combo1")->SetSelection(position); }
+    // Fills in the builder: the command picked from its list.
+    void pick(const char* word) { find<wxComboBox>("Combo1")->SetStringSelection(word); }
 
     platform::FakePlatform fake;
     wxWeakRef<tKeyloomFrame> frame;  // null once the window is gone
 };
 
 double seconds() { return keyloom::test::monotonicNow(); }
-
-int positionOf(std::string_view word) {
-    for (std::size_t i = 0; i < kCommandWords.size(); ++i)
-        if (kCommandWords[i] == word) return static_cast<int>(i);
-    return -1;
-}
 
 using keyloom::test::tap;
 
@@ -81,7 +74,7 @@ TEST_F(MainWindowGui, ReadoutFollowsTheCursor) {
 }
 
 TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
-    pick(positionOf("Wait"));
+    pick("Wait");
     press("add2List");
     ASSERT_TRUE(pumpUntil([&] { return entries().size() == 1; }, 5));
     EXPECT_EQ(entries(), Lines{"Wait >1"});
@@ -111,7 +104,7 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
     wxRect row;
     input.click(list, 20, 8);
     ASSERT_TRUE(pumpUntil([&] { return list->GetSelection() == 0; }, 5));
-    pick(positionOf("Press_Tab"));
+    pick("Press_Tab");
     press("insert");
     ASSERT_TRUE(pumpUntil([&] { return entries().size() == 3; }, 5));
     EXPECT_EQ(entries(), (Lines{"Press_Tab", "Wait >1", "Press_Enter >abc"}));

@@ -30,13 +30,11 @@ protected:
 
     // Adds entries as a user does: value commands by their first word.
     void add(const std::string& command, const std::string& value = "") {
-        bool picked = false;
-        for (std::size_t i = 0; i < kCommandWords.size(); ++i)
-            if (kCommandWords[i] == command) {
-                view.pick(static_cast<int>(i));
-                picked = true;
-            }
-        if (!picked) view.type(command);
+        auto word = std::ranges::find(kCommandWords, command);
+        if (word != kCommandWords.end())
+            view.pick(static_cast<int>(word - kCommandWords.begin()));
+        else
+            view.type(command);
         view.value = value;
         window.add2List_Click();
     }
