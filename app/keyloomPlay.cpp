@@ -67,7 +67,8 @@ int describeDesktop() {
     if (!chosen.desktop) return 1;
     std::cout << "desktop: " << chosen.name << '\n';
     for (const platform::Ability& a : chosen.abilities)
-        std::cout << a.what << ": " << (a.can ? "yes" : "no (" + a.why + ")") << '\n';
+        std::cout << a.what << ": " << (a.can ? "yes" : "no")
+                  << (a.why.empty() ? "" : " (" + a.why + ")") << '\n';
     return 0;
 }
 

@@ -15,7 +15,7 @@ namespace keyloom::platform {
 struct Ability {
     std::string what;  // "keys", "text", "pointer", "activation", ...
     bool can = true;
-    std::string why;   // why not, when it cannot
+    std::string why;  // why not, when it cannot; how, when it can only in part
 };
 
 // Every ability a desktop may have, all present; a backend marks what it lacks.

@@ -12,7 +12,7 @@ run=(xvfb openbox x11-utils imagemagick xterm xdotool)
 test=(googletest libgtest-dev xvfb openbox xdotool x11-utils x11-xkb-utils xterm libgtk-3-dev shared-mime-info
       imagemagick clang libclang-rt-14-dev
       dpkg-dev file desktop-file-utils appstream libglib2.0-bin
-      sway foot wtype gnome-shell mutter kwin-wayland gcovr)
+      sway foot wtype gnome-shell mutter pipewire pipewire-bin kwin-wayland wl-clipboard gcovr)
 # The Windows build (scripts/windows/): MinGW-w64 for 32-bit Windows (the
 # build Windows users get) and dpkg-dev for building wxMSW from Debian's
 # source packages; then the Wine that this machine can run, with its own

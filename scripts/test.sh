@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs every test tier: unit, x11, gui,
 # fault and package (the Debian package built, unpacked and run) under a
 # virtual display; wayland under a headless sway, gnome under a headless
-# gnome-shell, kde under a headless KWin (US and German layouts); the Windows
+# gnome-shell (with and without PipeWire), mutter under plain mutter, kde
+# under a headless KWin (US and German layouts, text pasted); the Windows
 # build's unit and windows tiers under Wine (32-bit where this machine runs
 # 32-bit programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
 # again under the sanitizers; and each fuzz target for a short while
@@ -91,12 +92,20 @@ tier fault "$linux" bash scripts/with-display.sh ctest --preset ci -L '^fault$' 
 tier package "$linux" bash scripts/with-display.sh ctest --preset ci -L '^package$' --timeout 600
 # The Wayland backend for wlroots desktops, under a headless sway.
 tier wayland "$linux" bash scripts/with-sway.sh ctest --preset ci -L '^wayland$' --timeout 120
-# The GNOME backend, the same cases under a headless gnome-shell.
+# The GNOME backend, the same cases under a headless gnome-shell (the pointer
+# put through a screen cast); the pointer again without PipeWire (relative
+# moves); and the cases that need no shell under plain mutter.
 tier gnome "$linux" bash scripts/with-gnome.sh ctest --preset ci -L '^gnome$' --timeout 120
-# The same cases for KDE Plasma under a headless KWin; the text again under a German layout.
+tier gnome-relative "$linux" env KEYLOOM_GNOME_PIPEWIRE=0 bash scripts/with-gnome.sh \
+  ctest --preset ci -L '^gnome$' -R 'Pointer|Cursor' --timeout 120
+tier mutter "$linux" bash scripts/with-gnome.sh --mutter ctest --preset ci -L '^mutter$' --timeout 120
+# The same cases for KDE Plasma under a headless KWin; the text again under a German layout,
+# and pasted into programs by a KWin that cannot load keyboard options of ours.
 tier kde "$linux" bash scripts/with-kwin.sh ctest --preset ci -L '^kde$' --timeout 120
 tier kde-de "$linux" env KEYLOOM_KWIN_LAYOUT=de bash scripts/with-kwin.sh \
-  ctest --preset ci -L '^kde$' -R 'Text|Activated|Kwin' --timeout 120
+  ctest --preset ci -L '^kde$' -R 'Text|Activated|Kwin|Contract' --timeout 120
+tier kde-paste "$linux" env KEYLOOM_KWIN_XKB=none bash scripts/with-kwin.sh \
+  ctest --preset ci -L '^kde$' -R 'InPrograms' --timeout 120
 
 # Windows: the 32-bit programs always (what Windows users get); the tiers
 # with the build this machine's Wine runs.
@@ -127,7 +136,7 @@ asan=$reason
   'cmake --preset asan >/dev/null && cmake --build --preset asan'; } || asan="the build failed"
 # What the system's libraries never free is not reported (tests/fault/lsan.supp).
 tier asan "$asan" env LSAN_OPTIONS="suppressions=$PWD/tests/fault/lsan.supp" \
-  bash scripts/with-display.sh ctest --preset asan -LE '^(package|wayland|gnome|kde)$' --timeout 300
+  bash scripts/with-display.sh ctest --preset asan -LE '^(package|wayland|gnome|mutter|kde)$' --timeout 300
 
 tier fuzz "$reason" bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
 

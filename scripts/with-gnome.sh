@@ -2,7 +2,11 @@
 # Runs a command on a new headless gnome-shell (GNOME's compositor without
 # screen or input devices), with Keyloom's Shell extension enabled, then
 # stops it. The command's exit status is returned.
-#   with-gnome.sh CMD...
+#   with-gnome.sh [--mutter] CMD...
+# --mutter: plain mutter instead (no shell, no extension), as GNOME's
+# compositor runs under other shells. A private PipeWire daemon runs beside
+# the compositor (screen casts, which the absolute pointer moves need) unless
+# KEYLOOM_GNOME_PIPEWIRE=0.
 # Everything is private: a runtime folder (0700), a session bus, a stand-in
 # system bus, the XDG folders (settings, extensions); hot corners and
 # animations are off and the overview, where the shell starts, is hidden (by a small extension
@@ -11,6 +15,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 uuid=keyloom@keyloom.org
+compositor=gnome-shell
+if [[ ${1-} == --mutter ]]; then compositor=mutter; shift; fi
 
 runtime=$(mktemp -d /tmp/keyloom-gnome.XXXXXX)
 chmod 0700 "$runtime"
@@ -67,8 +73,17 @@ gsettings set org.gnome.desktop.interface enable-hot-corners false
 # No window moves under the pointer without it knowing (a map animation).
 gsettings set org.gnome.desktop.interface enable-animations false
 
+if [[ ${KEYLOOM_GNOME_PIPEWIRE-1} != 0 ]]; then
+  setsid pipewire >"$runtime/pipewire.log" 2>&1 </dev/null &
+  pids+=("$!")
+  for _ in $(seq 100); do [[ -S $runtime/pipewire-0 ]] && break; sleep 0.05; done
+  [[ -S $runtime/pipewire-0 ]] || { echo "pipewire did not start:"; cat "$runtime/pipewire.log"; exit 1; }
+fi
+
 socket=keyloom-gnome
-setsid gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 \
+# Plain mutter scales a new window in unless told not to (the shell obeys
+# the setting above).
+MUTTER_DEBUG_DISABLE_ANIMATIONS=1 setsid "$compositor" --headless --wayland --no-x11 --virtual-monitor 1280x800 \
   --wayland-display "$socket" >"$runtime/shell.log" 2>&1 </dev/null &
 pids+=("$!")
 shell_pid=$!
@@ -77,13 +92,16 @@ owned() {
   [[ $(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
          --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null) == "(true,)" ]]
 }
+ready=(org.keyloom.ShellReady org.keyloom.Shell)
+[[ $compositor == mutter ]] && ready=(org.gnome.Mutter.RemoteDesktop)
 for _ in $(seq 300); do
-  owned org.keyloom.ShellReady && break
+  owned "${ready[0]}" && break
   kill -0 "$shell_pid" 2>/dev/null || break
   sleep 0.05
 done
-owned org.keyloom.ShellReady && owned org.keyloom.Shell ||
-  { echo "gnome-shell did not start with the Keyloom extension:"; cat "$runtime/shell.log"; exit 1; }
+for name in "${ready[@]}"; do
+  owned "$name" || { echo "$compositor did not start ($name):"; cat "$runtime/shell.log"; exit 1; }
+done
 
 export WAYLAND_DISPLAY=$socket
 unset DISPLAY

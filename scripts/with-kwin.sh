@@ -3,7 +3,9 @@
 # output of 1280x800 and no input devices), then stops it. The command's exit
 # status is returned.
 #   with-kwin.sh CMD...
-# KEYLOOM_KWIN_LAYOUT=de gives KWin that keyboard layout (default: us).
+# KEYLOOM_KWIN_LAYOUT=de gives KWin that keyboard layout (default: us);
+# KEYLOOM_KWIN_XKB=none starts it without a folder ~/.config/xkb, so that
+# keyboard options of the user's own cannot be loaded (text is pasted).
 # The installed kwin_wayland carries a file capability that a container may
 # refuse: a copy without it runs. Everything lives in a private folder: the
 # runtime folder (0700), a session bus, the config, data and cache folders.
@@ -16,7 +18,8 @@ build=$(cd "${KEYLOOM_BUILD:-$here/build/ci}" && pwd)
 
 home=$(mktemp -d /tmp/keyloom-kwin.XXXXXX)
 runtime=$home/runtime
-mkdir -p "$runtime" "$home/config/xkb" "$home/data/applications" "$home/cache"
+mkdir -p "$runtime" "$home/config" "$home/data/applications" "$home/cache"
+[[ "${KEYLOOM_KWIN_XKB:-}" == none ]] || mkdir "$home/config/xkb"
 chmod 0700 "$home" "$runtime"
 cleanup() {
   # By the process group and the id of what we started, never by name.

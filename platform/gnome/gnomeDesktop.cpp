@@ -15,9 +15,6 @@
 namespace keyloom::platform {
 namespace {
 
-constexpr const char* kMutter = "org.gnome.Mutter.RemoteDesktop";
-constexpr const char* kMutterPath = "/org/gnome/Mutter/RemoteDesktop";
-constexpr const char* kSessionInterface = "org.gnome.Mutter.RemoteDesktop.Session";
 constexpr const char* kShell = "org.keyloom.Shell";
 constexpr const char* kShellPath = "/org/keyloom/Shell";
 constexpr const char* kShellInterface = "org.keyloom.Shell1";
@@ -31,8 +28,9 @@ constexpr std::chrono::milliseconds kInputThreadLag{20};
 // The key the extension takes as a barrier, and the longest wait for it.
 constexpr std::uint32_t kBarrierKey = 0x1008ff49;  // XF86Launch9
 constexpr std::chrono::seconds kBarrierWait{2};
-constexpr double kFarAway = -100000;  // a relative move into the top-left corner
 constexpr std::uint32_t kShiftL = 0xffe1;
+constexpr std::uint32_t kNumLock = 0xff7f;
+constexpr std::uint32_t kScrollLock = 0xff14;
 
 GDBusConnection* connectSessionBus(std::string* error) {
     GError* err = nullptr;
@@ -123,15 +121,16 @@ GVariant* GnomeDesktop::Impl::call(const char* service, const char* path, const 
         replyType != nullptr ? G_VARIANT_TYPE(replyType) : nullptr, G_DBUS_CALL_FLAGS_NONE,
         kCallTimeoutMs, nullptr, &err);
     if (err != nullptr) {
+        g_dbus_error_strip_remote_error(err);
         if (error != nullptr) *error = err->message;
         g_error_free(err);
     }
     return reply;
 }
 
-bool GnomeDesktop::Impl::session(const char* method, GVariant* args) {
+bool GnomeDesktop::Impl::session(const char* method, GVariant* args, std::string* error) {
     GVariant* reply =
-        call(kMutter, sessionPath.c_str(), kSessionInterface, method, args, nullptr);
+        call(kMutter, sessionPath.c_str(), kSessionInterface, method, args, nullptr, error);
     if (reply == nullptr) return false;
     g_variant_unref(reply);
     return true;
@@ -158,6 +157,9 @@ void GnomeDesktop::Impl::keysym(std::uint32_t sym, bool press) {
     else
         keysDown.erase(sym);
     session("NotifyKeyboardKeysym", g_variant_new("(ub)", sym, press));
+    if (press && (sym == kCapsLock || sym == kNumLock || sym == kScrollLock) &&
+        locksOn.erase(sym) == 0)
+        locksOn.insert(sym);
     inputSent();
 }
 
@@ -221,10 +223,6 @@ bool GnomeDesktop::available() {
 }
 
 std::unique_ptr<GnomeDesktop> GnomeDesktop::open(std::string* error) {
-    auto fail = [error](const std::string& why) {
-        if (error != nullptr) *error = why;
-        return nullptr;
-    };
     auto impl = std::make_unique<Impl>();
     // The connection's signals come to a context of its own, run while the
     // desktop waits for them.
@@ -233,15 +231,8 @@ std::unique_ptr<GnomeDesktop> GnomeDesktop::open(std::string* error) {
     impl->bus = connectSessionBus(error);
     g_main_context_pop_thread_default(impl->context);
     if (impl->bus == nullptr) return nullptr;
-    std::string why;
-    GVariant* reply = impl->call(kMutter, kMutterPath, kMutter, "CreateSession",
-                                 g_variant_new("()"), "(o)", &why);
-    if (reply == nullptr) return fail("mutter refused a RemoteDesktop session: " + why);
-    const gchar* path = nullptr;
-    g_variant_get(reply, "(&o)", &path);
-    impl->sessionPath = path;
-    g_variant_unref(reply);
-    if (!impl->session("Start", nullptr)) return fail("mutter did not start the RemoteDesktop session");
+    if (!impl->startSession(error)) return nullptr;
+    impl->hasShell = hasOwner(impl->bus, "org.gnome.Shell");
     impl->hasExtension = hasOwner(impl->bus, kShell);
     impl->readLayout();
     impl->input = EvdevInput::open(&impl->inputUnseen);
@@ -259,8 +250,16 @@ GnomeDesktop::GnomeDesktop(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) 
 
 GnomeDesktop::~GnomeDesktop() = default;
 
+bool GnomeDesktop::hasShell() const {
+    return impl_->hasShell;
+}
+
 bool GnomeDesktop::hasExtension() const {
     return impl_->hasExtension;
+}
+
+const std::string& GnomeDesktop::relativePointer() const {
+    return impl_->relativePointer;
 }
 
 void GnomeDesktop::sync() {
@@ -295,22 +294,6 @@ void GnomeDesktop::mouseEvent(std::uint32_t flags) {
     impl_->inputSent();
 }
 
-void GnomeDesktop::setCursorPos(int x, int y) {
-    // Relative moves go 1:1, without acceleration, and stop at the screen's
-    // edges: from where the extension says the cursor is, else from the
-    // top-left corner.
-    Point from{0, 0};
-    if (impl_->hasExtension) {
-        from = getCursorPos();
-    } else {
-        impl_->session("NotifyPointerMotionRelative", g_variant_new("(dd)", kFarAway, kFarAway));
-    }
-    impl_->session("NotifyPointerMotionRelative",
-                   g_variant_new("(dd)", double(x - from.x), double(y - from.y)));
-    impl_->cursor = {x, y};
-    impl_->inputSent();
-}
-
 Point GnomeDesktop::getCursorPos() {
     impl_->settle();
     GVariant* reply = impl_->extension("Pointer", nullptr, "(iiu)");
@@ -323,15 +306,20 @@ Point GnomeDesktop::getCursorPos() {
 }
 
 bool GnomeDesktop::lockKeyOn(LockKey key) {
+    const bool pressedOn = impl_->locksOn.count(key == LockKey::Caps  ? kCapsLock
+                                                : key == LockKey::Num ? kNumLock
+                                                                      : kScrollLock) != 0;
+    // Scroll Lock is no modifier of GNOME's layouts: only our presses tell it.
+    if (key == LockKey::Scroll) return pressedOn;
     GVariant* reply = impl_->extension("Pointer", nullptr, "(iiu)");
-    if (reply == nullptr) return false;
+    if (reply == nullptr) return pressedOn;
     gint32 x = 0, y = 0;
     guint32 mods = 0;
     g_variant_get(reply, "(iiu)", &x, &y, &mods);
     g_variant_unref(reply);
     // Clutter's modifier mask: Lock is Caps Lock, Mod2 is Num Lock.
     constexpr guint32 kLock = 1U << 1, kMod2 = 1U << 4;
-    return (mods & (key == LockKey::Caps ? kLock : key == LockKey::Num ? kMod2 : 0U)) != 0;
+    return (mods & (key == LockKey::Caps ? kLock : kMod2)) != 0;
 }
 
 bool GnomeDesktop::activateWindow(const std::string& wanted) {

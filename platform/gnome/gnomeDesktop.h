@@ -2,9 +2,10 @@
 // the pointer through a RemoteDesktop session of mutter held for the life of
 // the object; the windows, the cursor position and text off the keyboard
 // layout through Keyloom's GNOME Shell extension (platform/gnome/extension).
-// Without the extension the pointer is placed by a move into the top-left
-// corner and back, no window can be found, and text off the layout goes
-// through the clipboard and Ctrl+V.
+// The pointer is put at a place through a screen cast of its monitor where
+// PipeWire runs, else by relative moves (from where the extension says the
+// cursor is, or from the top-left corner). Without the extension no window
+// can be found, and text off the layout goes through the clipboard and Ctrl+V.
 #pragma once
 
 #include <memory>
@@ -23,15 +24,20 @@ public:
     // True when mutter's RemoteDesktop service is on the session bus and the
     // compositor's socket ($WAYLAND_DISPLAY) is there.
     static bool available();
-    // Starts a RemoteDesktop session; nothing when that fails, with the
-    // reason in `error`.
+    // Starts a RemoteDesktop session (with a screen cast linked to it where
+    // mutter can cast); nothing when that fails, with the reason in `error`.
     static std::unique_ptr<GnomeDesktop> open(std::string* error);
     ~GnomeDesktop() override;
     GnomeDesktop(const GnomeDesktop&) = delete;
     GnomeDesktop& operator=(const GnomeDesktop&) = delete;
 
-    // Whether Keyloom's extension answers in the shell.
+    // Whether GNOME Shell runs (else mutter alone), and Keyloom's extension
+    // answers in it.
+    bool hasShell() const;
     bool hasExtension() const;
+    // Why the pointer is put by relative moves (no screen cast); empty when
+    // it is put at the place itself.
+    const std::string& relativePointer() const;
 
     void keybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
     void mouseEvent(std::uint32_t flags) override;

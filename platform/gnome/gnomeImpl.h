@@ -10,12 +10,18 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/gnome/gnomeDesktop.h"
 #include "platform/linux/evdevInput.h"
 #include "platform/runStops.h"
 
 namespace keyloom::platform {
+
+inline constexpr const char* kMutter = "org.gnome.Mutter.RemoteDesktop";
+inline constexpr const char* kMutterPath = "/org/gnome/Mutter/RemoteDesktop";
+inline constexpr const char* kSessionInterface = "org.gnome.Mutter.RemoteDesktop.Session";
+inline constexpr std::uint32_t kCapsLock = 0xffe5;
 
 struct GnomeDesktop::Impl {
     ~Impl();
@@ -25,8 +31,12 @@ struct GnomeDesktop::Impl {
     GVariant* call(const char* service, const char* path, const char* interface,
                    const char* method, GVariant* args, const char* replyType,
                    std::string* error = nullptr);
-    // A method of the RemoteDesktop session; false on failure.
-    bool session(const char* method, GVariant* args);
+    // A method of the RemoteDesktop session; false on failure (the error's
+    // text in `error` when given).
+    bool session(const char* method, GVariant* args, std::string* error = nullptr);
+    // Creates and starts the RemoteDesktop session, with a screen cast of
+    // every monitor for absolute pointer moves, else without (gnomePointer.cpp).
+    bool startSession(std::string* error);
     // A method of the extension; nullptr without it or on failure.
     GVariant* extension(const char* method, GVariant* args, const char* replyType);
     // Lets the signals that arrived run (the clipboard's requests).
@@ -52,7 +62,19 @@ struct GnomeDesktop::Impl {
     GMainContext* context = nullptr;  // of the connection's signals
     GDBusConnection* bus = nullptr;
     std::string sessionPath;
+    // The monitors' screen-cast streams, by which the pointer is put at a
+    // place; none when mutter could not cast (no PipeWire), with the reason
+    // in `relativePointer`.
+    struct Stream {
+        std::string path;
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    std::vector<Stream> streams;
+    std::string relativePointer;
+    bool hasShell = false;  // gnome-shell, not mutter alone
     bool hasExtension = false;
+    // The lock keys this desktop turned on, for when no extension tells.
+    std::set<std::uint32_t> locksOn;
     Point cursor;  // where this desktop last put the pointer
     std::set<std::uint32_t> keysDown;
     std::set<std::int32_t> buttonsDown;

@@ -21,8 +21,6 @@ namespace {
 
 using Kind = KeyStroke::Kind;
 
-constexpr const char* kMutter = "org.gnome.Mutter.RemoteDesktop";
-constexpr const char* kSessionInterface = "org.gnome.Mutter.RemoteDesktop.Session";
 constexpr std::size_t kStrokesPerSlice = 16;
 constexpr int kPasteWaitMs = 1000;  // for the focused program to ask for the clipboard
 constexpr int kCopyWaitMs = 200;    // for mutter to copy a new clipboard text
@@ -240,7 +238,6 @@ void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& st
     impl_->readLayout();
     // Mutter types a keysym by its key and Shift: Caps Lock would turn the
     // case of letters over. It is off while the text goes, then on again.
-    constexpr std::uint32_t kCapsLock = 0xffe5;
     const bool caps = std::any_of(strokes.begin(), strokes.end(),
                                   [](const KeyStroke& s) { return s.kind == Kind::Char; }) &&
                       lockKeyOn(LockKey::Caps);

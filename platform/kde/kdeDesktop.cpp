@@ -19,6 +19,7 @@
 
 #include "fake-input-client-protocol.h"
 #include "keystate-client-protocol.h"
+#include "platform/kde/kdeClipboard.h"
 #include "platform/kde/kdeExtraKeys.h"
 #include "platform/kde/kwinScript.h"
 #include "platform/linux/waylandFlush.h"
@@ -42,6 +43,10 @@ constexpr std::chrono::microseconds kPerKeyEvent{500};
 constexpr std::size_t kStrokesPerSlice = 16;
 // How long KWin may take to compile a new keyboard map.
 constexpr auto kReloadWithin = std::chrono::seconds(3);
+// How long the focused program may take to ask for a paste, and to put it in
+// once it has read it (before keys that follow, before the clipboard changes).
+constexpr auto kPasteWithin = std::chrono::milliseconds(1500);
+constexpr auto kPasteInsert = std::chrono::milliseconds(50);
 
 std::string ownProgram() {
     char path[PATH_MAX] = {};
@@ -55,6 +60,11 @@ std::string utf8(char32_t ch) {
     return out;
 }
 
+xkb_keysym_t keysymOf(const KeyStroke& s) {
+    return s.kind == Kind::Char ? keysymForChar(s.ch == U'\n' ? U'\r' : s.ch)
+                                : keysymForVirtualKey(s.vk);
+}
+
 }  // namespace
 
 struct KdeDesktop::Impl {
@@ -62,8 +72,10 @@ struct KdeDesktop::Impl {
     void flush();
     void roundtrip();
     void takeKeymap(int fd, std::uint32_t size);
-    // Waits until KWin's map holds every keysym of `wanted`.
-    bool awaitKeymap(const std::vector<xkb_keysym_t>& wanted);
+    // Waits until KWin's map holds every keysym of `wanted` (or, with
+    // `held` false, none); false when the first map KWin sends after the
+    // one of now does not, or none comes.
+    bool awaitKeymap(const std::vector<xkb_keysym_t>& wanted, bool held = true);
     // The key of a keysym on the map as it is now.
     std::optional<MapKey> keyOf(xkb_keysym_t keysym) const;
     void send(xkb_keycode_t keycode, bool press);
@@ -81,6 +93,9 @@ struct KdeDesktop::Impl {
     // Puts the keysyms that the strokes from `from` on need and the map
     // lacks on its empty keys, as many as there are.
     void bindAhead(const std::vector<KeyStroke>& strokes, std::size_t from);
+    // Text no key gives: through the clipboard and Ctrl+V; whether the
+    // focused program took it.
+    bool paste(const std::string& text);
 
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
@@ -89,6 +104,9 @@ struct KdeDesktop::Impl {
     org_kde_kwin_fake_input* fake = nullptr;
     org_kde_kwin_keystate* keystate = nullptr;
     std::uint32_t locks[3] = {};  // Caps, Num, Scroll Lock: ORG_KDE_KWIN_KEYSTATE_STATE_*
+    // Scroll Lock as our own presses left it: layouts that give it no
+    // modifier (the US one) leave KWin's state of it unlocked for good.
+    bool scrollToggled = false;
     bool lockNews = false;        // a lock key of ours went down: KWin tells its state a little later
     wl_keyboard* keyboard = nullptr;
     bool kwin = false;
@@ -96,6 +114,7 @@ struct KdeDesktop::Impl {
 
     xkb_context* context = nullptr;
     xkb_keymap* keymap = nullptr;
+    unsigned keymaps = 0;  // how many KWin sent
     KeymapKeys keys;
     xkb_mod_mask_t shiftMask = 0, level3Mask = 0, capsMask = 0;
     std::map<xkb_keycode_t, xkb_keysym_t> bound;  // our keys on empty ones
@@ -107,6 +126,9 @@ struct KdeDesktop::Impl {
 
     std::unique_ptr<KWinScript> script;
     std::unique_ptr<ExtraKeys> extra;
+    std::unique_ptr<Clipboard> clipboard;
+    std::string clipboardError;  // why there is none
+    std::string pasteError;      // why the last paste failed
     RunStopListener runStops;  // from the first claim to the end of the run
     std::unique_ptr<EvdevInput> input;
     std::string inputUnseen;  // why the input devices are not read
@@ -163,6 +185,7 @@ const wl_registry_listener kRegistryListener = {global, globalRemove};
 }  // namespace
 
 KdeDesktop::Impl::~Impl() {
+    clipboard.reset();
     extra.reset();
     script.reset();
     watch.reset();
@@ -206,16 +229,18 @@ void KdeDesktop::Impl::takeKeymap(int fd, std::uint32_t size) {
     level3Mask = modMask(keymap, "Mod5");
     capsMask = modMask(keymap, XKB_MOD_NAME_CAPS);
     keys = keymapKeys(keymap, shiftMask | level3Mask);
+    ++keymaps;
 }
 
-bool KdeDesktop::Impl::awaitKeymap(const std::vector<xkb_keysym_t>& wanted) {
+bool KdeDesktop::Impl::awaitKeymap(const std::vector<xkb_keysym_t>& wanted, bool held) {
     const auto until = std::chrono::steady_clock::now() + kReloadWithin;
+    const unsigned before = keymaps;
     for (;;) {
         roundtrip();
         if (std::all_of(wanted.begin(), wanted.end(),
-                        [this](xkb_keysym_t s) { return keys.keys.count(s) != 0; }))
+                        [&](xkb_keysym_t s) { return (keys.keys.count(s) != 0) == held; }))
             return true;
-        if (std::chrono::steady_clock::now() > until) return false;
+        if (keymaps != before || std::chrono::steady_clock::now() > until) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
@@ -253,6 +278,7 @@ void KdeDesktop::Impl::key(std::uint8_t vk, bool isDown) {
     auto k = keyOf(keysym);
     if (!k) return;
     press(k->keycode, isDown);
+    if (isDown && keysym == XKB_KEY_Scroll_Lock) scrollToggled = !scrollToggled;
     if (isDown && keystate != nullptr &&
         (keysym == XKB_KEY_Caps_Lock || keysym == XKB_KEY_Num_Lock || keysym == XKB_KEY_Scroll_Lock))
         lockNews = true;
@@ -339,10 +365,7 @@ void KdeDesktop::Impl::bindAhead(const std::vector<KeyStroke>& strokes, std::siz
     for (const auto& b : bound) slots.push_back(b.first);
     std::vector<xkb_keysym_t> wanted;
     for (std::size_t i = from; i < strokes.size() && wanted.size() < slots.size(); ++i) {
-        const KeyStroke& s = strokes[i];
-        const xkb_keysym_t keysym = s.kind == Kind::Char
-                                        ? keysymForChar(s.ch == U'\n' ? U'\r' : s.ch)
-                                        : keysymForVirtualKey(s.vk);
+        const xkb_keysym_t keysym = keysymOf(strokes[i]);
         if (keysym != XKB_KEY_NoSymbol && !onLayout(keysym) &&
             std::find(wanted.begin(), wanted.end(), keysym) == wanted.end())
             wanted.push_back(keysym);
@@ -354,7 +377,7 @@ void KdeDesktop::Impl::bindAhead(const std::vector<KeyStroke>& strokes, std::siz
         bindError = "no session bus to reach KWin";
         return;
     }
-    if (!refused.empty()) {  // not waited for again
+    if (!refused.empty()) {  // not tried again
         bindError = refused;
         return;
     }
@@ -378,7 +401,10 @@ void KdeDesktop::Impl::bindAhead(const std::vector<KeyStroke>& strokes, std::siz
     // KWin has every key sent before on the map they were sent for.
     roundtrip();
     const bool caps = capsOn();
-    if (!extra->bind(names, &bindError)) return;
+    if (!extra->bind(names, &bindError)) {
+        refused = bindError;
+        return;
+    }
     bound = next;
     const bool arrived = awaitKeymap(arriving);
     keepCaps(caps);
@@ -387,6 +413,38 @@ void KdeDesktop::Impl::bindAhead(const std::vector<KeyStroke>& strokes, std::siz
             "KWin did not take the keys of our own (XKB option keyloom:extra): it reads "
             "~/.config/xkb only when that folder existed as it started, so they work from "
             "your next login on";
+}
+
+bool KdeDesktop::Impl::paste(const std::string& text) {
+    if (!clipboard && clipboardError.empty()) clipboard = Clipboard::open(&clipboardError);
+    if (!clipboard) {
+        pasteError = "nor can it be pasted: " + clipboardError;
+        return false;
+    }
+    auto control = keyOf(XKB_KEY_Control_L);
+    if (!control || !clipboard->offer(text)) {
+        pasteError = "nor can it be pasted: the clipboard did not take it";
+        return false;
+    }
+    auto v = keyOf(XKB_KEY_v);
+    // Ctrl+V alone: the other keys the macro holds are let up around it.
+    std::vector<xkb_keycode_t> held;
+    for (xkb_keycode_t kc : down)
+        if (kc != control->keycode) held.push_back(kc);
+    for (xkb_keycode_t kc : held) press(kc, false);
+    const bool heldControl = down.count(control->keycode) != 0;
+    press(control->keycode, true);
+    send(v ? v->keycode : KEY_V + 8, true);
+    send(v ? v->keycode : KEY_V + 8, false);
+    if (!heldControl) press(control->keycode, false);
+    for (xkb_keycode_t kc : held) press(kc, true);
+    flush();
+    if (clipboard->awaitTaken(kPasteWithin)) {
+        std::this_thread::sleep_for(kPasteInsert);
+        return true;
+    }
+    pasteError = "nor did the program with the keyboard paste it (Ctrl+V)";
+    return false;
 }
 
 std::unique_ptr<KdeDesktop> KdeDesktop::open(std::string* error, bool* kwin) {
@@ -458,7 +516,8 @@ bool KdeDesktop::lockKeyOn(LockKey key) {
     const std::uint32_t state = impl_->locks[key == LockKey::Caps  ? ORG_KDE_KWIN_KEYSTATE_KEY_CAPSLOCK
                                             : key == LockKey::Num ? ORG_KDE_KWIN_KEYSTATE_KEY_NUMLOCK
                                                                   : ORG_KDE_KWIN_KEYSTATE_KEY_SCROLLLOCK];
-    return state != ORG_KDE_KWIN_KEYSTATE_STATE_UNLOCKED;
+    return state != ORG_KDE_KWIN_KEYSTATE_STATE_UNLOCKED ||
+           (key == LockKey::Scroll && impl_->scrollToggled);
 }
 
 bool KdeDesktop::claimRun() {
@@ -471,6 +530,10 @@ void KdeDesktop::endRun() {
     const bool caps = impl_->capsOn();
     if (impl_->extra && !impl_->bound.empty()) {
         impl_->extra->restore();
+        // Its map in before another binding, whose map it would be taken for.
+        std::vector<xkb_keysym_t> ours;
+        for (const auto& b : impl_->bound) ours.push_back(b.second);
+        if (impl_->refused.empty()) impl_->awaitKeymap(ours, false);
         impl_->keepCaps(caps);
     }
     impl_->bound.clear();
@@ -505,18 +568,24 @@ void KdeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& stro
     impl.awaitLocks();
     impl.failure.clear();
     impl.bindError.clear();
+    impl.pasteError.clear();
     std::string dropped;
     impl.bindAhead(strokes, 0);
     std::set<std::uint8_t> pressed;  // by the notation's modifiers
     for (std::size_t i = 0; i < strokes.size(); ++i) {
         if (i % kStrokesPerSlice == 0 && i > 0 && stopAsked && stopAsked()) break;
         const KeyStroke& s = strokes[i];
-        const xkb_keysym_t keysym = s.kind == Kind::Char
-                                        ? keysymForChar(s.ch == U'\n' ? U'\r' : s.ch)
-                                        : keysymForVirtualKey(s.vk);
+        const xkb_keysym_t keysym = keysymOf(s);
         if (s.kind != Kind::Release && !impl.keyOf(keysym)) impl.bindAhead(strokes, i);
         if (s.kind == Kind::Char && !impl.keyOf(keysym)) {
-            dropped += utf8(s.ch);
+            // The characters up to the next that a key gives, pasted at once.
+            std::string text;
+            for (; i < strokes.size() && strokes[i].kind == Kind::Char &&
+                   !impl.keyOf(keysymOf(strokes[i]));
+                 ++i)
+                text += utf8(strokes[i].ch);
+            --i;
+            if (!impl.paste(text)) dropped += text;
             continue;
         }
         switch (s.kind) {
@@ -539,9 +608,11 @@ void KdeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& stro
     }
     for (std::uint8_t vk : pressed) impl.key(vk, false);
     impl.flush();
+    if (impl.clipboard) impl.clipboard->restore();
     if (!dropped.empty())
         impl.failure = "\"" + dropped + "\" was not typed: " +
-                       (impl.bindError.empty() ? "no key gives it" : impl.bindError);
+                       (impl.bindError.empty() ? "no key gives it" : impl.bindError) + "; " +
+                       impl.pasteError;
 }
 
 std::string KdeDesktop::typingFailure() {

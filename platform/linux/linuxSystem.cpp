@@ -60,12 +60,17 @@ SystemDesktop openGnome(std::string* why) {
     markUnseenInput(chosen.abilities, gnome && gnome->seesInput(),
                     gnome ? gnome->inputUnseen() : "");
     const bool shell = gnome && gnome->hasExtension();
+    // Mutter alone (under another shell) has no place for the extension.
+    const bool mutterAlone = gnome && !gnome->hasShell();
     const std::string enable = std::string("enable it with: ") + kGnomeExtensionCommand;
     for (Ability& a : chosen.abilities) {
         if (!shell && (a.what == "activation" || a.what == "cursor position"))
-            a = {a.what, false, "the Keyloom extension of GNOME Shell is not enabled; " + enable};
+            a = {a.what, false,
+                 mutterAlone ? "mutter runs without GNOME Shell, which the Keyloom extension needs"
+                             : "the Keyloom extension of GNOME Shell is not enabled; " + enable};
+        if (a.what == "pointer" && gnome) a.why = gnome->relativePointer();
     }
-    if (gnome && !shell)
+    if (gnome && !shell && !mutterAlone)
         chosen.notice = "the Keyloom extension of GNOME Shell is not enabled: no window can be "
                         "found or activated, the cursor position is unknown, and text off the "
                         "keyboard layout goes through the clipboard; " + enable +

@@ -257,8 +257,8 @@ void WaylandDesktop::setKeyboardState(const std::array<std::uint8_t, 256>&) {}
 int WaylandDesktop::swapMouseButton(int) {
     return 0;
 }
-bool WaylandDesktop::lockKeyOn(LockKey) {
-    return false;
+bool WaylandDesktop::lockKeyOn(LockKey key) {
+    return impl_->keyboard->locked(key);
 }
 
 std::optional<long> WaylandDesktop::startProgram(const std::string& commandLine) {

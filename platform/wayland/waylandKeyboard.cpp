@@ -190,11 +190,19 @@ void VirtualKeyboard::key(std::uint8_t vk, bool press) {
     heldModifiers();
     send(found->keycode, press);
     xkb_state_update_key(state_, found->keycode, press ? XKB_KEY_DOWN : XKB_KEY_UP);
+    if (press && keysymForVirtualKey(vk) == XKB_KEY_Scroll_Lock) scrollLocked_ = !scrollLocked_;
     if (press)
         down_.insert(found->keycode);
     else
         down_.erase(found->keycode);
     heldModifiers();
+}
+
+bool VirtualKeyboard::locked(LockKey key) const {
+    if (key == LockKey::Scroll) return scrollLocked_;
+    return state_ != nullptr &&
+           xkb_state_mod_name_is_active(state_, key == LockKey::Caps ? XKB_MOD_NAME_CAPS : XKB_MOD_NAME_NUM,
+                                        XKB_STATE_MODS_LOCKED) > 0;
 }
 
 void VirtualKeyboard::typeChar(char32_t ch, const std::vector<KeyStroke>& strokes,

@@ -47,6 +47,9 @@ public:
     // Asks `stopAsked` (when given) every few strokes: once it answers
     // true, the rest is dropped and the keys the strokes hold are let up.
     void type(const std::vector<KeyStroke>& strokes, const std::function<bool()>& stopAsked = {});
+    // The lock as this keyboard has set it: the compositor keeps a state per
+    // keyboard, and the focused program sees the state of the one that typed.
+    bool locked(LockKey key) const;
 
 private:
     using Key = MapKey;
@@ -69,6 +72,7 @@ private:
     std::vector<xkb_keycode_t> spare_;             // keys the layout leaves empty
     std::map<xkb_keycode_t, xkb_keysym_t> bound_;  // spare keys in use
     std::set<xkb_keycode_t> down_;
+    bool scrollLocked_ = false;  // the US layout gives Scroll Lock no modifier
     xkb_mod_mask_t levelMods_ = 0;  // Shift, Caps Lock, AltGr (level 3 and 5)
     xkb_mod_mask_t sentDepressed_ = ~0U;
     xkb_mod_mask_t sentLocked_ = ~0U;

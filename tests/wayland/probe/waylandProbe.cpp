@@ -10,7 +10,7 @@
 // virtual keyboard is made), it prints "ready window=0 x=0 y=0 width=W height=H", then one line per
 // event:
 //
-//   KeyPress keycode=K keysym=0xS name=NAME state=0xM      (K: XKB keycode)
+//   KeyPress keycode=K keysym=0xS name=NAME state=0xM base=NAME (K: XKB keycode)
 //   KeyRelease ...
 //   ButtonPress button=B x=X y=Y                           (B: 1 left, 3 right)
 //   ButtonRelease ...
@@ -19,8 +19,8 @@
 //   Commit text=TEXT                                       (from an input method)
 //   Keymap                                                 (a new keyboard map)
 //
-// The keysym is the one the key gives in the keyboard state of the event;
-// positions are in the window (which a lone borderless window in sway puts
+// The keysym is the one the key gives in the keyboard state of the event,
+// the base one the key's first (unshifted) keysym; positions are in the window (which a lone borderless window in sway puts
 // at the layout's origin). A line "sync" on standard input answers "synced"
 // after every event the compositor sent before it; any other line or the end
 // of the input ends the probe.
@@ -59,6 +59,7 @@ struct Probe {
     bool focused = false;
     bool configured = false;
     bool ready = false;
+    int pointerX = 0, pointerY = 0;
     wl_keyboard* keyboard = nullptr;
     wl_pointer* pointer = nullptr;
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
@@ -137,10 +138,16 @@ void key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t k
     if (p.state == nullptr) return;
     const xkb_keycode_t keycode = key + 8;
     const xkb_keysym_t keysym = xkb_state_key_get_one_sym(p.state, keycode);
-    char name[64];
+    const xkb_keysym_t* unshifted = nullptr;
+    const xkb_keysym_t base =
+        xkb_keymap_key_get_syms_by_level(p.keymap, keycode, 0, 0, &unshifted) > 0 ? *unshifted
+                                                                                   : keysym;
+    char name[64], baseName[64];
     if (xkb_keysym_get_name(keysym, name, sizeof name) < 0) std::strcpy(name, "NoSymbol");
-    line("%s keycode=%u keysym=0x%x name=%s state=0x%x", pressed ? "KeyPress" : "KeyRelease",
-         keycode, keysym, name, xkb_state_serialize_mods(p.state, XKB_STATE_MODS_EFFECTIVE));
+    if (xkb_keysym_get_name(base, baseName, sizeof baseName) < 0) std::strcpy(baseName, "NoSymbol");
+    line("%s keycode=%u keysym=0x%x name=%s state=0x%x base=%s", pressed ? "KeyPress" : "KeyRelease",
+         keycode, keysym, name, xkb_state_serialize_mods(p.state, XKB_STATE_MODS_EFFECTIVE),
+         baseName);
 }
 void modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,
                std::uint32_t latched, std::uint32_t locked, std::uint32_t group) {
@@ -151,7 +158,9 @@ void repeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 const wl_keyboard_listener kKeyboard = {keymap, enter, leave, key, modifiers, repeat};
 
 // The pointer, once "ready" is out (a new window may appear under it).
-void motion(const Probe& p, wl_fixed_t x, wl_fixed_t y) {
+void motion(Probe& p, wl_fixed_t x, wl_fixed_t y) {
+    p.pointerX = wl_fixed_to_int(x);
+    p.pointerY = wl_fixed_to_int(y);
     if (p.motion && p.ready) line("MotionNotify x=%d y=%d", wl_fixed_to_int(x), wl_fixed_to_int(y));
 }
 void pointerEnter(void* data, wl_pointer*, std::uint32_t, wl_surface*, wl_fixed_t x, wl_fixed_t y) {
@@ -161,12 +170,14 @@ void pointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
 void pointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
     motion(*static_cast<Probe*>(data), x, y);
 }
-void pointerButton(void*, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
+void pointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
                    std::uint32_t pressed) {
-    line("%s button=%u", pressed ? "ButtonPress" : "ButtonRelease",
+    const auto& p = *static_cast<Probe*>(data);
+    line("%s button=%u x=%d y=%d", pressed ? "ButtonPress" : "ButtonRelease",
          button == BTN_LEFT    ? 1U
          : button == BTN_RIGHT ? 3U
-                               : button);
+                               : button,
+         p.pointerX, p.pointerY);
 }
 void pointerAxis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
 const wl_pointer_listener kPointer = {pointerEnter, pointerLeave, pointerMotion, pointerButton,
