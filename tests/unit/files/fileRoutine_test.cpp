@@ -83,34 +83,20 @@ TEST_F(FileRoutine, LoadWarnsOfNonTextAndReportsUnreadableFiles) {
                                                              "No such file or directory")}));
 }
 
-TEST_F(FileRoutine, OverwriteAsksAndNoLeavesTheFileUntouched) {
+TEST_F(FileRoutine, OverwriteAsksUnderTheProgramTitleAndNoLeavesTheFileUntouched) {
     std::string file = at("m.tkl");
     writeFile(file, "old\r\n");
-    VectorList list({"new"});
-
-    fake.answers = {MessageAnswer::No};
-    EXPECT_EQ(saveList(file, list, fake), SaveResult::Declined);
-    EXPECT_EQ(readFile(file), "old\r\n");
-    EXPECT_EQ(fake.log, Lines{kQuestion}) << "no further message after No";
-
-    fake.log.clear();
-    fake.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(saveList(file, list, fake), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "new\r\n");
-    EXPECT_EQ(fake.log, Lines{kQuestion});
-    EXPECT_EQ(namesIn(dir), Lines{"m.tkl"});
-}
-
-TEST_F(FileRoutine, QuestionUsesTheProgramTitleWithNoAsDefault) {
-    std::string file = at("m.tkl");
-    writeFile(file, "x");
     fake.logToolkit = true;
-    VectorList empty;
-    EXPECT_EQ(saveList(file, empty, fake), SaveResult::Declined) << "the default answer is No";
-    EXPECT_EQ(fake.log, (Lines{kQuestion, std::string("title ") + kAppTitle}));
+    EXPECT_EQ(saveList(file, VectorList({"new"}), fake), SaveResult::Declined)
+        << "the default answer is No";
+    EXPECT_EQ(readFile(file), "old\r\n");
+    EXPECT_EQ(fake.log, (Lines{kQuestion, std::string("title ") + kAppTitle}))
+        << "no further message after No";
+
     fake.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(saveList(file, empty, fake), SaveResult::Written);
+    EXPECT_EQ(saveList(file, VectorList(), fake), SaveResult::Written);
     EXPECT_EQ(fs::file_size(file), 0u) << "an empty list gives a file of zero bytes";
+    EXPECT_EQ(namesIn(dir), Lines{"m.tkl"});
 }
 
 TEST_F(FileRoutine, FailuresShowTheMessageAndLeaveEverythingAsItWas) {

@@ -2,7 +2,7 @@
 // runs, and a macro file given at start plays when Run is pressed.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "probe.h"
+#include "support/fileBytes.h"
 
 namespace keyloom::test {
 namespace {
@@ -93,11 +94,9 @@ RECT screenRect(HWND window) {
 }
 
 std::wstring tempFile(const std::string& name, const std::string& bytes) {
-    std::wstring folder(MAX_PATH, L'\0');
-    folder.resize(GetTempPathW(MAX_PATH, folder.data()));
-    std::wstring path = folder + wide(name);
-    std::ofstream(path.c_str(), std::ios::binary) << bytes;
-    return path;
+    const auto path = std::filesystem::temp_directory_path() / wide(name);
+    writeFile(path, bytes);
+    return path.wstring();
 }
 
 std::wstring keyloomProgram() { return L"\"" + buildPath(KEYLOOM_GUI_PROGRAM) + L"\""; }

@@ -2,19 +2,18 @@
 // window, and Ctrl+C stopping or abandoning a run.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 
 #include "probe.h"
+#include "support/fileBytes.h"
 
 namespace keyloom::test {
 namespace {
 
 std::wstring writeMacro(const std::string& name, const std::string& bytes) {
-    std::wstring folder(MAX_PATH, L'\0');
-    folder.resize(GetTempPathW(MAX_PATH, folder.data()));
-    std::wstring path = folder + wide(name);
-    std::ofstream(path.c_str(), std::ios::binary) << bytes;
-    return path;
+    const auto path = std::filesystem::temp_directory_path() / wide(name);
+    writeFile(path, bytes);
+    return path.wstring();
 }
 
 // The player, started with a console of its own (without a window), through
