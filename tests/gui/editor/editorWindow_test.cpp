@@ -30,11 +30,16 @@ protected:
     }
     std::string text() const { return ui::fromWx(txtEdit->GetValue()); }
 
-    // Double-clicks palette entry `index` with the mouse, in the active editor.
-    void doubleClickPalette(int index) {
+    // Makes the editor the active window, as a click on its frame does.
+    void makeActive() {
         ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
         activate(x.get(), editor);
-        ASSERT_TRUE(pumpUntil([&] { return hasXFocus(x.get(), editor); }));
+        ASSERT_TRUE(pumpUntil([&] { return editor->IsActive(); }));
+    }
+
+    // Double-clicks palette entry `index` with the mouse, in the active editor.
+    void doubleClickPalette(int index) {
+        makeActive();
         List1->EnsureVisible(index);
         wxPoint at;
         auto find = [&] {
@@ -68,9 +73,7 @@ protected:
 
     // Makes the editor the active window with the caret in its text.
     void focusText() {
-        ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
-        activate(x.get(), editor);
-        ASSERT_TRUE(pumpUntil([&] { return hasXFocus(x.get(), editor); }));
+        makeActive();
         txtEdit->SetFocus();
         ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == txtEdit; }));
     }
