@@ -19,7 +19,6 @@
 namespace keyloom::ui::test {
 namespace {
 
-using keyloom::test::concat;
 using keyloom::test::tap;
 using Lines = std::vector<std::string>;
 
