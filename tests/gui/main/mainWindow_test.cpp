@@ -101,7 +101,6 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
 
     // Insert before the second entry, picked by a click on it.
     wxVListBox* list = find<wxVListBox>("List1");
-    wxRect row;
     input.click(list, 20, 8);
     ASSERT_TRUE(pumpUntil([&] { return list->GetSelection() == 0; }, 5));
     pick("Press_Tab");
