@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/virtualKeys.h"
+
 namespace keyloom {
 namespace {
 
@@ -47,16 +49,21 @@ struct KeyName {
 
 // Key names in braces and their virtual-key codes; F1 to F16 are read apart.
 constexpr std::array kKeyNames{
-    KeyName{"BACKSPACE", 0x08}, KeyName{"BS", 0x08},        KeyName{"BKSP", 0x08},
-    KeyName{"BREAK", 0x03},     KeyName{"CAPSLOCK", 0x14},  KeyName{"CLEAR", 0x0C},
-    KeyName{"DELETE", 0x2E},    KeyName{"DEL", 0x2E},       KeyName{"DOWN", 0x28},
-    KeyName{"END", 0x23},       KeyName{"ENTER", 0x0D},     KeyName{"ESC", 0x1B},
-    KeyName{"ESCAPE", 0x1B},    KeyName{"HELP", 0x2F},      KeyName{"HOME", 0x24},
-    KeyName{"INSERT", 0x2D},    KeyName{"INS", 0x2D},       KeyName{"LEFT", 0x25},
-    KeyName{"NUMLOCK", 0x90},   KeyName{"PGDN", 0x22},      KeyName{"PGUP", 0x21},
-    KeyName{"PRTSC", 0x2C},     KeyName{"RIGHT", 0x27},     KeyName{"SCROLLLOCK", 0x91},
-    KeyName{"TAB", 0x09},       KeyName{"UP", 0x26},        KeyName{"ADD", 0x6B},
-    KeyName{"SUBTRACT", 0x6D},  KeyName{"MULTIPLY", 0x6A},  KeyName{"DIVIDE", 0x6F},
+    KeyName{"BACKSPACE", vk::kBack},     KeyName{"BS", vk::kBack},
+    KeyName{"BKSP", vk::kBack},          KeyName{"BREAK", vk::kCancel},
+    KeyName{"CAPSLOCK", vk::kCapital},   KeyName{"CLEAR", vk::kClear},
+    KeyName{"DELETE", vk::kDelete},      KeyName{"DEL", vk::kDelete},
+    KeyName{"DOWN", vk::kDown},          KeyName{"END", vk::kEnd},
+    KeyName{"ENTER", vk::kReturn},       KeyName{"ESC", vk::kEscape},
+    KeyName{"ESCAPE", vk::kEscape},      KeyName{"HELP", vk::kHelp},
+    KeyName{"HOME", vk::kHome},          KeyName{"INSERT", vk::kInsert},
+    KeyName{"INS", vk::kInsert},         KeyName{"LEFT", vk::kLeft},
+    KeyName{"NUMLOCK", vk::kNumLock},    KeyName{"PGDN", vk::kNext},
+    KeyName{"PGUP", vk::kPrior},         KeyName{"PRTSC", vk::kSnapshot},
+    KeyName{"RIGHT", vk::kRight},        KeyName{"SCROLLLOCK", vk::kScroll},
+    KeyName{"TAB", vk::kTab},            KeyName{"UP", vk::kUp},
+    KeyName{"ADD", vk::kAdd},            KeyName{"SUBTRACT", vk::kSubtract},
+    KeyName{"MULTIPLY", vk::kMultiply},  KeyName{"DIVIDE", vk::kDivide},
 };
 
 struct Modifier {
@@ -64,9 +71,8 @@ struct Modifier {
     std::uint8_t vk;
 };
 
-constexpr std::array kModifiers{Modifier{U'+', 0x10}, Modifier{U'^', 0x11}, Modifier{U'%', 0x12}};
-constexpr std::uint8_t kEnterVk = 0x0D;
-constexpr std::uint8_t kF1Vk = 0x70;
+constexpr std::array kModifiers{Modifier{U'+', vk::kShift}, Modifier{U'^', vk::kControl},
+                                Modifier{U'%', vk::kMenu}};
 
 bool equalsIgnoringCase(std::u32string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char32_t x, char y) {
@@ -85,7 +91,7 @@ std::uint8_t keyNameCode(std::u32string_view name) {
             if (c < U'0' || c > U'9') return 0;
             n = n * 10 + static_cast<int>(c - U'0');
         }
-        if (n >= 1 && n <= 16 && name[1] != U'0') return static_cast<std::uint8_t>(kF1Vk + n - 1);
+        if (n >= 1 && n <= 16 && name[1] != U'0') return static_cast<std::uint8_t>(vk::kF1 + n - 1);
     }
     return 0;
 }
@@ -143,7 +149,7 @@ private:
             brace();
         } else if (c == U'~') {
             ++pos_;
-            emitKey(Key{false, 0, kEnterVk}, 1);
+            emitKey(Key{false, 0, vk::kReturn}, 1);
         } else {
             ++pos_;
             emitKey(Key{true, c, 0}, 1);

@@ -5,11 +5,18 @@
 #include "recorder/keyTable.h"
 
 namespace keyloom::recorder {
+namespace {
+
+constexpr std::string_view kMouseMove = vocabulary::wordOf(mEvents::mouseMove);
+constexpr std::string_view kLDown = vocabulary::wordOf(mEvents::lDown);
+constexpr std::string_view kLUp = vocabulary::wordOf(mEvents::lUp);
+
+}  // namespace
 
 void Samplers::keyboardPass() {
     const platform::KeySet down = desktop_.keysDown();
     for (const KeyRow& row : kKeyTable)
-        if (down.test(row.vk)) recording_.appendLine(row.line);
+        if (down.test(row.vk)) recording_.appendLine(row.line());
     desktop_.setKeyboardState(kKeyStates);
 }
 
@@ -17,15 +24,15 @@ void Samplers::cursorSample() {
     if (!desktop_.tellsCursorPosition()) return;  // where this program put it is no move of the user's
     const platform::Point at = desktop_.getCursorPos();
     if (at.x == state_.lastX && at.y == state_.lastY) return;
-    recording_.appendLine("MouseMove >" + std::to_string(at.x) + "," + std::to_string(at.y));
+    recording_.appendLine(
+        vocabulary::withValue(kMouseMove, std::to_string(at.x) + "," + std::to_string(at.y)));
     state_.lastX = at.x;
     state_.lastY = at.y;
 }
 
 void Samplers::buttonSample() {
-    // The physical button that acts as the primary one: vk 2 (right) when
-    // the buttons are swapped, else vk 1 (left).
-    recordLeftButton(mouseSwapped() ? 2 : 1);
+    // The physical button that acts as the primary one.
+    recordLeftButton(mouseSwapped() ? vk::kRButton : vk::kLButton);
     toolkit_.events.letEventsRun();
     toolkit_.events.sleep(kButtonPause);
 }
@@ -36,11 +43,11 @@ bool Samplers::recordLeftButton(int vk) {
     // Down now (bit 15) or pressed since the previous query (bit 0).
     const bool down = desktop_.getAsyncKeyState(vk) != 0;
     if (!down && !state_.upWritten) {
-        recording_.appendLine("LUp");
+        recording_.appendLine(kLUp);
         state_.upWritten = true;
     }
     if (down) {
-        recording_.appendLine("LDown");
+        recording_.appendLine(kLDown);
         state_.upWritten = false;
     }
     return down;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/virtualKeys.h"
+
 namespace keyloom::platform {
 
 void FakePlatform::write(const std::string& line) {
@@ -25,9 +27,9 @@ void FakePlatform::keybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags
     bool up = (flags & kKeyUp) != 0;
     write("key " + std::to_string(vk) + (up ? " up" : " down"));
     if (up) return;
-    if (vk == 20) locks[0] = !locks[0];
-    if (vk == 144) locks[1] = !locks[1];
-    if (vk == 145) locks[2] = !locks[2];
+    if (vk == vk::kCapital) locks[0] = !locks[0];
+    if (vk == vk::kNumLock) locks[1] = !locks[1];
+    if (vk == vk::kScroll) locks[2] = !locks[2];
 }
 
 void FakePlatform::mouseEvent(std::uint32_t flags) {

@@ -248,8 +248,10 @@ void GnomeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& st
     if (caps) tapCapsLock();
     std::string pending, dropped;
     // Characters off the layout go together, in their place among the keys.
+    // Once the program took them in no way, the rest is reported without
+    // being offered again.
     auto deliverPending = [&] {
-        if (!pending.empty() && !impl_->deliver(pending)) dropped += pending;
+        if (!pending.empty() && (!dropped.empty() || !impl_->deliver(pending))) dropped += pending;
         pending.clear();
     };
     std::set<std::uint8_t> pressed;  // by the notation's modifiers

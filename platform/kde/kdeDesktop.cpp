@@ -30,6 +30,7 @@
 #include "platform/linux/launch.h"
 #include "platform/linux/titleMatch.h"
 #include "platform/runStops.h"
+#include "platform/virtualKeys.h"
 
 namespace keyloom::platform {
 namespace {
@@ -288,8 +289,8 @@ void KdeDesktop::Impl::keepCaps(bool was) {
     if (!was || keystate == nullptr) return;
     awaitLocks();
     if (!capsOn()) {
-        key(0x14, true);  // Caps Lock
-        key(0x14, false);
+        key(vk::kCapital, true);
+        key(vk::kCapital, false);
         awaitLocks();
         return;
     }
@@ -585,7 +586,9 @@ void KdeDesktop::typeKeys(const std::string&, const std::vector<KeyStroke>& stro
                  ++i)
                 text += utf8(strokes[i].ch);
             --i;
-            if (!impl.paste(text)) dropped += text;
+            // A program that took no paste takes none of the rest either:
+            // the rest is reported without waiting for it again.
+            if (!impl.pasteError.empty() || !impl.paste(text)) dropped += text;
             continue;
         }
         switch (s.kind) {

@@ -14,6 +14,7 @@
 #include <array>
 #include <unordered_map>
 
+#include "platform/virtualKeys.h"
 #include "platform/x11/x11Impl.h"
 
 namespace keyloom::platform {
@@ -29,18 +30,17 @@ struct ExtraKey {
     std::uint8_t vk;
 };
 constexpr std::array kExtraKeys{
-    ExtraKey{XK_Shift_R, 0x10}, ExtraKey{XK_Control_R, 0x11}, ExtraKey{XK_Alt_R, 0x12},
-    ExtraKey{XK_Meta_L, 0x12},  ExtraKey{XK_Meta_R, 0x12},    ExtraKey{XK_KP_Enter, 0x0D},
+    ExtraKey{XK_Shift_R, vk::kShift}, ExtraKey{XK_Control_R, vk::kControl},
+    ExtraKey{XK_Alt_R, vk::kMenu},    ExtraKey{XK_Meta_L, vk::kMenu},
+    ExtraKey{XK_Meta_R, vk::kMenu},   ExtraKey{XK_KP_Enter, vk::kReturn},
 };
-
-// The Print key is Print Screen (VK_SNAPSHOT) as on a PC keyboard; VK_PRINT
-// names the key of keyboards that have a separate one, which X does not tell apart.
-constexpr std::uint8_t kVkPrint = 0x2A;
 
 std::unordered_map<KeySym, KeySet> virtualKeysOfKeysyms() {
     std::unordered_map<KeySym, KeySet> keys;
     for (int vk = 1; vk < 256; ++vk) {
-        if (vk == kVkPrint) continue;
+        // The Print key is Print Screen (VK_SNAPSHOT) as on a PC keyboard; VK_PRINT
+        // names the key of keyboards that have a separate one, which X does not tell apart.
+        if (vk == vk::kPrint) continue;
         KeySym keysym = keysymForVirtualKey(static_cast<std::uint8_t>(vk));
         if (keysym != NoSymbol) keys[keysym].set(static_cast<std::size_t>(vk));
     }

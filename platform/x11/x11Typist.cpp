@@ -8,6 +8,7 @@
 #include <bitset>
 
 #include "platform/linux/keysyms.h"
+#include "platform/virtualKeys.h"
 #include "platform/x11/x11Events.h"
 
 namespace keyloom::platform {
@@ -15,10 +16,6 @@ namespace {
 
 using Kind = KeyStroke::Kind;
 
-constexpr std::uint8_t kVkBreak = 0x03;
-constexpr std::uint8_t kVkShift = 0x10;
-constexpr std::uint8_t kVkControl = 0x11;
-constexpr std::uint8_t kVkPause = 0x13;
 // How far ahead a binding of spare keycodes looks for characters to bind too.
 constexpr std::size_t kLookAhead = 512;
 // Seconds of typing between two stop tests.
@@ -187,20 +184,20 @@ std::vector<KeySym> Typist::upcomingSpareKeysyms(const std::vector<KeyStroke>& s
 
 void Typist::key(std::uint8_t vk, bool press) {
     leaveCharState();
-    if (vk == kVkBreak) {
+    if (vk == vk::kCancel) {
         // Break is Ctrl+Pause on an X keyboard.
         if (!press) return;
-        bool ctrlHeld = notationHeld_[kVkControl];
-        KeyCode ctrl = keycodeForVk_(kVkControl);
+        bool ctrlHeld = notationHeld_[vk::kControl];
+        KeyCode ctrl = keycodeForVk_(vk::kControl);
         if (!ctrlHeld && ctrl != 0) send(ctrl, true);
-        if (KeyCode pause = keycodeForVk_(kVkPause); pause != 0) tap(pause);
+        if (KeyCode pause = keycodeForVk_(vk::kPause); pause != 0) tap(pause);
         if (!ctrlHeld && ctrl != 0) send(ctrl, false);
         return;
     }
     KeyCode keycode = keycodeForVk_(vk);
     if (keycode == 0) return;
     send(keycode, press);
-    if (vk == kVkShift || vk == kVkControl || vk == 0x12) notationHeld_[vk] = press;
+    if (vk == vk::kShift || vk == vk::kControl || vk == vk::kMenu) notationHeld_[vk] = press;
 }
 
 void Typist::tap(KeyCode keycode) {
@@ -213,14 +210,14 @@ void Typist::send(KeyCode keycode, bool press) {
 }
 
 bool Typist::reachLevel(unsigned mods) {
-    unsigned wanted = mods | (notationHeld_[kVkShift] ? static_cast<unsigned>(ShiftMask) : 0U);
+    unsigned wanted = mods | (notationHeld_[vk::kShift] ? static_cast<unsigned>(ShiftMask) : 0U);
     if ((wanted & ~chars_.levelMask()) != 0) return false;
     bool reached = true;
     for (const LevelKey* key : {&chars_.shift(), &chars_.level3(), &chars_.level5()}) {
         const unsigned m = key->mask;
         if (m == 0) continue;
         bool want = (wanted & m) != 0;
-        bool fixed = (stuckMods_ & m) != 0 || (m == ShiftMask && notationHeld_[kVkShift]);
+        bool fixed = (stuckMods_ & m) != 0 || (m == ShiftMask && notationHeld_[vk::kShift]);
         bool mine = (helperMods_ & m) != 0;
         if (want && !fixed && !mine) {
             send(key->keycode, true);

@@ -1,5 +1,6 @@
 #include "ui/main/builder.h"
 
+#include "engine/vocabulary.h"
 #include "ui/main/commandWords.h"
 
 namespace keyloom::ui {
@@ -8,11 +9,12 @@ Composed composeEntry(std::string_view command, int position, std::string_view v
     Composed out{std::nullopt, std::string(value)};
     if (command.empty()) return out;
     // A pause or a block with no count given runs once.
-    if ((command == "Wait" || command == "Repeat") && (value.empty() || value == " "))
-        out.value.assign(1, '1');
-    std::string entry(command);
-    if (position < kFirstBareCommand) entry.append(" >").append(out.value);
-    out.entry = std::move(entry);
+    constexpr std::string_view kWait = vocabulary::wordOf(waitsNLoops::wait);
+    constexpr std::string_view kRepeat = vocabulary::wordOf(waitsNLoops::repeat);
+    const bool counted = command == kWait || command == kRepeat;
+    if (counted && (value.empty() || value == " ")) out.value.assign(1, '1');
+    out.entry = position < kFirstBareCommand ? vocabulary::withValue(command, out.value)
+                                             : std::string(command);
     return out;
 }
 

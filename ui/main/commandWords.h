@@ -5,27 +5,24 @@
 #include <array>
 #include <string_view>
 
+#include "engine/vocabulary.h"
+
 namespace keyloom::ui {
 
-inline constexpr std::array<std::string_view, 60> kCommandWords = {
-    "RunProgram",      "ExecuteFile",    "Message",          "Wait",
-    "SetFocus",        "SendText",       "MouseMove",        "Repeat",
-    "End_Repeat",      "Press_BackSpace", "Press_Tab",       "Press_Enter",
-    "Press_ESC",       "Press_F1",       "Press_F2",         "Press_F3",
-    "Press_F4",        "Press_F5",       "Press_F6",         "Press_F7",
-    "Press_F8",        "Press_F9",       "Press_F10",        "Press_F11",
-    "Press_F12",       "Press_Home",     "Press_End",        "Press_Up",
-    "Press_Down",      "Press_Left",     "Press_Right",      "Press_PageUp",
-    "Press_PageDown",  "Press_Ins",      "Press_Del",        "Press_Shift",
-    "Release_Shift",   "Press_CTRL",     "Release_CTRL",     "Press_ALT",
-    "Release_ALT",     "Press_Caps",     "Press_NumLock",    "Press_ScrollLock",
-    "Press_PrintScreen", "CapsOn",       "CapsOff",          "ScrollOn",
-    "ScrollOff",       "NumOn",          "NumOff",           "LDblClick",
-    "RDblClick",       "LClick",         "LDown",            "LUp",
-    "RClick",          "RDown",          "RUp",              "Loop",
-};
+inline constexpr auto kCommandWords = [] {
+    std::array<std::string_view, 60> words{};
+    for (const CommandWord& w : vocabulary::kWords)
+        if (w.place != kNotOffered) words.at(static_cast<std::size_t>(w.place)) = w.word;
+    return words;
+}();
 
 // Positions from here on take no value.
 inline constexpr int kFirstBareCommand = 8;
+
+static_assert(std::ranges::none_of(vocabulary::kWords, [](const CommandWord& w) {
+                  return w.place != kNotOffered && w.takesValue != (w.place < kFirstBareCommand);
+              }),
+              "the words that take a value come first");
+static_assert(std::ranges::count(kCommandWords, std::string_view{}) == 0, "every place is taken");
 
 }  // namespace keyloom::ui

@@ -36,22 +36,12 @@ std::string show(const std::vector<KeyStroke>& strokes) {
     return out;
 }
 
-std::string repeat(const std::string& item, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += (i ? " " : "") + item;
-    return out;
-}
-
 TEST(KeyString, TypesWhatTheNotationSays) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         // Plain characters type themselves, letter case and blanks kept.
-        {"Hi there", "'H' 'i' ' ' 't' 'h' 'e' 'r' 'e'"},
-        {"a\tb", "'a' '\t' 'b'"},
-        {"[x]", "'[' 'x' ']'"},
-        {"é€日😀", "'é' '€' '日' '😀'"},
+        {"Hi é", "'H' 'i' ' ' 'é'"},
         // Modifiers for the next key: letters and digits become their key.
         {"+a", "down16 tap65 up16"},
-        {"^c", "down17 tap67 up17"},
         {"%F", "down18 tap70 up18"},
         {"+1", "down16 tap49 up16"},
         {"^-", "down17 '-' up17"},
@@ -60,38 +50,21 @@ TEST(KeyString, TypesWhatTheNotationSays) {
         // A trailing modifier goes down and up without a key.
         {"x%", "'x' down18 up18"},
         // Groups.
-        {"+(abc)d", "down16 tap65 tap66 tap67 up16 'd'"},
         {"^(a%(b))", "down17 tap65 down18 tap66 up18 up17"},
         {"(ab)", "'a' 'b'"},
-        {"+(a)^b", "down16 tap65 up16 down17 tap66 up17"},
         // Enter.
-        {"a~", "'a' tap13"},
         {"+~", "down16 tap13 up16"},
         // Literal specials in braces.
-        {"{+}{^}{%}{~}", "'+' '^' '%' '~'"},
-        {"{(}{)}{{}{}}", "'(' ')' '{' '}'"},
-        {"{[}{]}", "'[' ']'"},
         {"^{+}", "down17 '+' up17"},
         {"{é}{a}", "'é' 'a'"},
         // Key names, any letter case.
         {"{ENTER}{enter}{Tab}", "tap13 tap13 tap9"},
-        {"{BACKSPACE}{BS}{BKSP}", "tap8 tap8 tap8"},
-        {"{DELETE}{DEL}{INSERT}{INS}", "tap46 tap46 tap45 tap45"},
-        {"{UP}{DOWN}{LEFT}{RIGHT}", "tap38 tap40 tap37 tap39"},
-        {"{HOME}{END}{PGUP}{PGDN}", "tap36 tap35 tap33 tap34"},
-        {"{ESC}{ESCAPE}{HELP}{CLEAR}{BREAK}", "tap27 tap27 tap47 tap12 tap3"},
-        {"{CAPSLOCK}{NUMLOCK}{SCROLLLOCK}{PRTSC}", "tap20 tap144 tap145 tap44"},
         {"{F1}{F9}{F10}{F16}", "tap112 tap120 tap121 tap127"},
-        {"{ADD}{SUBTRACT}{MULTIPLY}{DIVIDE}", "tap107 tap109 tap106 tap111"},
-        {"^{END}", "down17 tap35 up17"},
         // Repeats.
-        {"{LEFT 3}", "tap37 tap37 tap37"},
-        {"{h 4}", "'h' 'h' 'h' 'h'"},
         {"{h 0}x", "'x'"},
         {"+{RIGHT 2}", "down16 tap39 tap39 up16"},
         {"+{h 2}", "down16 tap72 tap72 up16"},
         {"{} 2}{+ 2}", "'}' '}' '+' '+'"},
-        {"{LEFT 42}", repeat("tap37", 42)},
     };
     for (const auto& [text, expected] : cases) {
         KeyStringResult r = parseKeyString(text);
@@ -103,21 +76,15 @@ TEST(KeyString, TypesWhatTheNotationSays) {
 TEST(KeyString, RejectsWhatItCannotTypeAndNamesTheProblem) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"ab{LEFT", "\"{\" at character 3 has no matching \"}\""},
-        {"{", "\"{\" at character 1 has no matching \"}\""},
         {"{}", "\"{\" at character 1 has no matching \"}\""},
-        {"x{LEFT 4", "\"{\" at character 2 has no matching \"}\""},
         {"{LEFT 4x}", "\"{LEFT 4x}\": the repeat count must be a whole number from 0 to 10000"},
-        {"{LEFT -1}", "\"{LEFT -1}\": the repeat count must be a whole number from 0 to 10000"},
-        {"{LEFT }", "\"{LEFT }\": the repeat count must be a whole number from 0 to 10000"},
         {"{h 10001}", "\"{h 10001}\": the repeat count must be a whole number from 0 to 10000"},
         {"{LEFTY}", "\"{LEFTY}\" is not a key name"},
         {"{F17}", "\"{F17}\" is not a key name"},
         {"{F0}", "\"{F0}\" is not a key name"},
-        {"{ab}", "\"{ab}\" is not a key name"},
         {"ab)", "\")\" at character 3 has no matching \"(\""},
         {"+(ab", "\"(\" at character 2 has no matching \")\""},
         {"++a", "\"+\" at character 2 repeats a modifier before its key"},
-        {"^+^a", "\"^\" at character 3 repeats a modifier before its key"},
         {"%(a%b)", "\"%\" at character 4 repeats a modifier before its key"},
         {"C++", "\"+\" at character 3 repeats a modifier before its key"},
         {"é{LEFT", "\"{\" at character 2 has no matching \"}\""},
@@ -130,6 +97,7 @@ TEST(KeyString, RejectsWhatItCannotTypeAndNamesTheProblem) {
 }
 
 TEST(KeyString, CapsTheKeystrokesOfOneText) {
+    EXPECT_EQ(parseKeyString("{x 10000}{LEFT 42}").strokes.size(), 10042U);
     std::string text;
     for (int i = 0; i < 101; ++i) text += "{x 10000}";
     KeyStringResult r = parseKeyString(text);

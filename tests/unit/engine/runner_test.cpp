@@ -1,4 +1,9 @@
+// The runner and its commands against the fake desktop: what each list sends,
+// with the user and the desktop acting as each case sets up.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 #include "support/harness.h"
 
@@ -6,267 +11,210 @@ namespace keyloom::test {
 namespace {
 
 using Lines = std::vector<std::string>;
+using SetUp = std::function<void(Harness&)>;
 
 struct RunCase {
     const char* name;
     Lines entries;
     Lines expected;
+    SetUp setUp = nullptr;
 };
 
 class RunnerTable : public ::testing::TestWithParam<RunCase> {};
 
 TEST_P(RunnerTable, SendsExactlyTheseEvents) {
     Harness h(GetParam().entries);
+    if (GetParam().setUp) GetParam().setUp(h);
     EXPECT_EQ(h.run(), GetParam().expected);
 }
 
 const Lines kTab = tap(9), kEnter = tap(13);
+const Lines kAsked = {"message Focus Lost from application. Continue?", "title Tervel's Keyloom"};
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
 
 std::string caseName(const ::testing::TestParamInfo<RunCase>& param) { return param.param.name; }
 
+// `act` when window events run for the first time (during the first wait).
+SetUp atFirstEvents(std::function<void(Harness&)> act) {
+    return [act](Harness& h) {
+        h.fake.onEvents = [&h, act, done = false]() mutable {
+            if (!std::exchange(done, true)) act(h);
+        };
+    };
+}
+
+// Stop pressed when window events run for the `n`th time.
+SetUp stopAtEvents(int n) {
+    return [n](Harness& h) {
+        h.fake.onEvents = [&h, n, calls = 0]() mutable {
+            if (++calls == n) h.engine.command1Click();
+        };
+    };
+}
+
+const SetUp kLogToolkit = [](Harness& h) { h.fake.logToolkit = true; };
+
 INSTANTIATE_TEST_SUITE_P(
     Tokens, RunnerTable,
     ::testing::Values(
         RunCase{"Empty", {}, {}},
-        RunCase{"InOrder", {"Press_Tab", "Press_Tab", "Press_Enter"}, concat({kTab, kTab, kEnter})},
-        RunCase{"CaseMatters", {"wait >2", "WAIT >2", "press_enter", "Lclick", "lclick"}, {}},
-        RunCase{"GluedMarkerIsNoKeyword", {"Wait>2"}, {}},
-        RunCase{"LeadingSpace", {" Press_Enter"}, kEnter},
-        RunCase{"TwoSpaces", {"Press_Enter  Press_Tab"}, concat({kEnter, kTab})},
-        RunCase{"TrailingSpace", {"Press_Enter "}, kEnter},
-        RunCase{"SpacesOnly", {"    "}, {}},
+        // Words compare with their letter case; a tab or a glued marker is
+        // part of the token.
+        RunCase{"NoCommandWords",
+                {"wait >2", "WAIT >2", "press_enter", "Lclick", "lclick", "Wait>2",
+                 "Press_Enter\tPress_Tab"},
+                {}},
+        RunCase{"EverySpaceCuts", {" Press_Enter  Press_Tab "}, concat({kEnter, kTab})},
         RunCase{"ArgumentIgnoredByKeys", {"Press_Enter >abc"}, kEnter},
-        RunCase{"SeveralOnOneEntry", {"Press_Tab Press_Tab Press_Enter"}, concat({kTab, kTab, kEnter})},
         RunCase{"KeywordInArgumentRunsToo", {"SendText >please Press_Enter"},
                 concat({{"type please Press_Enter"}, kEnter})},
         RunCase{"NoMarkerWholeEntryIsArgument", {"SendText hello"}, {"type SendText hello"}},
         RunCase{"BothWaitsTakeLastArgument", {"Wait >2 Wait >3"}, {"wait 2.500", "wait 2.500"}},
-        RunCase{"KeyBeforeArgumentCommand", {"Press_Enter Wait >3"}, concat({kEnter, {"wait 2.500"}})}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, RunnerTable,
-    ::testing::Values(
-        RunCase{"Delete", {"Press_Del"}, tap(46)},
-        RunCase{"Navigation",
-                {"Press_BackSpace Press_ESC Press_Home Press_End Press_Up Press_Down Press_Left "
-                 "Press_Right Press_PageUp Press_PageDown Press_Ins"},
-                concat({tap(8), tap(27), tap(36), tap(35), tap(38), tap(40), tap(37), tap(39),
-                        tap(33), tap(34), tap(45)})},
-        RunCase{"FunctionKeys", {"Press_F1 Press_F12"}, concat({tap(112), tap(123)})},
-        RunCase{"ModifiersHeldAcrossEntries",
-                {"Press_CTRL", "SendText >c", "Release_CTRL"},
-                {"key 17 down", "key 67 down", "key 67 up", "key 17 up"}},
-        RunCase{"ShiftAndAlt", {"Press_Shift", "Release_Shift", "Press_ALT", "Release_ALT"},
-                {"key 16 down", "key 16 up", "key 18 down", "key 18 up"}},
-        RunCase{"KeysTheTableLacks",
-                {"Press_Space Press_Pause Press_Caps Press_NumLock Press_ScrollLock Press_PrintScreen"},
-                concat({tap(32), tap(19), tap(20), tap(144), tap(145), tap(44)})},
-        RunCase{"LockKeysTapOnlyWhenStateDiffers",
-                {"CapsOff", "CapsOn", "CapsOn", "NumOn", "NumOff", "ScrollOn", "ScrollOff"},
-                concat({tap(20), tap(144), tap(144), tap(145), tap(145)})},
-        RunCase{"Message", {"Message >hello there"}, {"message hello there"}}),
+        // The argument follows the second marker when there is one; the
+        // blanks right after it are dropped.
+        RunCase{"ArgumentAfterTheSecondMarker",
+                {"SendText >>>", "SetFocus >Calc > Window", "Message >"},
+                {"type >", "activate Window", "message "}}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Flow, RunnerTable,
     ::testing::Values(
-        RunCase{"WaitPausesHalfASecondLess", {"Wait >2", "Wait >1"}, {"wait 1.500", "wait 0.500"}},
         RunCase{"WaitsThatDoNotPause", {"Wait >0", "Wait >-3", "Wait >abc", "Wait >", "Wait"}, {}},
-        RunCase{"WaitRoundsHalfToEven", {"Wait >2.5", "Wait >3.5"}, {"wait 1.500", "wait 3.500"}},
         RunCase{"RepeatThree", {"Repeat >3", "Press_Tab", "End_Repeat"}, repeated(kTab, 3)},
-        RunCase{"RepeatOne", {"Repeat >1", "Press_Tab", "End_Repeat"}, kTab},
-        RunCase{"RepeatZero", {"Repeat >0", "Press_Tab", "End_Repeat"}, kTab},
-        RunCase{"RepeatNegative", {"Repeat >-5", "Press_Tab", "End_Repeat"}, kTab},
+        RunCase{"RepeatOneZeroOrNegativeRunsOnce",
+                {"Repeat >1", "Press_Tab", "End_Repeat", "Repeat >0", "Press_Tab", "End_Repeat",
+                 "Repeat >-5", "Press_Tab", "End_Repeat"},
+                repeated(kTab, 3)},
         RunCase{"NestedUsesInnerStartAndCount",
                 {"Repeat >2", "Press_Tab", "Repeat >3", "Press_Enter", "End_Repeat", "End_Repeat"},
                 concat({kTab, repeated(kEnter, 9)})},
         RunCase{"EmptyBlocks", {"Repeat >2", "End_Repeat", "End_Repeat"}, {}},
-        RunCase{"EndRepeatAlone", {"End_Repeat"}, {}},
         RunCase{"BadCountKeepsOldCount",
                 {"Repeat >2", "Press_Tab", "End_Repeat", "Repeat >x", "Press_Enter", "End_Repeat"},
                 concat({kTab, kTab, kEnter, kEnter})},
         RunCase{"TokensAfterEndRepeatRunAfterThePasses",
-                {"Repeat >2", "Press_Tab", "End_Repeat Press_Enter"}, concat({kTab, kTab, kEnter})}),
+                {"Repeat >2", "Press_Tab", "End_Repeat Press_Enter"},
+                concat({kTab, kTab, kEnter})}),
     caseName);
 
-TEST(Runner, RunOnEmptyListDoesNothing) {
-    Harness h;
-    EXPECT_TRUE(h.run().empty());
-}
-
-TEST(Runner, BoundIsFixedFromLastIndexAtEachPass) {
-    Harness h({"Press_Tab", "Press_Enter"});
-    h.state.lastIndex = 0;  // as after Add of the first entry: the bound lags
-    EXPECT_EQ(h.run(), concat({kTab}));
-}
-
-TEST(Runner, ClearLeavesBoundButNothingRuns) {
-    Harness h({"Press_Tab"});
-    h.list.entries().clear();
-    h.state.lastIndex = 5;
-    EXPECT_TRUE(h.run().empty());
-}
-
-TEST(Runner, LoopRestartsUntilStopAndLetsEventsRunBetweenPasses) {
-    Harness h({"Press_Tab", "Loop"});
-    h.fake.logToolkit = true;
-    int passes = 0;
-    h.fake.onEvents = [&] {
-        if (++passes == 3) h.engine.command1Click();
-    };
-    Lines expected = repeated(concat({kTab, {"events"}}), 3);
-    EXPECT_EQ(h.run(), expected);
-}
-
-TEST(Runner, LoopSkipsTheRestOfItsEntry) {
-    Harness h({"Press_Tab", "Loop Press_Enter"});
-    int passes = 0;
-    h.fake.onEvents = [&] {
-        if (++passes == 2) h.engine.command1Click();
-    };
-    EXPECT_EQ(h.run(), repeated(kTab, 2));
-}
-
-TEST(Runner, StopDuringWaitEndsAfterThatEntry) {
-    Harness h({"Press_Tab", "Wait Press_Enter >1", "Loop"});
-    h.fake.onEvents = [&] { h.engine.command1Click(); };
-    // The wait runs out, the rest of its entry runs, then the run ends.
-    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}, kEnter}));
-    EXPECT_EQ(h.state.stopFlag, 1);
-}
-
-TEST(Runner, StopDuringThirdPassOfFive) {
-    Harness h({"Repeat >5", "Press_Tab", "Wait >1", "End_Repeat", "Press_Enter"});
-    int waits = 0;
-    h.fake.onEvents = [&] {
-        if (++waits == 3) h.engine.command1Click();
-    };
-    EXPECT_EQ(h.run(), repeated(concat({kTab, {"wait 0.500"}}), 3));
-}
-
-TEST(Runner, RunDuringWaitNestsAndOuterRunCarriesOn) {
-    Harness h({"Press_Tab", "Wait >1", "Press_Enter"});
-    bool nested = false;
-    h.fake.onEvents = [&] {
-        if (nested) return;
-        nested = true;
-        h.engine.command2Click();
-    };
-    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}, kTab, {"wait 0.500"}, kEnter, kEnter}));
-}
-
-TEST(Runner, EditsDuringARunAreSeenWhenReached) {
-    Harness h({"Wait >1", "Press_Tab", "Press_Tab"});
-    h.fake.onEvents = [&] {
-        h.list.entries()[1] = "Press_Enter";
+INSTANTIATE_TEST_SUITE_P(
+    DuringARun, RunnerTable,
+    ::testing::Values(
+        // Loop ends its pass at once, skipping the rest of its entry.
+        RunCase{"LoopRestartsUntilStopLettingEventsRun", {"Press_Tab", "Loop Press_Enter"},
+                repeated(concat({kTab, {"events"}}), 3),
+                [](Harness& h) {
+                    h.fake.logToolkit = true;
+                    stopAtEvents(3)(h);
+                }},
+        // The wait runs out, the rest of its entry runs, then the run ends.
+        RunCase{"StopDuringWaitEndsAfterThatEntry", {"Press_Tab", "Wait Press_Enter >1", "Loop"},
+                concat({kTab, {"wait 0.500"}, kEnter}), stopAtEvents(1)},
+        // A stop ends a block's pass before its next entry.
+        RunCase{"StopDuringThirdPassOfFive",
+                {"Repeat >5", "Wait >1", "Press_Tab", "End_Repeat", "Press_Enter"},
+                concat({repeated(concat({{"wait 0.500"}, kTab}), 2), {"wait 0.500"}}),
+                stopAtEvents(3)},
+        RunCase{"RunDuringWaitNestsAndOuterRunCarriesOn", {"Press_Tab", "Wait >1", "Press_Enter"},
+                concat({kTab, {"wait 0.500"}, kTab, {"wait 0.500"}, kEnter, kEnter}),
+                atFirstEvents([](Harness& h) { h.engine.command2Click(); })},
+        // Ctrl goes up once, at the very end, after the outer run's remaining entries.
+        RunCase{"StoppedRunReleasesHeldKeysOnlyWhenOutermostRunEnds",
+                {"Press_CTRL", "Wait >1", "Press_Tab"},
+                {"key 17 down", "wait 0.500", "key 17 down", "wait 0.500", "key 9 down", "key 9 up",
+                 "key 17 up"},
+                atFirstEvents([](Harness& h) {
+                    h.engine.command2Click();
+                    h.engine.command1Click();
+                })},
+        // Nothing is sent once the program is going away, not even the rest
+        // of the entry, and what the run holds is released.
+        RunCase{"SignalAbandonStopsActingAtOnceAndReleases",
+                {"Press_CTRL", "Wait Press_Tab SetFocus >1", "Press_Tab", "SendText >abc",
+                 "MouseMove >1,1", "LClick", "RunProgram >x", "ExecuteFile >x", "Message >x",
+                 "Loop"},
+                {"key 17 down", "wait 0.500", "key 17 up"},
+                atFirstEvents(
+                    [](Harness& h) { h.fake.stopRequest = platform::StopRequest::Abandon; })},
+        RunCase{"StopKeyPressedBeforeTheRunDoesNotStopIt", {"Press_Tab", "Wait >1", "Press_Enter"},
+                concat({kTab, {"wait 0.500"}, kEnter}),
+                [](Harness& h) { h.fake.stopKeyPresses = 2; }},
+        // The nested run stops at its first test; the outer one after its wait.
+        RunCase{"StopKeyPressedDuringARunStopsARunStartedInsideIt",
+                {"Press_Tab", "Wait >1", "Press_Enter"}, concat({kTab, {"wait 0.500"}}),
+                atFirstEvents([](Harness& h) {
+                    h.fake.stopKeyPresses = 1;
+                    h.engine.command2Click();
+                })},
         // The bound of a loaded list is one past its last entry: the first
         // appended entry still runs, the second lies beyond the bound.
-        h.list.entries().push_back("Press_ESC");
-        h.list.entries().push_back("Press_Home");
-    };
-    EXPECT_EQ(h.run(), concat({{"wait 0.500"}, kEnter, kTab, tap(27)}));
-}
+        RunCase{"EditsDuringARunAreSeenWhenReached", {"Wait >1", "Press_Tab", "Press_Tab"},
+                concat({{"wait 0.500"}, kEnter, kTab, tap(27)}),
+                atFirstEvents([](Harness& h) {
+                    h.list.entries()[1] = "Press_Enter";
+                    h.list.entries().push_back("Press_ESC");
+                    h.list.entries().push_back("Press_Home");
+                })},
+        RunCase{"ArgumentIsReadFromTheEntryAsItIsNow", {"Press_Shift SendText >abc"},
+                {"key 16 down", "type xyz", "key 16 up"},
+                atFirstEvents([](Harness& h) { h.list.entries()[0] = "changed >xyz"; })}),
+    caseName);
 
-TEST(Runner, ArgumentIsReadFromTheEntryAsItIsNow) {
-    Harness h({"Press_Shift SendText >abc"});
-    h.fake.onEvents = [&] { h.list.entries()[0] = "changed >xyz"; };
-    EXPECT_EQ(h.run(), concat({{"key 16 down", "type xyz", "key 16 up"}}));
-}
+// A window that cannot be found asks whether to go on: No ends the run
+// before the next entry (the rest of this one still runs); an empty title
+// matches nothing.
+INSTANTIATE_TEST_SUITE_P(
+    Commands, RunnerTable,
+    ::testing::Values(
+        RunCase{"SetFocusFailsAndAsks",
+                {"SetFocus >Nowhere", "SetFocus >   ", "SetFocus >Nowhere Press_Enter",
+                 "Press_Tab"},
+                concat({{"activate Nowhere"}, kAsked, kAsked, {"activate Nowhere Press_Enter"},
+                        kAsked, kEnter}),
+                [](Harness& h) {
+                    h.fake.logToolkit = true;
+                    h.fake.missingTitles = {"Nowhere", "Nowhere Press_Enter"};
+                    h.fake.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes,
+                                      platform::MessageAnswer::No};
+                }},
+        RunCase{"ShiftLetsEventsRunWhenPressedAndReleased", {"Press_Shift", "Release_Shift"},
+                {"key 16 down", "events", "key 16 up", "events"}, kLogToolkit},
+        RunCase{"DoubleClickPausesBetweenItsClicks", {"RDblClick"},
+                {"button right down", "button right up", "short 10", "button right down",
+                 "button right up"},
+                kLogToolkit},
+        RunCase{"SendTextLetterOrDigitTapsItsKey", {"SendText >a", "SendText >A", "SendText >7"},
+                concat({tap(65), {"short 1"}, tap(65), {"short 1"}, tap(55), {"short 1"}}),
+                kLogToolkit},
+        RunCase{"SendTextOtherCharacterIsTyped", {"SendText >.", "SendText >é", "SendText >"},
+                {"type .", "short 1", "type é", "short 1"}, kLogToolkit},
+        RunCase{"RunProgramWaitsForItsWindow", {"RunProgram >xterm -e cat", "Press_Tab"},
+                concat({{"run xterm -e cat", "short 20", "short 20"}, kTab}),
+                [](Harness& h) {
+                    h.fake.logToolkit = true;
+                    h.fake.windowlessPolls = 2;
+                }}),
+    caseName);
 
-TEST(Runner, HeldKeysAndButtonsAreReleasedWhenTheRunEnds) {
-    Harness h({"Press_CTRL", "Press_Shift", "LDown", "RDown", "Press_ALT", "Release_ALT"});
-    EXPECT_EQ(h.run(), (Lines{"key 17 down", "key 16 down", "button left down", "button right down",
-                              "key 18 down", "key 18 up", "button right up", "button left up",
-                              "key 16 up", "key 17 up"}));
-}
-
-TEST(Runner, StoppedRunReleasesHeldKeysOnlyWhenOutermostRunEnds) {
-    Harness h({"Press_CTRL", "Wait >1", "Press_Tab"});
-    int calls = 0;
-    h.fake.onEvents = [&] {
-        if (++calls > 1) return;
-        h.engine.command2Click();  // nested run: presses Ctrl again, then waits
-        h.engine.command1Click();
-    };
-    Lines log = h.run();
-    // Ctrl goes up once, at the very end, after the outer run's remaining entries.
-    EXPECT_EQ(std::count(log.begin(), log.end(), "key 17 up"), 1);
-    EXPECT_EQ(log.back(), "key 17 up");
-}
-
-TEST(Runner, SignalAbandonStopsActingAtOnceAndReleases) {
-    Harness h({"Press_CTRL", "Wait >1", "Press_Tab", "Loop"});
-    h.fake.onEvents = [&] { h.fake.stopRequest = platform::StopRequest::Abandon; };
-    EXPECT_EQ(h.run(), (Lines{"key 17 down", "wait 0.500", "key 17 up"}));
-}
-
-TEST(Runner, AbandonDuringAWaitSendsNothingMoreFromThatEntry) {
-    Harness h({"Press_CTRL", "Wait Press_Tab SetFocus >1"});
-    h.fake.onEvents = [&] { h.fake.stopRequest = platform::StopRequest::Abandon; };
-    EXPECT_EQ(h.run(), (Lines{"key 17 down", "wait 0.500", "key 17 up"}));
-}
-
-TEST(Runner, StopKeyIsNoticedAtTheNextStopTest) {
-    Harness h({"Press_Tab", "Loop"});
-    h.fake.onEvents = [&] { h.fake.stopKeyPresses = 1; };
-    EXPECT_EQ(h.run(), kTab);
-}
-
-TEST(Runner, StopKeyPressedBeforeTheRunDoesNotStopIt) {
-    Harness h({"Press_Tab", "Wait >1", "Press_Enter"});
-    h.fake.stopKeyPresses = 2;  // pressed twice while no run was going
-    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}, kEnter}));
-    EXPECT_EQ(h.state.stopFlag, 0);
-}
-
-TEST(Runner, StopKeyPressedDuringARunStopsARunStartedInsideIt) {
-    Harness h({"Press_Tab", "Wait >1", "Press_Enter"});
-    bool nested = false;
-    h.fake.onEvents = [&] {
-        if (nested) return;
-        nested = true;
-        h.fake.stopKeyPresses = 1;
-        h.engine.command2Click();  // Run pressed during the wait
-    };
-    // The nested run stops at its first test; the outer one after its wait.
-    EXPECT_EQ(h.run(), concat({kTab, {"wait 0.500"}}));
-    EXPECT_EQ(h.state.stopFlag, 1);
-}
-
-TEST(Runner, ListsBeyond32767EntriesRunToTheEnd) {
+TEST(Runner, ListsAndBlocksBeyond32767EntriesRunToTheEnd) {
     std::vector<std::string> entries(40000, "");
-    entries[39999] = "Press_Tab";
     entries[32768] = "Press_Enter";
-    Harness h(entries);
-    EXPECT_EQ(h.run(), concat({kEnter, kTab}));
-}
-
-TEST(Runner, RepeatAtIndexBeyond32767) {
-    std::vector<std::string> entries(33000, "");
     entries[32900] = "Repeat >3";
     entries[32901] = "Press_Tab";
     entries[32902] = "End_Repeat";
+    entries[39999] = "Press_Home";
     Harness h(entries);
-    EXPECT_EQ(h.run(), repeated(kTab, 3));
+    EXPECT_EQ(h.run(), concat({kEnter, repeated(kTab, 3), tap(36)}));
 }
 
-TEST(Runner, DoublingEndRepeatsCanBeStopped) {
-    // Each End_Repeat doubles the work of the ones before it: 2^60 passes.
-    std::vector<std::string> entries{"Repeat >2", "Press_Shift", "Release_Shift"};
-    entries.insert(entries.end(), 60, "End_Repeat");
-    Harness h(entries);
-    int events = 0;
-    h.fake.onEvents = [&] {
-        if (++events == 1000) h.fake.stopKeyPresses = 1;
-    };
-    Lines log = h.run();
-    EXPECT_EQ(h.state.stopFlag, 1);
-    // After the stop, no further entry of a pass runs and no new pass begins.
-    EXPECT_LT(log.size(), 1000u + 4u * 60u);
-    EXPECT_EQ(log.back(), "key 16 up");
+TEST(Runner, WindowlessProgramIsNoError) {
+    Harness h({"RunProgram >daemon"});
+    h.fake.windowlessPolls = 1000000;
+    EXPECT_EQ(h.run(), (Lines{"run daemon"}));
+    EXPECT_GE(h.fake.clock, 1005.0);
+    EXPECT_LT(h.fake.clock, 1005.1);
 }
 
 }  // namespace

@@ -31,11 +31,8 @@ TEST(StopKeyDevices, OnlyXTestDevicesInject) {
     const std::vector<std::pair<std::string, bool>> devices = {
         {"Virtual core XTEST keyboard", true},
         {"Virtual core XTEST pointer", true},
-        {"Second master XTEST keyboard", true},
         {"Xvfb keyboard", false},
         {"AT Translated Set 2 keyboard", false},
-        {"Logitech USB Keyboard", false},
-        {"Power Button", false},
     };
     for (const auto& [name, injecting] : devices) EXPECT_EQ(isInjectingDevice(name), injecting) << name;
 }
