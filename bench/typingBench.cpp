@@ -42,7 +42,7 @@
 #include "support/fileBytes.h"
 #include "x11/desktop/offMapText.h"
 #include "x11/support/childProcess.h"
-#include "x11/support/rawInput.h"
+#include "x11/support/xState.h"
 
 namespace {
 

@@ -147,8 +147,8 @@ bool X11Desktop::claimRun() {
 
 void X11Desktop::endRun() {
     Impl& d = *impl_;
-    if (d.typist) d.typist->giveBackSpareKeys();
-    d.keymap.giveBack();
+    d.spares.giveBack();
+    d.keymap.invalidate();
     d.runStops.close();
     if (!d.runClaimed) return;
     XSetSelectionOwner(d.display, d.runSelection, None, CurrentTime);

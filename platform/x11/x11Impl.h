@@ -9,30 +9,26 @@
 #include "platform/runStops.h"
 #include "platform/x11/x11Desktop.h"
 #include "platform/x11/x11DisplayLoss.h"
+#include "platform/x11/x11SpareKeys.h"
 
 namespace keyloom::platform {
 
-// Keycodes found for keysyms, and keysyms bound to spare keycodes because the
-// current keyboard map lacks them.
+// Keycodes found for keysyms; a keysym the keyboard map lacks gets a spare
+// keycode of its own (all levels) from the desktop's one allocator.
 class Keymap {
 public:
-    explicit Keymap(Display* display) : display_(display) {}
-    ~Keymap() { giveBack(); }
+    Keymap(Display* display, SpareKeys& spares) : display_(display), spares_(spares) {}
     // A keycode that produces `keysym` (at some shift level); binds a spare
     // keycode to it when the map has none. 0 when no keycode can be had.
     KeyCode keycodeFor(KeySym keysym);
-    // Forgets what was looked up: the map changed.
+    // Forgets what was looked up: the map changed, or the spare keycodes
+    // were given back.
     void invalidate() { found_.clear(); }
-    // Gives the spare keycodes bound here their empty mapping back, once the
-    // focused program can have read their last use.
-    void giveBack();
 
 private:
-    KeyCode bindSpare(KeySym keysym);
-
     Display* display_;
+    SpareKeys& spares_;
     std::map<KeySym, KeyCode> found_;
-    std::map<KeyCode, KeySym> bound_;  // spare keycodes we bound, restored on close
 };
 
 // Key and button state read for the recorder (x11KeyState.cpp): its own
@@ -44,9 +40,14 @@ class Typist;
 class StopKey;
 
 struct X11Desktop::Impl {
-    explicit Impl(Display* d) : display(d), keymap(d) {}
+    explicit Impl(Display* d) : display(d), spares(d, pace), keymap(d, spares) {}
     Display* display;
     Window root = 0;
+    // When the focused program will have read what was sent, and the spare
+    // keycodes bound for keys and characters the map lacks: given back at
+    // the end of each run and when the desktop closes.
+    ReadPace pace;
+    SpareKeys spares;
     Keymap keymap;
     std::shared_ptr<KeyState> keyState;
     std::shared_ptr<Typist> typist;

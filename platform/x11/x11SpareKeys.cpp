@@ -1,5 +1,6 @@
 #include "platform/x11/x11SpareKeys.h"
 
+#include <X11/keysym.h>
 #include <time.h>
 
 #include <algorithm>
@@ -50,12 +51,17 @@ bool ReadPace::sleepUnlessStopped(double when, const std::function<bool()>& stop
     return true;
 }
 
+double SpareKeys::lastRead(const Slot& slot) {
+    // A whole key is pressed without telling us: it may have been just now.
+    return slot.wholeKey ? ReadPace::now() : slot.readBy;
+}
+
 void SpareKeys::giveBack() {
     double readBy = -1;
     for (Slot& s : slots_) {
         if (s.keysym == NoSymbol) continue;
-        readBy = std::max(readBy, s.readBy);
-        s.keysym = NoSymbol;
+        readBy = std::max(readBy, lastRead(s));
+        s = Slot{s.keycode, s.level, NoSymbol, 0, false};
     }
     if (readBy < 0) return;
     ReadPace::sleepUntil(readBy + ReadPace::kRestoreMargin);
@@ -142,7 +148,7 @@ SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigne
     // Free slots first, then those whose last use was read longest ago.
     std::vector<std::size_t> free;
     for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (!isWanted(slots_[i].keysym)) free.push_back(i);
+        if (!isWanted(slots_[i].keysym) && !slots_[i].wholeKey) free.push_back(i);
     std::stable_sort(free.begin(), free.end(), [&](std::size_t a, std::size_t b) {
         bool emptyA = slots_[a].keysym == NoSymbol, emptyB = slots_[b].keysym == NoSymbol;
         if (emptyA != emptyB) return emptyA;
@@ -171,6 +177,36 @@ SpareKey SpareKeys::bind(KeySym keysym, const std::vector<KeySym>& soon, unsigne
     // Its keycode was taken by another program meanwhile and is given up:
     // bind it again on the ones left.
     return slots_.empty() ? SpareKey{} : bind(keysym, soon, level3Mask, stopAsked);
+}
+
+KeyCode SpareKeys::bindKey(KeySym keysym) {
+    if (!found_) findSpareKeycodes(XkbKeysymToModifiers(display_, XK_ISO_Level3_Shift));
+    // A keycode of free levels; else the one whose characters were read
+    // longest ago, once they have been.
+    KeyCode chosen = 0;
+    double chosenReadBy = 0;
+    for (KeyCode kc : keycodes_) {
+        double last = 0;
+        bool whole = false;
+        for (const Slot& s : slots_)
+            if (s.keycode == kc) {
+                whole = whole || s.wholeKey;
+                if (s.keysym != NoSymbol) last = std::max(last, s.readBy + ReadPace::kMargin);
+            }
+        if (!whole && (chosen == 0 || last < chosenReadBy)) {
+            chosen = kc;
+            chosenReadBy = last;
+        }
+    }
+    if (chosen == 0) return 0;
+    XFlush(display_);
+    ReadPace::sleepUntil(chosenReadBy);
+    for (Slot& s : slots_)
+        if (s.keycode == chosen) s = Slot{chosen, s.level, keysym, 0, true};
+    write();
+    pace_.sent(ReadPace::kPerMapChange);
+    // Unless another program took that keycode meanwhile: then try the others.
+    return owns(chosen, 1) ? chosen : bindKey(keysym);
 }
 
 void SpareKeys::used(KeySym keysym, double readBy) {
@@ -205,7 +241,7 @@ void SpareKeys::keyboardReplaced() {
     // Give back what is still ours, once read, then start afresh on the new map.
     double readBy = 0;
     for (Slot& s : slots_) {
-        readBy = std::max(readBy, s.readBy);
+        readBy = std::max(readBy, lastRead(s));
         s.keysym = NoSymbol;
     }
     ReadPace::sleepUntil(readBy + ReadPace::kMargin);

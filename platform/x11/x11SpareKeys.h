@@ -1,5 +1,6 @@
-// Characters the keyboard map lacks are typed through keycodes no key uses:
-// their keysym is bound to a spare keycode for as long as it is needed.
+// Characters and keys the keyboard map lacks are sent through keycodes no key
+// uses: their keysym is bound to a spare keycode for as long as it is needed.
+// One allocator per desktop serves both, so neither takes the other's keys.
 //
 // A program maps a keycode to a keysym when it handles the key event, which
 // may be well after the event was sent, so a spare keycode is bound to
@@ -70,6 +71,10 @@ public:
     // program to read the keys' earlier uses (nothing was changed then).
     SpareKey bind(KeySym keysym, const std::vector<KeySym>& soon, unsigned level3Mask,
                   const std::function<bool()>& stopAsked = {});
+    // A whole spare keycode for `keysym` (every level gives it, whatever the
+    // modifiers held): for a key the map lacks, pressed and released on its
+    // own. It stays bound until giveBack. 0: no spare keycode is free.
+    KeyCode bindKey(KeySym keysym);
     // The key bound to `keysym` was just sent: it is read by `readBy`.
     void used(KeySym keysym, double readBy);
 
@@ -90,9 +95,12 @@ private:
         int level = 0;
         KeySym keysym = NoSymbol;
         double readBy = 0;
+        bool wholeKey = false;  // bound by bindKey: kept until giveBack
     };
     void findSpareKeycodes(unsigned level3Mask);
     SpareKey keyOf(const Slot& slot) const;
+    // When the program will have read the last use of `slot`.
+    static double lastRead(const Slot& slot);
     // Writes the keysyms of every spare keycode to the server, in one request:
     // each change makes every program (the window manager too) reload its map.
     void write();

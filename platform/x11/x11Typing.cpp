@@ -13,7 +13,7 @@ void X11Desktop::typeKeys(const std::string&, const std::vector<KeyStroke>& stro
             return keysym == 0 ? 0 : impl->keymap.keycodeFor(keysym);
         };
         impl->typist =
-            std::make_shared<Typist>(impl->display, keycodeForVk, [impl] { impl->keymap.invalidate(); });
+            std::make_shared<Typist>(impl->display, impl->pace, impl->spares, keycodeForVk, [impl] { impl->keymap.invalidate(); });
     }
     impl->typist->type(strokes, stopAsked);
 }

@@ -23,12 +23,13 @@ constexpr double kSlice = 0.005;
 
 }  // namespace
 
-Typist::Typist(Display* display, std::function<KeyCode(std::uint8_t)> keycodeForVk,
-               std::function<void()> mapChanged)
+Typist::Typist(Display* display, ReadPace& pace, SpareKeys& spares,
+               std::function<KeyCode(std::uint8_t)> keycodeForVk, std::function<void()> mapChanged)
     : display_(display),
       keycodeForVk_(std::move(keycodeForVk)),
       mapChanged_(std::move(mapChanged)),
-      spares_(display, pace_) {
+      pace_(pace),
+      spares_(spares) {
     int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
     if (XkbQueryExtension(display, &opcode, &xkbEventBase_, &error, &major, &minor)) {
         unsigned mask = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;

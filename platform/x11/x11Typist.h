@@ -27,10 +27,11 @@ namespace keyloom::platform {
 
 class Typist {
 public:
-    // `keycodeForVk` gives the key of a virtual-key code (0: none);
+    // `spares`: the desktop's spare keycodes, given back at the end of a
+    // run; `keycodeForVk` gives the key of a virtual-key code (0: none);
     // `mapChanged` is told when another program changed the keyboard map.
-    Typist(Display* display, std::function<KeyCode(std::uint8_t)> keycodeForVk,
-           std::function<void()> mapChanged);
+    Typist(Display* display, ReadPace& pace, SpareKeys& spares,
+           std::function<KeyCode(std::uint8_t)> keycodeForVk, std::function<void()> mapChanged);
     Typist(const Typist&) = delete;
     Typist& operator=(const Typist&) = delete;
 
@@ -39,8 +40,6 @@ public:
     // dropped, and level keys the macro held that were let up for the text
     // stay up (the run is ending).
     void type(const std::vector<KeyStroke>& strokes, const StopCheck& stopAsked);
-    // The spare keycodes bound for typing get their empty mapping back.
-    void giveBackSpareKeys() { spares_.giveBack(); }
 
 private:
     void begin(const std::vector<KeyStroke>& strokes);
@@ -64,9 +63,9 @@ private:
     std::function<KeyCode(std::uint8_t)> keycodeForVk_;
     std::function<void()> mapChanged_;
     int xkbEventBase_ = 0;
-    ReadPace pace_;
+    ReadPace& pace_;
+    SpareKeys& spares_;
     CharKeys chars_;
-    SpareKeys spares_;
 
     // The state of one type() call.
     const StopCheck* stopAsked_ = nullptr;

@@ -17,6 +17,7 @@
 
 #include "platform/x11/x11ErrorTrap.h"
 #include "platform/x11/x11Impl.h"
+#include "platform/x11/x11Windows.h"
 #include "platform/linux/launch.h"
 #include "platform/linux/titleMatch.h"
 
@@ -32,7 +33,8 @@ struct TopLevel {
 
 Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
 
-// The items of a 32-bit property (windows, cardinals); empty when it is missing.
+}  // namespace
+
 std::vector<unsigned long> longProperty(Display* display, Window window, Atom property, Atom type) {
     std::vector<unsigned long> out;
     Atom actualType = 0;
@@ -49,6 +51,8 @@ std::vector<unsigned long> longProperty(Display* display, Window window, Atom pr
     return out;
 }
 
+namespace {
+
 bool hasProperty(Display* display, Window window, Atom property) {
     Atom actualType = 0;
     int format = 0;
@@ -60,8 +64,9 @@ bool hasProperty(Display* display, Window window, Atom property) {
     return actualType != None;
 }
 
-// The title: _NET_WM_NAME (UTF-8), else WM_NAME in whatever encoding it has.
-std::string title(Display* display, Window window) {
+}  // namespace
+
+std::string windowTitle(Display* display, Window window) {
     Atom utf8 = atom(display, "UTF8_STRING");
     Atom actualType = 0;
     int format = 0;
@@ -87,6 +92,8 @@ std::string title(Display* display, Window window) {
     XFree(text.value);
     return out;
 }
+
+namespace {
 
 // The window manager's check window, when an EWMH window manager runs.
 bool hasWindowManager(Display* display, Window root) {
@@ -208,7 +215,7 @@ bool X11Desktop::activateWindow(const std::string& wanted) {
     std::vector<TopLevel> windows = topLevels(display, impl_->root, managed);
     std::vector<std::string> titles;
     titles.reserve(windows.size());
-    for (const TopLevel& w : windows) titles.push_back(title(display, w.client));
+    for (const TopLevel& w : windows) titles.push_back(windowTitle(display, w.client));
     auto match = matchTitle(titles, wanted);
     if (!match) return false;
     activate(display, impl_->root, windows[*match], managed);

@@ -2,7 +2,8 @@
 //
 //   keyloom-probe [--motion] [--batch] [--geometry WxH+X+Y] TITLE
 //
-// Opens a top-level window titled TITLE, maps it, waits until it is viewable,
+// Opens a top-level window titled TITLE (a TITLE that is no UTF-8 is taken
+// for Latin-1 and set as WM_NAME alone), maps it, waits until it is viewable,
 // taken in by the window manager if there is one (WM_STATE), and holds the
 // input focus (asking the window manager through _NET_ACTIVE_WINDOW when
 // there is one, else setting the focus itself), and prints
@@ -16,7 +17,6 @@
 //   ButtonPress button=B x=X y=Y state=0xM time=T       (root coordinates)
 //   ButtonRelease ...
 //   MotionNotify x=X y=Y state=0xM time=T                (with --motion)
-//   FocusIn mode=N detail=N / FocusOut mode=N detail=N
 //
 // The keysym is the one the key gives with the state of the event (what a
 // program sees), its name that of XKeysymToString.
@@ -30,6 +30,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <glib.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
@@ -41,6 +42,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -93,6 +95,9 @@ public:
 
 private:
     Window createWindow();
+    // The first 32-bit value of a property of `window` (type None: the
+    // property's own name as its type).
+    std::optional<long> firstOf(Window window, const char* property, Atom type);
     bool windowManagerPresent();
     // Whether the window manager has taken the window in (WM_STATE set).
     bool managed();
@@ -108,7 +113,6 @@ private:
     Display* d_;
     const Options& options_;
     Window window_ = 0;
-    Atom wmName_ = 0;
     std::string input_;
 };
 
@@ -117,16 +121,19 @@ Window Probe::createWindow() {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(d_, screen);
     attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            FocusChangeMask | StructureNotifyMask |
-                            (options_.motion ? PointerMotionMask : 0);
+                            StructureNotifyMask | (options_.motion ? PointerMotionMask : 0);
     Window w = XCreateWindow(d_, RootWindow(d_, screen), options_.x, options_.y, options_.width,
                              options_.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWBackPixel | CWEventMask, &attributes);
     XStoreName(d_, w, options_.title.c_str());
-    Atom utf8 = XInternAtom(d_, "UTF8_STRING", False);
-    XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(options_.title.data()),
-                    static_cast<int>(options_.title.size()));
+    // A title that is no UTF-8 is taken for Latin-1 and set as WM_NAME alone,
+    // as old programs set it.
+    if (g_utf8_validate(options_.title.data(), static_cast<gssize>(options_.title.size()), nullptr)) {
+        Atom utf8 = XInternAtom(d_, "UTF8_STRING", False);
+        XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(options_.title.data()),
+                        static_cast<int>(options_.title.size()));
+    }
     long pid = static_cast<long>(getpid());
     XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_PID", False), XA_CARDINAL, 32,
                     PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
@@ -147,32 +154,26 @@ Window Probe::createWindow() {
     return w;
 }
 
-bool Probe::windowManagerPresent() {
-    Atom check = XInternAtom(d_, "_NET_SUPPORTING_WM_CHECK", False);
-    Atom type = 0;
+std::optional<long> Probe::firstOf(Window window, const char* property, Atom type) {
+    Atom name = XInternAtom(d_, property, False);
+    Atom actualType = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    bool present = XGetWindowProperty(d_, DefaultRootWindow(d_), check, 0, 1, False, XA_WINDOW,
-                                      &type, &format, &count, &after, &data) == Success &&
-                   count == 1;
+    std::optional<long> first;
+    if (XGetWindowProperty(d_, window, name, 0, 1, False, type == None ? name : type, &actualType,
+                           &format, &count, &after, &data) == Success &&
+        count >= 1 && format == 32)
+        first = reinterpret_cast<const long*>(data)[0];
     if (data != nullptr) XFree(data);
-    return present;
+    return first;
 }
 
-bool Probe::managed() {
-    Atom wmState = XInternAtom(d_, "WM_STATE", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool normal = XGetWindowProperty(d_, window_, wmState, 0, 2, False, wmState, &type, &format,
-                                     &count, &after, &data) == Success &&
-                  count >= 1 && format == 32 &&
-                  reinterpret_cast<const long*>(data)[0] == NormalState;
-    if (data != nullptr) XFree(data);
-    return normal;
+bool Probe::windowManagerPresent() {
+    return firstOf(DefaultRootWindow(d_), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).has_value();
 }
+
+bool Probe::managed() { return firstOf(window_, "WM_STATE", None) == NormalState; }
 
 void Probe::activate() {
     Window root = DefaultRootWindow(d_);
@@ -289,11 +290,6 @@ void Probe::report(XEvent& event) {
     case MappingNotify:
         // Look keys up in the new map from now on, as every client does.
         XRefreshKeyboardMapping(&event.xmapping);
-        break;
-    case FocusIn:
-    case FocusOut:
-        line("%s mode=%d detail=%d", event.type == FocusIn ? "FocusIn" : "FocusOut",
-             event.xfocus.mode, event.xfocus.detail);
         break;
     default: break;
     }

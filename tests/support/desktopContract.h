@@ -9,6 +9,9 @@
 // Before each row the cursor is put at kContractCursor inside the probe;
 // after each row nothing may be held. A backend's test plays every row
 // against its desktop and translates what its probe received.
+// Text rows (kContractTexts) are read back as the characters the window
+// received, Tab and Return included; a backend runs them under each keyboard
+// layout it supports (X11: US and German).
 #pragma once
 
 #include <string>
@@ -25,6 +28,15 @@ struct ContractRow {
 };
 
 inline constexpr std::pair<int, int> kContractCursor{17, 23};
+
+// SendText's argument, and the characters the window receives.
+inline const std::vector<std::pair<std::string, std::string>> kContractTexts = {
+    {"The quick brown fox 0123456789", "The quick brown fox 0123456789"},
+    {"!\"#$&'*:<?@|_[]\\/=;,.`", "!\"#$&'*:<?@|_[]\\/=;,.`"},  // no ">": it starts the argument
+    {"+(abc)d{+}{^}{%}{~}{(}{)}{{}{}}x{h 3}~y", "ABCd+^%~(){}xhhh\ry"},
+    {"é€日😀 ñß Ω→ ÄÖÜ", "é€日😀 ñß Ω→ ÄÖÜ"},
+    {"a\tb\nc{TAB}d{ENTER}", "a\tb\rc\td\r"},
+};
 
 // Activation by title: with windows of kContractTitles open, each title
 // asked for activates the window at its index (the exact title first, then
@@ -61,6 +73,13 @@ inline std::vector<ContractRow> desktopContractRows() {
         {"Caps", "Caps_Lock"}, {"NumLock", "Num_Lock"}, {"ScrollLock", "Scroll_Lock"},
     };
     for (auto [word, key] : taps) rows.push_back({word, {std::string("Press_") + word}, tap(key)});
+    // A macro's own Pause is no stop key: the run goes on.
+    rows.push_back({"InjectedPauseIsNoStop", {"Press_Pause", "Wait >0.3", "Press_Tab"},
+                    joined({tap("Pause"), tap("Tab")})});
+    // The notation's modifiers hold for their key and named keys are tapped.
+    rows.push_back({"NotationModifiers", {"SendText >^a%{F4}{LEFT}"},
+                    joined({{"down Control_L"}, tap("a", "ctrl"), {"up Control_L", "down Alt_L"},
+                            tap("F4", "alt"), {"up Alt_L"}, tap("Left")})});
 
     // A modifier pressed by one entry is held for exactly the entries up to
     // its release.

@@ -1,6 +1,6 @@
-// The desktop contract (support/desktopContract.h) on Win32: every row played
-// through the engine into the probe window, whose lines are put in the
-// contract's form.
+// The desktop contract (support/desktopContract.h) on Win32: every row and
+// every text played through the engine into the probe window, whose lines are
+// put in the contract's form.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -49,9 +49,35 @@ std::string inContractForm(const std::string& line, POINT origin) {
     return out;
 }
 
+void play(platform::Win32Desktop& desktop, std::vector<std::string> entries) {
+    platform::ConsoleToolkit toolkit{std::cerr};
+    VectorList list(std::move(entries));
+    RunState state;
+    state.lastIndex = list.count();
+    Engine(state, list, desktop, toolkit).command2Click();
+}
+
+void expectNothingHeld(platform::Win32Desktop& desktop) {
+    for (int vk : {1, 2, 16, 17, 18}) EXPECT_GE(desktop.getAsyncKeyState(vk), 0) << vk;
+}
+
+// The characters of the probe's "char U+XXXX" lines after its mark, in UTF-8.
+std::string charactersReceived(const Probe& probe) {
+    std::wstring text;
+    for (const std::string& line : probe.linesAfterMark({"char"})) {
+        unsigned long c = std::stoul(line.substr(7), nullptr, 16);
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            text += static_cast<wchar_t>(0xD800 + (c >> 10));
+            c = 0xDC00 + (c & 0x3FF);
+        }
+        text += static_cast<wchar_t>(c);
+    }
+    return narrow(text);
+}
+
 TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
     platform::Win32Desktop desktop;
-    platform::ConsoleToolkit toolkit{std::cerr};
     Probe probe{"Keyloom Contract Probe", std::chrono::seconds(170)};
     ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
     POINT origin{0, 0};
@@ -70,19 +96,63 @@ TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
         desktop.swapMouseButton(row.swapped ? 1 : 0);
         ASSERT_TRUE(settleCursor(origin.x + kContractCursor.first, origin.y + kContractCursor.second));
         probe.mark();
-        VectorList list(row.entries);
-        RunState state;
-        state.lastIndex = list.count();
-        Engine(state, list, desktop, toolkit).command2Click();
+        play(desktop, row.entries);
         const std::vector<std::string> prefixes = {"keydown", "keyup", "button"};
         eventually([&] { return probe.linesAfterMark(prefixes).size() >= row.expected.size(); });
         std::vector<std::string> got;
         for (const std::string& line : probe.linesAfterMark(prefixes))
             got.push_back(inContractForm(line, origin));
         EXPECT_EQ(got, row.expected);
-        for (int vk : {1, 2, 16, 17, 18}) EXPECT_GE(desktop.getAsyncKeyState(vk), 0) << vk;
+        expectNothingHeld(desktop);
     }
     desktop.swapMouseButton(0);
+}
+
+TEST(Contract, EveryTextArrivesAsWritten) {
+    platform::Win32Desktop desktop;
+    Probe probe{"Keyloom Contract Text Probe"};
+    ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
+    for (const auto& [text, expected] : kContractTexts) {
+        probe.mark();
+        play(desktop, {"SendText >" + text});
+        std::string got;
+        eventually([&] { return (got = charactersReceived(probe)) == expected; });
+        EXPECT_EQ(got, expected) << text;
+        expectNothingHeld(desktop);
+    }
+}
+
+// Beyond the contract. A text of one character taps the key of its
+// upper-case letter, unshifted.
+TEST(Contract, OneCharacterTextTapsItsKey) {
+    platform::Win32Desktop desktop;
+    Probe probe{"Keyloom One Character Probe"};
+    ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
+    play(desktop, {"SendText >q", "SendText >zz"});
+    ASSERT_TRUE(probe.waitFor("char U+007A"));
+    EXPECT_EQ(probe.linesAfterMark({"keydown 81", "keyup 81"}),
+              (std::vector<std::string>{"keydown 81 -", "keyup 81 -"}));
+}
+
+TEST(Contract, AsyncKeyStateFollowsInjectedKeys) {
+    platform::Win32Desktop desktop;
+    desktop.keybdEvent(16, 0, platform::kKeyDown);
+    EXPECT_LT(desktop.getAsyncKeyState(16), 0);
+    desktop.keybdEvent(16, 0, platform::kKeyUp);
+    EXPECT_GE(desktop.getAsyncKeyState(16), 0);
+}
+
+// Under Wine a pointer event from before can arrive after a move and put the
+// cursor back (see settleCursor): the cursor is put until it stays.
+TEST(Contract, CursorGoesWhereItIsPut) {
+    platform::Win32Desktop desktop;
+    for (platform::Point p : {platform::Point{120, 210}, platform::Point{300, 250}}) {
+        EXPECT_TRUE(eventually([&] {
+            desktop.setCursorPos(p.x, p.y);
+            Sleep(30);
+            return desktop.getCursorPos() == p;
+        })) << p.x << "," << p.y;
+    }
 }
 
 }  // namespace

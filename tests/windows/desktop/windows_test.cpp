@@ -53,26 +53,20 @@ TEST(Windows, ActivationRestoresAMinimizedWindow) {
     EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == probe.window(); }));
 }
 
-TEST(Windows, ActivationByProcessFocusesItsWindow) {
-    Win32Desktop desktop;
-    Probe first("First Process Probe");
-    Probe second("Second Process Probe");
-    ASSERT_TRUE(first.ready() && second.ready());
-    ASSERT_TRUE(desktop.activateProcessWindow(static_cast<long>(first.pid())));
-    EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == first.window(); }));
-    EXPECT_FALSE(desktop.activateProcessWindow(static_cast<long>(GetCurrentProcessId())))
-        << "a process without a window has nothing to activate";
-}
-
-TEST(Windows, StartedProgramRunsAndItsWindowCanBeActivated) {
+// A started program's process id activates its window, in front of another.
+TEST(Windows, StartedProgramRunsAndItsWindowIsActivatedByItsProcess) {
     Win32Desktop desktop;
     auto pid = desktop.startProgram(narrow(probeProgram()) + " \"Started Probe\" --no-input");
     ASSERT_TRUE(pid.has_value());
-    EXPECT_TRUE(eventually([&] { return desktop.activateProcessWindow(*pid); }));
-    HWND window = FindWindowW(L"KeyloomProbe", L"Started Probe");
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == window; }));
-    PostMessageW(window, WM_CLOSE, 0, 0);
+    HWND started = nullptr;
+    ASSERT_TRUE(eventually([&] { return (started = FindWindowW(L"KeyloomProbe", L"Started Probe")) != nullptr; }));
+    Probe other("Second Process Probe");
+    ASSERT_TRUE(other.ready());
+    EXPECT_TRUE(desktop.activateProcessWindow(*pid));
+    EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == started; }));
+    EXPECT_FALSE(desktop.activateProcessWindow(static_cast<long>(GetCurrentProcessId())))
+        << "a process without a window has nothing to activate";
+    PostMessageW(started, WM_CLOSE, 0, 0);
 }
 
 TEST(Windows, MissingProgramDoesNotStart) {

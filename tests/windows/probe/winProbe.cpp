@@ -6,7 +6,6 @@
 //                                     joined by "+", or "-")
 //   char U+XXXX                      (a character; surrogate pairs joined)
 //   button left|right down|up X Y    (screen coordinates)
-//   focus / blur
 // With --count it prints no key lines but counts key events, which must be
 // down and up of one key in turn; a line "count" on its standard input prints
 // "count N in-order" (or "out-of-order").
@@ -113,8 +112,6 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONUP: sayButton("left up", lParam, window); return 0;
     case WM_RBUTTONDOWN: sayButton("right down", lParam, window); return 0;
     case WM_RBUTTONUP: sayButton("right up", lParam, window); return 0;
-    case WM_SETFOCUS: say("focus"); return 0;
-    case WM_KILLFOCUS: say("blur"); return 0;
     case WM_TIMER:
         if (wParam == kLifetimeTimer) DestroyWindow(window);
         return 0;

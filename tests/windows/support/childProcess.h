@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/win32Text.h"
+
 namespace keyloom::test {
 
 using namespace std::chrono_literals;
@@ -22,8 +24,8 @@ using namespace std::chrono_literals;
 // path is reached through drive Z:.
 std::wstring buildPath(const char* path);
 // UTF-8 to UTF-16 and back, for command lines and window titles.
-std::wstring wide(const std::string& utf8);
-std::string narrow(const std::wstring& text);
+inline std::wstring wide(const std::string& utf8) { return platform::win32::toWide(utf8); }
+inline std::string narrow(const std::wstring& text) { return platform::win32::toUtf8(text); }
 
 class ChildProcess {
 public:

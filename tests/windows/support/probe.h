@@ -32,7 +32,6 @@ public:
                    const std::string& options = "");
     // True once the probe window is shown and has the keyboard focus.
     bool ready() const { return ready_; }
-    DWORD pid() const { return process_.pid(); }
     HWND window() const;
 
     // Marks the lines seen so far as read: the next checks look at later lines.

@@ -7,27 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace keyloom::test {
+#include "platform/codepage.h"
 
-inline void appendUtf8(std::string& out, char32_t c) {
-    auto byte = [&](std::uint32_t b) { out += static_cast<char>(b); };
-    const auto u = static_cast<std::uint32_t>(c);
-    if (u < 0x80) {
-        byte(u);
-    } else if (u < 0x800) {
-        byte(0xC0 | (u >> 6));
-        byte(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-        byte(0xE0 | (u >> 12));
-        byte(0x80 | ((u >> 6) & 0x3F));
-        byte(0x80 | (u & 0x3F));
-    } else {
-        byte(0xF0 | (u >> 18));
-        byte(0x80 | ((u >> 12) & 0x3F));
-        byte(0x80 | ((u >> 6) & 0x3F));
-        byte(0x80 | (u & 0x3F));
-    }
-}
+namespace keyloom::test {
 
 // `count` characters drawn from about 200 different ones, in UTF-8.
 inline std::string mixedOffMapText(std::size_t count) {
@@ -56,7 +38,7 @@ inline std::string mixedOffMapText(std::size_t count) {
     std::uint32_t state = 12345;
     for (std::size_t i = 0; i < count; ++i) {
         state = state * 1103515245U + 12345U;
-        appendUtf8(out, pool[(state >> 16) % n]);
+        platform::appendUtf8(out, pool[(state >> 16) % n]);
     }
     return out;
 }

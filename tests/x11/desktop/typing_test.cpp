@@ -1,14 +1,14 @@
-// SendText typing into real programs: xterm running cat, and a GTK text
-// field, under the US and the German layout; the files they write show
-// exactly what arrived.
+// SendText through spare keycodes, into a real program (xterm running cat,
+// whose file shows exactly what arrived): the keycodes are bound, reused and
+// given back, and left alone where another program took them. What text
+// arrives under each layout is a row of the desktop contract
+// (contract_test.cpp).
 #include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
-#include <array>
-#include <optional>
 
 #include "actions/keyString.h"
 #include "offMapText.h"
@@ -16,94 +16,31 @@
 namespace keyloom::test {
 namespace {
 
-struct TypingCase {
-    std::string text;      // in the notation
-    std::string expected;  // what the program receives
-};
-
-// For xterm: keys arrive as the bytes a terminal sends.
-const std::vector<TypingCase> kTerminalCases = {
-    {"The quick brown fox 0123456789", "The quick brown fox 0123456789"},
-    {"!\"#$&'*:<>?@|_[]\\/=;,.`", "!\"#$&'*:<>?@|_[]\\/=;,.`"},
-    {"+(abc)d{+}{^}{%}{~}{(}{)}{{}{}}x{h 3}~y", "ABCd+^%~(){}xhhh\ny"},
-    {"x{LEFT 2}y{TAB}z{ENTER}", "x\x1b[D\x1b[Dy\tz\n"},
-    {"a^bc", "a\x02" "c"},
-    {"é€日😀 ñß Ω→ ÄÖÜ", "é€日😀 ñß Ω→ ÄÖÜ"},
-    {"a\tb\nc", "a\tb\nc"},
-};
-
-// For a GTK field: one line, where named keys move the cursor.
-const std::vector<TypingCase> kFieldCases = {
-    {"The quick brown fox 0123456789", "The quick brown fox 0123456789"},
-    {"!\"#$&'*:<>?@|_[]\\/=;,.`", "!\"#$&'*:<>?@|_[]\\/=;,.`"},
-    {"+(abc)d{+}{^}{%}{~}{(}{)}{{}{}}x{h 3}", "ABCd+^%~(){}xhhh"},
-    {"é€日😀 ñß Ω→ ÄÖÜ", "é€日😀 ñß Ω→ ÄÖÜ"},
-    {"{END}12{LEFT 1}3", "132"},
-};
-
+// Each test types into a terminal of its own.
 class Typing : public X11Test {
 public:
-    // Types each case and checks what arrived after it.
-    void typeAll(TextTarget& target, const std::vector<TypingCase>& cases) {
-        std::string expected;
-        for (const TypingCase& c : cases) {
-            KeyStringResult parsed = parseKeyString(c.text);
-            ASSERT_EQ(parsed.error, "") << c.text;
-            desktop->typeKeys(c.text, parsed.strokes, {});
-            desktop->sync();
-            expected += c.expected;
-            ASSERT_EQ(target.waitFor(expected), expected) << "after typing " << c.text;
-        }
+    void SetUp() override {
+        X11Test::SetUp();
+        std::string error;
+        ASSERT_TRUE(term.start(x.get(), &error)) << error;
     }
-};
-
-// A program to type into, under a keyboard layout.
-struct Target {
-    TextTarget::Kind kind;
-    const char* layout;  // nullptr: the display's own (US)
-    const char* name;
-};
-
-class TypingInto : public Typing, public ::testing::WithParamInterface<Target> {};
-
-TEST_P(TypingInto, ReceivesEveryCharacter) {
-    const Target& t = GetParam();
-    const bool field = t.kind == TextTarget::Kind::Gtk;
-    if (field && gtkFieldPath().empty()) GTEST_SKIP() << "built without GTK 3";
-    std::optional<LayoutGuard> layout;
-    if (t.layout != nullptr) {
-        layout.emplace(t.layout);
-        ASSERT_TRUE(layout->ok());
+    // Types `text` as a run types it, without ending the run (which gives
+    // the spare keycodes back).
+    void type(const std::string& text) {
+        KeyStringResult parsed = parseKeyString(text);
+        ASSERT_EQ(parsed.error, "");
+        desktop->typeKeys(text, parsed.strokes, {});
     }
-    TextTarget target(t.kind, std::string("Keyloom typing ") + t.name);
-    std::string error;
-    ASSERT_TRUE(target.start(x.get(), &error)) << error;
-    typeAll(target, field ? kFieldCases : kTerminalCases);
-}
-
-INSTANTIATE_TEST_SUITE_P(, TypingInto,
-                         ::testing::Values(Target{TextTarget::Kind::Xterm, nullptr, "xterm us"},
-                                           Target{TextTarget::Kind::Xterm, "de", "xterm de"},
-                                           Target{TextTarget::Kind::Gtk, nullptr, "field us"},
-                                           Target{TextTarget::Kind::Gtk, "de", "field de"}),
-                         [](const ::testing::TestParamInfo<Target>& param) {
-                             std::string name = param.param.name;
-                             std::replace(name.begin(), name.end(), ' ', '_');
-                             return name;
-                         });
+    TextTarget term{std::string("Keyloom ") +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+};
 
 // Many more different characters than there are spare keys: spare keycodes
 // are bound, used and bound again in turn, and no character comes out
 // garbled.
 TEST_F(Typing, ManyCharactersOffTheMapArriveIntact) {
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing many");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
     const std::string text = mixedOffMapText(400);
-    KeyStringResult parsed = parseKeyString(text);
-    ASSERT_EQ(parsed.error, "");
-    desktop->typeKeys(text, parsed.strokes, {});
-    desktop->sync();
+    type(text);
     EXPECT_EQ(term.waitFor(text), text);
 }
 
@@ -125,9 +62,6 @@ TEST_F(Typing, TheKeyboardMapIsPutBackAfterwardsAndEachChangeToldOnce) {
         return count;
     };
     auto before = serverMapping(x.get());
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing restore");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
     mapNotices();
     play({"SendText >日本 😀é"});
     EXPECT_EQ(term.waitFor("日本 😀é"), "日本 😀é");
@@ -145,13 +79,6 @@ TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
     RealKeyboard keyboard(x.get());
     if (!keyboard) GTEST_SKIP() << "this X server has no keyboard device besides XTest";
     auto before = serverMapping(x.get());
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing real key");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
-    // Typed as one run types them: a run gives its spare keycodes back at its end.
-    auto type = [&](const std::string& text) {
-        desktop->typeKeys(text, parseKeyString(text).strokes, {});
-    };
     type("日本");
     EXPECT_EQ(term.waitFor("日本"), "日本");
     // Where 日 is bound, asked of the server.
@@ -171,69 +98,46 @@ TEST_F(Typing, ARealKeyBetweenTextsKeepsTheSpareKeycodes) {
     EXPECT_EQ(serverMapping(x.get()), before);
 }
 
-// A spare keycode that another program bound since (or that a new keyboard
-// map uses) is not ours to give back: closing the desktop (or ending the
-// run, which does the same) leaves it alone.
-TEST_F(Typing, ClosingLeavesAloneKeycodesOthersBoundSince) {
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing others");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
+// Another program (another typing tool) binds two keycodes while Keyloom
+// has spare keycodes of its own: one of Keyloom's and an empty one. Typing
+// goes on through the others, and closing the desktop (or ending the run,
+// which does the same) gives back only what is still Keyloom's.
+TEST_F(Typing, KeycodesAnotherProgramBindsMeanwhileAreLeftToIt) {
     // More characters than one keycode has levels: two keycodes.
-    desktop->typeKeys("ħĸŀłŉ", parseKeyString("ħĸŀłŉ").strokes, {});
+    type("ħĸŀłŉ");
     EXPECT_EQ(term.waitFor("ħĸŀłŉ"), "ħĸŀłŉ");
-    const KeyCode taken = XKeysymToKeycode(x.get(), 0x1000127);  // ħ
-    const KeyCode ours = XKeysymToKeycode(x.get(), 0x1000149);   // ŉ
-    ASSERT_NE(taken, 0);
-    ASSERT_NE(ours, 0);
-    ASSERT_NE(taken, ours);
-    KeySym other[2] = {XK_F35, XK_F35};
-    XChangeKeyboardMapping(x.get(), taken, 2, other, 1);
-    XSync(x.get(), False);
-    desktop.reset();
-    EXPECT_EQ(keysymsOf(x.get(), taken).at(0), static_cast<unsigned long>(XK_F35));
-    EXPECT_TRUE(keysymsOf(x.get(), ours).empty()) << "ours is given back";
-    XChangeKeyboardMapping(x.get(), taken, 1, std::array<KeySym, 1>{NoSymbol}.data(), 1);
-    XSync(x.get(), False);
-}
-
-// Another program (another typing tool) binds an empty keycode while
-// Keyloom has spare keycodes of its own: typing goes on on the others, and
-// the other program's key stays as it bound it.
-TEST_F(Typing, AKeycodeAnotherProgramTakesMeanwhileIsLeftToIt) {
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing shared");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
-    play({"SendText >ħĸŀłŉŋŌō"});
-    EXPECT_EQ(term.waitFor("ħĸŀłŉŋŌō"), "ħĸŀłŉŋŌō");
-    // The lowest keycode that is free now: no keysyms, no actions, no
-    // modifiers (what a careful typing tool would take).
-    KeyCode taken = 0;
+    const KeyCode ours = XKeysymToKeycode(x.get(), 0x1000149);  // ŉ
+    // ħ's keycode, and the lowest keycode that is empty now: no keysyms, no
+    // actions, no modifiers (what a careful typing tool would take).
+    std::vector<KeyCode> taken = {XKeysymToKeycode(x.get(), 0x1000127), 0};
     XkbDescPtr xkb = XkbGetMap(x.get(), XkbKeySymsMask | XkbKeyActionsMask | XkbModifierMapMask,
                                XkbUseCoreKbd);
     ASSERT_NE(xkb, nullptr);
-    for (int kc = xkb->min_key_code; kc <= xkb->max_key_code && taken == 0; ++kc)
+    for (int kc = xkb->min_key_code; kc <= xkb->max_key_code && taken[1] == 0; ++kc)
         if (XkbKeyNumSyms(xkb, kc) == 0 && xkb->map->modmap[kc] == 0 && !XkbKeyHasActions(xkb, kc))
-            taken = static_cast<KeyCode>(kc);
+            taken[1] = static_cast<KeyCode>(kc);
     XkbFreeKeyboard(xkb, 0, True);
-    ASSERT_NE(taken, 0);
-    KeySym other[1] = {XK_F35};
-    XChangeKeyboardMapping(x.get(), taken, 1, other, 1);
-    XSync(x.get(), False);
-    play({"SendText >ŐőŒœ"});
+    ASSERT_NE(ours, 0);
+    ASSERT_NE(taken[0], ours);
+    ASSERT_NE(taken[1], 0);
+    auto bind = [&](KeyCode keycode, KeySym keysym) {
+        XChangeKeyboardMapping(x.get(), keycode, 1, &keysym, 1);
+        XSync(x.get(), False);
+    };
+    for (KeyCode keycode : taken) bind(keycode, XK_F35);
+    type("ŋŌōŐőŒœ");
     EXPECT_EQ(term.waitFor("ħĸŀłŉŋŌōŐőŒœ"), "ħĸŀłŉŋŌōŐőŒœ");
-    EXPECT_EQ(keysymsOf(x.get(), taken).at(0), static_cast<unsigned long>(XK_F35));
     desktop.reset();
-    KeySym none[1] = {NoSymbol};
-    XChangeKeyboardMapping(x.get(), taken, 1, none, 1);
-    XSync(x.get(), False);
+    EXPECT_TRUE(keysymsOf(x.get(), ours).empty()) << "ours is given back";
+    for (KeyCode keycode : taken) {
+        EXPECT_EQ(keysymsOf(x.get(), keycode).at(0), static_cast<unsigned long>(XK_F35)) << int{keycode};
+        bind(keycode, NoSymbol);
+    }
 }
 
 // Text comes out as written whatever Shift or Caps Lock the macro holds;
 // the held state is back afterwards.
 TEST_F(Typing, HeldShiftAndCapsLockDoNotChangeTheText) {
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing held");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
     play({"Press_Shift", "SendText >abC 1!", "Release_Shift"});
     EXPECT_EQ(term.waitFor("abC 1!"), "abC 1!");
     play({"CapsOn", "SendText >abC é", "CapsOff"});
@@ -245,17 +149,16 @@ TEST_F(Typing, HeldShiftAndCapsLockDoNotChangeTheText) {
 }
 
 TEST_F(Typing, RejectedNotationTypesNothingAndTheRunGoesOn) {
-    TextTarget term(TextTarget::Kind::Xterm, "Keyloom typing rejected");
-    std::string error;
-    ASSERT_TRUE(term.start(x.get(), &error)) << error;
     play({"SendText >ab{LEFT 4x}", "SendText >C++", "SendText >ok"});
     EXPECT_EQ(term.waitFor("ok"), "ok");
     EXPECT_EQ(dialogs.log,
               (std::vector<std::string>{
                   "message Cannot type this text: \"{LEFT 4x}\": the repeat count must be "
                   "a whole number from 0 to 10000.",
+                  "title Tervel's Keyloom",
                   "message Cannot type this text: \"+\" at character 3 repeats a "
-                  "modifier before its key."}));
+                  "modifier before its key.",
+                  "title Tervel's Keyloom"}));
 }
 
 }  // namespace

@@ -8,27 +8,14 @@
 
 namespace keyloom::test {
 
-#ifndef KEYLOOM_GTK_FIELD
-#define KEYLOOM_GTK_FIELD ""
-#endif
-std::string gtkFieldPath() { return KEYLOOM_GTK_FIELD; }
-
-TextTarget::TextTarget(Kind kind, std::string title)
-    : kind_(kind), title_(std::move(title)), file_(dir_.str("received")) {}
-
-TextTarget::~TextTarget() = default;
+TextTarget::TextTarget(std::string title) : title_(std::move(title)), file_(dir_.str("received")) {}
 
 bool TextTarget::start(Display* display, std::string* error) {
-    std::vector<std::string> argv;
-    if (kind_ == Kind::Xterm) {
-        // Every byte reaches cat at once, unechoed; Return arrives as a new line.
-        argv = {"/usr/bin/env", "LC_ALL=C.UTF-8", "xterm", "-u8", "-T", title_, "-e", "/bin/sh",
-                "-c", "stty -icanon -echo -isig -ixon -iexten; exec cat > '" + file_ + "'"};
-    } else {
-        argv = {gtkFieldPath(), title_, file_};
-    }
-    if (!process_.start(argv, error, kind_ == Kind::Xterm ? dir_.str("stdout") : std::string()))
-        return false;
+    // Every byte reaches cat at once, unechoed; Return arrives as a new line.
+    const std::vector<std::string> argv = {
+        "/usr/bin/env", "LC_ALL=C.UTF-8", "xterm", "-u8", "-T", title_, "-e", "/bin/sh", "-c",
+        "stty -icanon -echo -isig -ixon -iexten; exec cat > '" + file_ + "'"};
+    if (!process_.start(argv, error, dir_.str("stdout"))) return false;
     bool shown = eventually([&] {
         window_ = windowTitled(display, title_);
         return window_ != 0 && std::filesystem::exists(file_);
@@ -42,9 +29,8 @@ bool TextTarget::start(Display* display, std::string* error) {
     auto desktop = platform::X11Desktop::open(nullptr, &unused);
     bool active = eventually([&] {
         if (desktop) desktop->activateWindow(title_);
-        return focused(display);
+        return activeWindow(display) == window_;
     });
-    if (active && kind_ == Kind::Gtk) active = process_.readLine(20).value_or("") == "ready";
     if (!active && error != nullptr) *error = "the window of " + argv[0] + " did not get the focus";
     return active;
 }
@@ -61,6 +47,7 @@ void X11Test::SetUp() {
     std::string error;
     desktop = platform::X11Desktop::open(nullptr, &error);
     ASSERT_TRUE(desktop) << error;
+    dialogs.logToolkit = true;
     engine = std::make_unique<Engine>(state, list, *desktop, platform::Toolkit{realTime, dialogs});
 }
 
@@ -92,15 +79,21 @@ LayoutGuard::~LayoutGuard() {
 std::vector<std::string> X11ProbeTest::describe(const std::vector<ProbeEvent>& events) const {
     std::vector<std::string> out;
     for (const ProbeEvent& e : events) {
-        std::string word = e.isPress() ? "down " : "up ";
-        if (e.isKey()) {
-            KeySym base = XkbKeycodeToKeysym(x.get(), static_cast<KeyCode>(e.keycode), 0, 0);
-            const char* name = XKeysymToString(base);
-            out.push_back(word + (name != nullptr ? name : std::to_string(e.keycode)));
-        } else {
-            out.push_back(word + "button" + std::to_string(e.button) + " " + std::to_string(e.x) +
-                          "," + std::to_string(e.y));
+        std::string line = e.isPress() ? "down " : "up ";
+        if (e.isButton()) {
+            out.push_back(line + "button" + std::to_string(e.button) + " " +
+                          std::to_string(e.x - probe.left()) + "," + std::to_string(e.y - probe.top()));
+            continue;
         }
+        // The key's unshifted keysym, and the modifiers held but for its own.
+        KeySym base = XkbKeycodeToKeysym(x.get(), static_cast<KeyCode>(e.keycode), 0, 0);
+        const char* name = XKeysymToString(base);
+        line += name != nullptr ? name : std::to_string(e.keycode);
+        const std::pair<unsigned, const char*> bits[] = {
+            {ShiftMask, " shift"}, {LockMask, " lock"}, {ControlMask, " ctrl"}, {Mod1Mask, " alt"}};
+        for (auto [mask, word] : bits)
+            if ((e.state & mask) != 0 && XkbKeysymToModifiers(x.get(), base) == 0) line += word;
+        out.push_back(line);
     }
     return out;
 }

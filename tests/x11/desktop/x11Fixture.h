@@ -1,6 +1,6 @@
 // The engine driving the real X11 desktop: against the probe window, which
-// reports what it received, and against real programs (xterm running
-// `cat > FILE`, a GTK text field), whose files show what they got.
+// reports what it received, and against a real program (xterm running
+// `cat > FILE`), whose file shows what it got.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,17 +21,14 @@
 #include "support/tempDir.h"
 #include "x11/support/childProcess.h"
 #include "x11/support/probeProcess.h"
-#include "x11/support/rawInput.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::test {
 
-// A program with a text field, started and given the focus.
+// A terminal running `cat > FILE`, started and given the focus.
 class TextTarget {
 public:
-    enum class Kind { Xterm, Gtk };
-    TextTarget(Kind kind, std::string title);
-    ~TextTarget();
+    explicit TextTarget(std::string title);
     TextTarget(const TextTarget&) = delete;
     TextTarget& operator=(const TextTarget&) = delete;
 
@@ -41,12 +38,8 @@ public:
     // received (also when it never came to equal it).
     std::string waitFor(const std::string& expected, double timeoutSeconds = 20) const;
     std::string text() const { return readFile(file_); }
-    Window window() const { return window_; }
-    const std::string& title() const { return title_; }
-    bool focused(Display* display) const { return activeWindow(display) == window_; }
 
 private:
-    Kind kind_;
     std::string title_;
     TempDir dir_;
     std::string file_;
@@ -64,8 +57,8 @@ public:
     XConnection x;
     std::optional<InputStateGuard> guard;
     std::unique_ptr<platform::X11Desktop> desktop;
-    // Real time and waits; message boxes written down ("message TEXT") and
-    // answered OK / No by the fake.
+    // Real time and waits; message boxes written down ("message TEXT",
+    // "title TITLE") and answered OK / No by the fake.
     std::ostringstream consoleSink;
     platform::ConsoleToolkit realTime{consoleSink};
     platform::FakePlatform dialogs;
@@ -89,11 +82,6 @@ public:
         X11Test::play(std::move(entries));
         return received(expected);
     }
-    // The same, for a run expected to send `lines` (see `describe`).
-    std::vector<std::string> playExpecting(std::vector<std::string> entries,
-                                           const std::vector<std::string>& lines) {
-        return describe(play(std::move(entries), lines.size()));
-    }
 
     // The key and button events the probe received since the last look.
     std::vector<ProbeEvent> received(std::size_t expected = 0) {
@@ -104,23 +92,15 @@ public:
     // and can arrive after the barrier: wait for `expected` keys and buttons.
     std::vector<ProbeEvent> everything(std::size_t expected = 0);
 
-    // Events as "down Tab", "up Control_L" (the key's unshifted keysym),
-    // "down button1 440,340".
+    // Key and button events in the form of the desktop contract
+    // (support/desktopContract.h): "down Tab", "up a shift ctrl", "down
+    // button1 17,23" (a point of the probe window).
     std::vector<std::string> describe(const std::vector<ProbeEvent>& events) const;
 
-    unsigned keycode(unsigned long keysym) const { return keycodeOf(x.get(), keysym); }
-    static std::vector<std::string> tapOf(const std::string& key) {
-        return {"down " + key, "up " + key};
-    }
     // Moves the cursor by the test's own connection.
     void moveCursor(int px, int py) const;
     // Where the cursor is, by the test's own connection.
     std::pair<int, int> cursor() const;
-    // "MouseMove >x,y" for the middle of the probe window.
-    std::string moveToProbe() const {
-        return "MouseMove >" + std::to_string(probe.centerX()) + "," +
-               std::to_string(probe.centerY());
-    }
 
     ProbeProcess probe{"keyloom engine probe", ProbeOptions{.motion = true, .batch = false, .geometry = {}}};
 };
@@ -139,7 +119,5 @@ private:
     TempDir saved_;
     bool ok_ = false;
 };
-
-std::string gtkFieldPath();
 
 }  // namespace keyloom::test

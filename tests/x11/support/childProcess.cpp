@@ -1,30 +1,35 @@
 #include "x11/support/childProcess.h"
 
 #include <fcntl.h>
+#include <glib.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
-#include <ctime>
-#include <thread>
 
 namespace keyloom::test {
+namespace {
 
-double monotonicNow() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+// Signals the test blocks or ignores must reach the program as usual.
+void defaultSignals(gpointer) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int s : {SIGINT, SIGTERM, SIGPIPE}) std::signal(s, SIG_DFL);
 }
+
+}  // namespace
+
+double monotonicNow() { return static_cast<double>(g_get_monotonic_time()) / 1e6; }
 
 bool eventually(const std::function<bool()>& check, double timeoutSeconds) {
     const double deadline = monotonicNow() + timeoutSeconds;
     for (;;) {
         if (check()) return true;
         if (monotonicNow() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        g_usleep(10'000);
     }
 }
 
@@ -42,45 +47,28 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::start(const std::vector<std::string>& argv, std::string* error,
                          const std::string& outputTo) {
-    int inPipe[2] = {-1, -1};
-    int outPipe[2] = {-1, -1};
-    if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0) {
-        if (error != nullptr) *error = std::strerror(errno);
-        return false;
-    }
+    std::vector<const char*> args;
+    for (const std::string& a : argv) args.push_back(a.c_str());
+    args.push_back(nullptr);
     int outFile = -1;
     if (!outputTo.empty()) outFile = open(outputTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(inPipe[0], STDIN_FILENO);
-        dup2(outFile >= 0 ? outFile : outPipe[1], STDOUT_FILENO);
-        // Signals the test blocks or ignores must reach the program as usual.
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-        std::signal(SIGPIPE, SIG_DFL);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(inPipe[0]);
-    close(outPipe[1]);
+    GPid pid = 0;
+    GError* failure = nullptr;
+    // Not reaped by GLib: wait() reaps it, with its resources.
+    bool started = g_spawn_async_with_pipes_and_fds(
+        nullptr, args.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, defaultSignals, nullptr, -1,
+        outFile, -1, nullptr, nullptr, 0, &pid, &in_, outFile >= 0 ? nullptr : &out_, nullptr,
+        &failure);
     if (outFile >= 0) close(outFile);
-    if (pid < 0) {
-        if (error != nullptr) *error = std::strerror(errno);
-        close(inPipe[1]);
-        close(outPipe[0]);
+    if (!started) {
+        if (error != nullptr) *error = failure->message;
+        g_error_free(failure);
         return false;
     }
     // Our own writes to a program that has ended must not kill the test.
     std::signal(SIGPIPE, SIG_IGN);
     pid_ = pid;
-    in_ = inPipe[1];
-    out_ = outPipe[0];
+    outputEnded_ = out_ < 0;
     return true;
 }
 
@@ -154,8 +142,7 @@ std::optional<int> ChildProcess::wait(double timeoutSeconds) {
             return std::nullopt;
         }
         if (monotonicNow() > deadline) return std::nullopt;
-        timespec pause{0, 2'000'000};
-        nanosleep(&pause, nullptr);
+        g_usleep(2'000);
     }
 }
 

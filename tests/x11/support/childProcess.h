@@ -27,9 +27,8 @@ public:
                const std::string& outputTo = {});
 
     // The next line of output without its newline; nothing when the timeout
-    // passes first or the output has ended (then `outputEnded()`).
+    // passes first or the output has ended.
     std::optional<std::string> readLine(double timeoutSeconds);
-    bool outputEnded() const { return outputEnded_; }
 
     void writeLine(const std::string& text);
     void closeInput();

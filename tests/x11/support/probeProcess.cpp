@@ -11,7 +11,6 @@ unsigned long number(const std::string& text) {
 
 }  // namespace
 
-std::string probePath() { return KEYLOOM_PROBE; }
 std::string playerPath() { return KEYLOOM_PLAY; }
 
 ProbeEvent parseProbeLine(const std::string& line) {
@@ -37,7 +36,6 @@ ProbeEvent parseProbeLine(const std::string& line) {
         }
         if (key == "keycode") event.keycode = static_cast<unsigned>(v);
         else if (key == "keysym") event.keysym = v;
-        else if (key == "window") event.window = v;
         else if (key == "state") event.state = static_cast<unsigned>(v);
         else if (key == "button") event.button = static_cast<unsigned>(v);
         else if (key == "x") event.x = std::stoi(value);
@@ -60,7 +58,7 @@ ProbeProcess::ProbeProcess(std::string title, ProbeOptions options, std::string 
     : title_(std::move(title)), options_(std::move(options)), program_(std::move(program)) {}
 
 bool ProbeProcess::start(double timeoutSeconds) {
-    std::vector<std::string> argv{program_.empty() ? probePath() : program_};
+    std::vector<std::string> argv{program_.empty() ? KEYLOOM_PROBE : program_};
     if (options_.motion) argv.emplace_back("--motion");
     if (options_.batch) argv.emplace_back("--batch");
     if (!options_.geometry.empty()) {
@@ -78,12 +76,6 @@ bool ProbeProcess::start(double timeoutSeconds) {
     return true;
 }
 
-std::optional<ProbeEvent> ProbeProcess::next(double timeoutSeconds) {
-    auto line = process_.readLine(timeoutSeconds);
-    if (!line) return std::nullopt;
-    return parseProbeLine(*line);
-}
-
 std::vector<ProbeEvent> ProbeProcess::readUntil(
     const std::function<bool(const ProbeEvent&)>& stop, double timeoutSeconds, bool* found) {
     const double deadline = monotonicNow() + timeoutSeconds;
@@ -91,10 +83,10 @@ std::vector<ProbeEvent> ProbeProcess::readUntil(
     if (found != nullptr) *found = false;
     for (;;) {
         double left = deadline - monotonicNow();
-        auto event = next(left > 0 ? left : 0);
-        if (!event) return events;
-        events.push_back(*event);
-        if (stop(*event)) {
+        auto line = process_.readLine(left > 0 ? left : 0);
+        if (!line) return events;
+        events.push_back(parseProbeLine(*line));
+        if (stop(events.back())) {
             if (found != nullptr) *found = true;
             return events;
         }

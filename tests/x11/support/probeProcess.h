@@ -23,7 +23,8 @@ namespace keyloom::test {
 // One line of the probe.
 struct ProbeEvent {
     std::string kind;  // "KeyPress", "KeyRelease", "ButtonPress", "ButtonRelease",
-                       // "MotionNotify", "FocusIn", "FocusOut", "ready", "synced"
+                       // "MotionNotify", "ready", "synced";
+                       // the Wayland probe's "FocusIn", "FocusOut"
     unsigned keycode = 0;
     unsigned long keysym = 0;
     std::string name;  // keysym name
@@ -32,8 +33,7 @@ struct ProbeEvent {
     int x = 0;  // root coordinates
     int y = 0;
     unsigned long time = 0;
-    unsigned long window = 0;  // "ready": the window and its size
-    int width = 0;
+    int width = 0;  // "ready": the window's size
     int height = 0;
     std::string line;  // as printed
 
@@ -65,7 +65,6 @@ public:
     const std::string& title() const { return title_; }
 
     // The window in root coordinates, from the "ready" line.
-    unsigned long window() const { return ready_.window; }
     int left() const { return ready_.x; }
     int top() const { return ready_.y; }
     int width() const { return ready_.width; }
@@ -73,8 +72,6 @@ public:
     int centerX() const { return left() + width() / 2; }
     int centerY() const { return top() + height() / 2; }
 
-    // The next event; nothing at the timeout or when the probe has ended.
-    std::optional<ProbeEvent> next(double timeoutSeconds = 30);
     // Reads events until one satisfies `stop` (it is the last one returned);
     // `*found` tells whether it came before the timeout.
     std::vector<ProbeEvent> readUntil(const std::function<bool(const ProbeEvent&)>& stop,
@@ -85,7 +82,6 @@ public:
 
     // Ends the probe (a line on its input) and returns its exit status.
     std::optional<int> stop();
-    ChildProcess& process() { return process_; }
 
 private:
     std::string title_;
@@ -96,8 +92,7 @@ private:
     std::string error_;
 };
 
-// Paths of the programs under test (set by the build).
-std::string probePath();
+// The path of the player (set by the build).
 std::string playerPath();
 
 }  // namespace keyloom::test

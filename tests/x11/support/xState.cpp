@@ -9,7 +9,6 @@
 
 #include "platform/x11/x11ErrorTrap.h"
 #include "platform/x11/x11StopKey.h"
-#include "x11/support/rawInput.h"
 
 namespace keyloom::test {
 
@@ -40,23 +39,6 @@ unsigned buttonsDown(Display* display) {
 
 unsigned keycodeOf(Display* display, unsigned long keysym) {
     return XKeysymToKeycode(display, keysym);
-}
-
-bool indicatorOn(Display* display, const char* name) {
-    Atom atom = XInternAtom(display, name, False);
-    Bool on = False;
-    XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr);
-    return on != False;
-}
-
-unsigned lockedModifiers(Display* display) {
-    XkbStateRec state{};
-    XkbGetState(display, XkbUseCoreKbd, &state);
-    return state.locked_mods;
-}
-
-unsigned modifierOf(Display* display, unsigned long keysym) {
-    return XkbKeysymToModifiers(display, keysym);
 }
 
 bool buttonsSwapped(Display* display) {
@@ -121,6 +103,17 @@ std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode) {
     return out;
 }
 
+std::vector<Window> clientWindows(Display* display) {
+    return platform::longProperty(display, DefaultRootWindow(display),
+                                  XInternAtom(display, "_NET_CLIENT_LIST", False), XA_WINDOW);
+}
+
+Window activeWindow(Display* display) {
+    auto active = platform::longProperty(display, DefaultRootWindow(display),
+                                         XInternAtom(display, "_NET_ACTIVE_WINDOW", False), XA_WINDOW);
+    return active.empty() ? 0 : active[0];
+}
+
 // A window listed by the window manager may be gone by the time it is asked
 // about (the program of an earlier test ending): the trap keeps that quiet.
 Window windowTitled(Display* display, const std::string& title) {
@@ -128,21 +121,6 @@ Window windowTitled(Display* display, const std::string& title) {
     for (Window w : clientWindows(display))
         if (windowTitle(display, w) == title) return w;
     return 0;
-}
-
-long processOfWindow(Display* display, Window window) {
-    platform::ErrorTrap trap(display);
-    Atom type = 0;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    long pid = 0;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
-        data != nullptr && format == 32 && n == 1)
-        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
-    if (data != nullptr) XFree(data);
-    return pid;
 }
 
 RealKeyboard::RealKeyboard(Display* display) : display_(display) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/x11/x11Windows.h"
+
 namespace keyloom::test {
 
 // A connection of the test's own; `name` empty: the display of $DISPLAY.
@@ -39,23 +41,20 @@ unsigned keycodeOf(Display* display, unsigned long keysym);
 std::vector<unsigned long> serverMapping(Display* display, int* low = nullptr,
                                          int* perKeycode = nullptr);
 std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode);
-// Whether the keyboard indicator of that name ("Caps Lock", "Num Lock",
-// "Scroll Lock") is lit.
-bool indicatorOn(Display* display, const char* name);
-// The locked modifiers of the core keyboard.
-unsigned lockedModifiers(Display* display);
-// The modifier bit that `keysym` (Num_Lock, Scroll_Lock) locks; 0 when none.
-unsigned modifierOf(Display* display, unsigned long keysym);
 
 // Whether the pointer mapping swaps the primary and secondary buttons.
 bool buttonsSwapped(Display* display);
 // Swaps (or restores) buttons 1 and 3 of the pointer mapping.
 void swapButtons(Display* display, bool swapped);
 
+// The managed top-level windows (_NET_CLIENT_LIST of the window manager).
+std::vector<Window> clientWindows(Display* display);
+// The title of `window` (_NET_WM_NAME, else WM_NAME); empty when it has none.
+using platform::windowTitle;
+// The window the window manager says is active; 0 when none.
+Window activeWindow(Display* display);
 // The managed window with this exact title; 0 when there is none.
 Window windowTitled(Display* display, const std::string& title);
-// The process that owns `window` (_NET_WM_PID); 0 when it is not known.
-long processOfWindow(Display* display, Window window);
 
 // The server's own keyboard device ("Xvfb keyboard"): a key sent through
 // XTest for that device reaches clients exactly as a press on a real
