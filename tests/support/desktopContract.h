@@ -76,10 +76,11 @@ inline std::vector<ContractRow> desktopContractRows() {
     // A macro's own Pause is no stop key: the run goes on.
     rows.push_back({"InjectedPauseIsNoStop", {"Press_Pause", "Wait >0.3", "Press_Tab"},
                     joined({tap("Pause"), tap("Tab")})});
-    // The notation's modifiers hold for their key and named keys are tapped.
-    rows.push_back({"NotationModifiers", {"SendText >^a%{F4}{LEFT}"},
+    // The notation's modifiers hold for their key and named keys are tapped
+    // (keys that no desktop takes as a shortcut).
+    rows.push_back({"NotationModifiers", {"SendText >^a%{END}{LEFT}"},
                     joined({{"down Control_L"}, tap("a", "ctrl"), {"up Control_L", "down Alt_L"},
-                            tap("F4", "alt"), {"up Alt_L"}, tap("Left")})});
+                            tap("End", "alt"), {"up Alt_L"}, tap("Left")})});
 
     // A modifier pressed by one entry is held for exactly the entries up to
     // its release.
