@@ -37,11 +37,11 @@ void pressKey(Engine& engine, Index) {
     case KeyAction::Up: engine.input.key(word->key, 0, platform::kKeyUp); break;
     case KeyAction::DownLetEvents:
         engine.input.key(word->key, 0, platform::kKeyDown);
-        engine.toolkit.letEventsRun();
+        engine.toolkit.events.letEventsRun();
         break;
     case KeyAction::UpLetEvents:
         engine.input.key(word->key, 0, platform::kKeyUp);
-        engine.toolkit.letEventsRun();
+        engine.toolkit.events.letEventsRun();
         break;
     default: break;
     }
@@ -55,15 +55,16 @@ void setLock(Engine& engine, Index) {
 }
 
 void message(Engine& engine, Index entry) {
-    engine.toolkit.messageBox(engine.argument(entry), kAppTitle, platform::MessageStyle::Ok);
+    engine.toolkit.dialogs.messageBox(engine.argument(entry), kAppTitle,
+                                      platform::MessageStyle::Ok);
 }
 
 void setFocus(Engine& engine, Index entry) {
     std::string title = engine.argument(entry);
     // An empty title matches no window.
     if (!title.empty() && engine.desktop.activateWindow(title)) return;
-    auto answer = engine.toolkit.messageBox(kFocusQuestion, kAppTitle,
-                                            platform::MessageStyle::YesNoQuestion);
+    auto answer = engine.toolkit.dialogs.messageBox(kFocusQuestion, kAppTitle,
+                                                    platform::MessageStyle::YesNoQuestion);
     if (answer != platform::MessageAnswer::Yes) {
         engine.state.stopFlag = 1;
         engine.state.focusDeclined = true;
@@ -77,7 +78,7 @@ void sendText(Engine& engine, Index entry) {
     if (n > 1) {
         KeyStringResult parsed = parseKeyString(text);
         if (!parsed.error.empty()) {
-            engine.toolkit.messageBox(parsed.error, kAppTitle, platform::MessageStyle::Ok);
+            engine.toolkit.dialogs.messageBox(parsed.error, kAppTitle, platform::MessageStyle::Ok);
             return;
         }
         engine.typeKeys(text, parsed.strokes);
@@ -92,7 +93,7 @@ void sendText(Engine& engine, Index entry) {
         engine.typeKeys(text, {platform::KeyStroke{platform::KeyStroke::Kind::Char,
                                                    decodeFirstCharacter(text), 0}});
     }
-    engine.toolkit.shortWait(1);
+    engine.toolkit.events.shortWait(1);
 }
 
 }  // namespace keyloom::focusNkey

@@ -14,22 +14,22 @@ void runProg::runProgram(Engine& engine, Index entry) {
     std::optional<long> pid;
     if (!isBlank(commandLine)) pid = engine.desktop.startProgram(commandLine);
     if (!pid) {
-        engine.toolkit.messageBox(kNotFound, kAppTitle, platform::MessageStyle::Ok);
+        engine.toolkit.dialogs.messageBox(kNotFound, kAppTitle, platform::MessageStyle::Ok);
         return;
     }
     // Bring the new program's window to the front as soon as it has one. A
     // program that shows none in time was still started: that is no error.
     // A stop ends the wait.
-    const double deadline = engine.toolkit.now() + kWindowTimeout;
+    const double deadline = engine.toolkit.events.now() + kWindowTimeout;
     while (!engine.stopTest() && !engine.desktop.activateProcessWindow(*pid) &&
-           engine.toolkit.now() < deadline)
-        engine.toolkit.shortWait(20);
+           engine.toolkit.events.now() < deadline)
+        engine.toolkit.events.shortWait(20);
 }
 
 void executeFile::executeFile(Engine& engine, Index entry) {
     std::string name = engine.argument(entry);
     if (name.empty() || !engine.desktop.openDocument(name))
-        engine.toolkit.messageBox(kNotFound, kErrorTitle, platform::MessageStyle::Ok);
+        engine.toolkit.dialogs.messageBox(kNotFound, kErrorTitle, platform::MessageStyle::Ok);
 }
 
 }  // namespace keyloom

@@ -15,7 +15,7 @@ void click(Engine& engine, std::uint32_t down, std::uint32_t up) {
 
 void doubleClick(Engine& engine, std::uint32_t down, std::uint32_t up) {
     click(engine, down, up);
-    engine.toolkit.shortWait(10);
+    engine.toolkit.events.shortWait(10);
     click(engine, down, up);
 }
 

@@ -23,10 +23,10 @@ namespace {
 
 using namespace keyloom;
 
-// The player's toolkit, noting when each pause was due and when it ended.
-class TimedToolkit final : public platform::Toolkit {
+// The player's event loop, noting when each pause was due and when it ended.
+class TimedLoop final : public platform::EventLoop {
 public:
-    explicit TimedToolkit(platform::Toolkit& inner) : inner_(inner) {}
+    explicit TimedLoop(platform::EventLoop& inner) : inner_(inner) {}
     std::vector<double> lateness;  // seconds; negative = early
 
     double now() override { return inner_.now(); }
@@ -37,21 +37,10 @@ public:
         lateness.push_back(inner_.now() - deadline);
     }
     void shortWait(int ms) override { inner_.shortWait(ms); }
-    platform::MessageAnswer messageBox(const std::string& t, const std::string& c,
-                                       platform::MessageStyle s) override {
-        return inner_.messageBox(t, c, s);
-    }
-    std::optional<std::string> fileDialog(platform::DialogKind k, const std::string& f,
-                                          int i) override {
-        return inner_.fileDialog(k, f, i);
-    }
-    bool showHelp() override { return inner_.showHelp(); }
-    std::optional<std::string> clipboardText() override { return inner_.clipboardText(); }
-    void setClipboardText(const std::string& t) override { inner_.setClipboardText(t); }
     platform::StopRequest pendingStop() override { return inner_.pendingStop(); }
 
 private:
-    platform::Toolkit& inner_;
+    platform::EventLoop& inner_;
 };
 
 double cpuSeconds() {
@@ -110,10 +99,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     platform::ConsoleToolkit console(std::cerr);
-    TimedToolkit toolkit(console);
+    TimedLoop loop(console);
     RunState state;
     VectorList list(std::vector<std::string>{"Wait >1"});
-    Engine engine(state, list, *desktop, toolkit);
+    Engine engine(state, list, *desktop, {loop, console});
 
     // The engine's waits and the bare sleeps take turns, so that both meet
     // the same load on the machine; CPU is counted over each side's turns.
@@ -130,7 +119,7 @@ int main(int argc, char** argv) {
         floorCpu += cpuSeconds() - cpu1;
         floorWall += monotonic() - t1;
     }
-    played.lateness = toolkit.lateness;
+    played.lateness = loop.lateness;
     played.cpuPercent = 100 * playedCpu / playedWall;
     floor.cpuPercent = 100 * floorCpu / floorWall;
 

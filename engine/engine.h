@@ -18,8 +18,7 @@ inline constexpr const char* kAppTitle = "Tervel's Keyloom";
 
 class Engine {
 public:
-    Engine(RunState& state, MacroList& list, platform::Desktop& desktop,
-           platform::Toolkit& toolkit);
+    Engine(RunState& state, MacroList& list, platform::Desktop& desktop, platform::Toolkit toolkit);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -42,7 +41,7 @@ public:
     RunState& state;
     MacroList& list;
     platform::Desktop& desktop;
-    platform::Toolkit& toolkit;
+    platform::Toolkit toolkit;
     HeldInput input;
     // Where a command reports a skipped entry (the player prints it).
     std::function<void(const std::string&)> warn;

@@ -29,7 +29,7 @@ struct Engine::Run {
     bool loopRequested = false;
 };
 
-Engine::Engine(RunState& s, MacroList& l, platform::Desktop& d, platform::Toolkit& t)
+Engine::Engine(RunState& s, MacroList& l, platform::Desktop& d, platform::Toolkit t)
     : state(s), list(l), desktop(d), toolkit(t), input(d, s) {}
 
 Engine::~Engine() = default;
@@ -73,22 +73,22 @@ void Engine::typeKeys(const std::string& text, const std::vector<platform::KeySt
     if (state.abandoned) return;
     refuseRun_ = true;
     desktop.typeKeys(text, strokes, [this] {
-        toolkit.letEventsRun();
+        toolkit.events.letEventsRun();
         return stopTest();
     });
     refuseRun_ = false;
     // Text that could not be typed is said, as a text the notation rejects is.
     if (std::string why = desktop.typingFailure(); !why.empty() && !state.abandoned)
-        toolkit.messageBox("Cannot type this text: " + why + ".", kAppTitle,
-                           platform::MessageStyle::Ok);
+        toolkit.dialogs.messageBox("Cannot type this text: " + why + ".", kAppTitle,
+                                   platform::MessageStyle::Ok);
 }
 
 void Engine::pulse() {
     if (++steps_ % kStepsPerClockRead != 0) return;
-    const double now = toolkit.now();
+    const double now = toolkit.events.now();
     if (now < nextPulse_) return;
     nextPulse_ = now + kPulseInterval;
-    toolkit.letEventsRun();
+    toolkit.events.letEventsRun();
     stopTest();
 }
 
@@ -99,7 +99,7 @@ bool Engine::claimDesktop() {
     bool claimed = false;
     refuseRun_ = true;
     while (!claimed && !stopTest()) {
-        toolkit.waitUnlessStopped(toolkit.now() + kClaimPoll, stop);
+        toolkit.events.waitUnlessStopped(toolkit.events.now() + kClaimPoll, stop);
         claimed = desktop.claimRun();
     }
     refuseRun_ = false;
@@ -108,7 +108,7 @@ bool Engine::claimDesktop() {
 
 bool Engine::stopTest() {
     if (!state.abandoned) {
-        platform::StopRequest request = toolkit.pendingStop();
+        platform::StopRequest request = toolkit.events.pendingStop();
         if (request == platform::StopRequest::Abandon) abandon();
         if (request != platform::StopRequest::NoRequest || desktop.stopKeyPressed())
             state.stopFlag = 1;
@@ -132,7 +132,8 @@ void Engine::loop() {
 void Engine::drive(Run& run) {
     while (!run.frames.empty()) {
         pulse();
-        if (!state.abandoned && toolkit.pendingStop() == platform::StopRequest::Abandon) abandon();
+        if (!state.abandoned && toolkit.events.pendingStop() == platform::StopRequest::Abandon)
+            abandon();
         // The program is going away: no command runs any more. This is the
         // one place that says so for every command.
         if (run.loopRequested || state.abandoned) {
@@ -208,7 +209,7 @@ void Engine::runList() {
     if (outermost) {
         if (!claimDesktop()) return;
         steps_ = 0;
-        nextPulse_ = toolkit.now() + kPulseInterval;
+        nextPulse_ = toolkit.events.now() + kPulseInterval;
     }
 
     for (;;) {
@@ -231,7 +232,7 @@ void Engine::runList() {
         if (!run.loopRequested) return;
         run.loopRequested = false;
         // A list whose passes let no events run must still answer Stop.
-        toolkit.letEventsRun();
+        toolkit.events.letEventsRun();
     }
 }
 

@@ -12,8 +12,8 @@ void wait(Engine& engine, Index entry) {
     if (!seconds) return;
     double pause = static_cast<double>(*seconds) - 0.5;
     if (pause <= 0) return;
-    engine.toolkit.waitUnlessStopped(engine.toolkit.now() + pause,
-                                     [&engine] { return engine.stopTest(); });
+    engine.toolkit.events.waitUnlessStopped(engine.toolkit.events.now() + pause,
+                                            [&engine] { return engine.stopTest(); });
 }
 
 void repeat(Engine& engine, Index entry) {

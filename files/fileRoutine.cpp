@@ -15,24 +15,25 @@ namespace {
 using platform::MessageAnswer;
 using platform::MessageStyle;
 
-bool overwriteRefused(const std::string& fileName, platform::Toolkit& toolkit) {
+bool overwriteRefused(const std::string& fileName, platform::Toolkit toolkit) {
     if (files::pathKind(fileName) != files::PathKind::RegularFile) return false;
-    return toolkit.messageBox(kOverwriteQuestion, kAppTitle, MessageStyle::YesNoQuestion) !=
+    return toolkit.dialogs.messageBox(kOverwriteQuestion, kAppTitle, MessageStyle::YesNoQuestion) !=
            MessageAnswer::Yes;
 }
 
 SaveResult writeOrComplain(const std::string& fileName, std::string_view bytes,
-                           platform::Toolkit& toolkit) {
+                           platform::Toolkit toolkit) {
     if (files::replaceFile(fileName, bytes)) return SaveResult::Written;
-    toolkit.messageBox(kSaveError, kAppTitle, MessageStyle::OkExclamation);
+    toolkit.dialogs.messageBox(kSaveError, kAppTitle, MessageStyle::OkExclamation);
     return SaveResult::Failed;
 }
 
 void setLastIndex(Context& context) { context.state.lastIndex = context.mainList.count(); }
 
-void warnOfNonText(const std::string& fileName, std::size_t line, platform::Toolkit& toolkit) {
+void warnOfNonText(const std::string& fileName, std::size_t line, platform::Toolkit toolkit) {
     if (line != 0)
-        toolkit.messageBox(nonTextMessage(fileName, line), kAppTitle, MessageStyle::OkExclamation);
+        toolkit.dialogs.messageBox(nonTextMessage(fileName, line), kAppTitle,
+                                   MessageStyle::OkExclamation);
 }
 
 }  // namespace
@@ -89,7 +90,7 @@ std::string listFileBytes(const MacroList& entries) {
     return bytes;
 }
 
-std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
+std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit toolkit,
                                  const std::function<bool(double)>& stillWanted) {
     // The reading thread owns its share of this; a read given up (a pipe
     // that nobody writes, say) ends in its own time.
@@ -121,22 +122,22 @@ std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit&
         std::unique_lock lock(reading->mutex);
         reading->finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return reading->done; });
     }
-    const double start = toolkit.now();
+    const double start = toolkit.events.now();
     while (!done()) {
-        toolkit.waitUntil(toolkit.now() + 0.05);
-        if (stillWanted && !stillWanted(toolkit.now() - start)) return std::nullopt;
+        toolkit.events.waitUntil(toolkit.events.now() + 0.05);
+        if (stillWanted && !stillWanted(toolkit.events.now() - start)) return std::nullopt;
     }
     // Done: the thread touches nothing more.
     if (!reading->entries)
-        toolkit.messageBox(readErrorMessage(fileName, reading->error), kAppTitle,
-                           MessageStyle::OkExclamation);
+        toolkit.dialogs.messageBox(readErrorMessage(fileName, reading->error), kAppTitle,
+                                   MessageStyle::OkExclamation);
     else
         warnOfNonText(fileName, reading->nonText, toolkit);
     return std::move(reading->entries);
 }
 
 SaveResult saveList(const std::string& fileName, const MacroList& entries,
-                    platform::Toolkit& toolkit) {
+                    platform::Toolkit toolkit) {
     if (overwriteRefused(fileName, toolkit)) return SaveResult::Declined;
     return writeOrComplain(fileName, listFileBytes(entries), toolkit);
 }
@@ -149,13 +150,14 @@ SaveResult saveEditorText(const std::string& fileName, int saveMode, std::string
     return result;
 }
 
-void openEditorFile(const std::string& fileName, EditorFile& editor, platform::Toolkit& toolkit) {
+void openEditorFile(const std::string& fileName, EditorFile& editor, platform::Toolkit toolkit) {
     const std::string caption = kCaptionPrefix + fileName;
     if (editor.caption() == caption) return;
     std::string error;
     auto bytes = readFileBytes(fileName, &error);
     if (!bytes) {
-        toolkit.messageBox(readErrorMessage(fileName, error), kAppTitle, MessageStyle::OkExclamation);
+        toolkit.dialogs.messageBox(readErrorMessage(fileName, error), kAppTitle,
+                                   MessageStyle::OkExclamation);
         return;
     }
     std::string text = editorTextOf(std::move(*bytes));

@@ -44,7 +44,7 @@ inline constexpr const char* kCaptionPrefix = "Tervel's Keyloom: ";
 // and messages, and the main list with the run state, for the routines that
 // end by setting lastIndex to the main list's entry count.
 struct Context {
-    platform::Toolkit& toolkit;
+    platform::Toolkit toolkit;
     RunState& state;
     const MacroList& mainList;
 };
@@ -63,13 +63,13 @@ enum class SaveResult {
 // run; `stillWanted` is asked at every turn, with the seconds the read has
 // taken, and when it answers false the read is given up: nothing, without a
 // message.
-std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit& toolkit,
+std::optional<LineList> loadList(const std::string& fileName, platform::Toolkit toolkit,
                                  const std::function<bool(double)>& stillWanted = {});
 
 // Writes every entry of `entries`, each followed by CR LF; asks before
 // overwriting an existing file.
 SaveResult saveList(const std::string& fileName, const MacroList& entries,
-                    platform::Toolkit& toolkit);
+                    platform::Toolkit toolkit);
 
 // Writes the editor's text followed by one more line break. `saveMode` 1
 // asks before overwriting an existing file, 0 overwrites without asking.
@@ -91,7 +91,7 @@ public:
 // file; then the recent files and the caption take the path. A file that
 // cannot be read is reported and changes nothing: text, caption and recent
 // files stay as they were.
-void openEditorFile(const std::string& fileName, EditorFile& editor, platform::Toolkit& toolkit);
+void openEditorFile(const std::string& fileName, EditorFile& editor, platform::Toolkit toolkit);
 
 // Writes the recorder's text followed by one more line break, as the
 // editor's Save As does: asks before overwriting and reports a failure.

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <atomic>
-#include <csignal>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -15,7 +14,7 @@
 
 namespace keyloom::platform {
 
-class ConsoleToolkit final : public Toolkit {
+class ConsoleToolkit final : public EventLoop, public Dialogs {
 public:
     explicit ConsoleToolkit(std::ostream& messages);
     ~ConsoleToolkit() override;
@@ -39,17 +38,25 @@ public:
     // Goes before each message: where in the macro it comes from.
     std::function<std::string()> messagePrefix;
 
-private:
-#ifndef _WIN32
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-    // What the handler records: the SIGINTs so far, and the signal that
-    // abandons the run.
-    struct SignalRecord {
+    // What the handlers record: the interrupts so far (SIGINT, Ctrl+C), and
+    // the signal that abandons the run. A handler reaches nothing but static
+    // storage.
+    struct StopRecord {
         static std::atomic<int> interrupts;
         static std::atomic<int> ending;
-        static void onSignal(int signal);
+        // One more interrupt: the second abandons the run.
+        static void interrupted();
+        static void ended(int signal);
     };
-#endif
+
+private:
+    // The per-platform half (platform/posix, platform/win32): catching what
+    // asks a stop (signals; console controls on Windows), and pausing until
+    // `deadline` or until one of them comes.
+    static void catchStops();
+    static void releaseStops();
+    void pauseUntil(double deadline);
+
     std::ostream& messages_;
 };
 

@@ -2,8 +2,9 @@
 //
 // `Desktop` is what reaches other programs: synthetic keys and buttons, the
 // cursor, key state, window activation, typing, program starts. `Toolkit` is
-// what the program's own event loop provides: letting events run, waiting with
-// events running, the clock, message boxes, file dialogs, help, the clipboard.
+// what the program's own windowing provides: its `EventLoop` (letting events
+// run, waiting with events running, the clock) and its `Dialogs` (message
+// boxes, file dialogs, help, the clipboard).
 // The engine, the actions, the file routines and the window handlers call
 // nothing else, so they run against the fake backend in tests and against a
 // real backend (X11 today) in the programs.
@@ -14,6 +15,7 @@
 #include <array>
 #include <bitset>
 #include <chrono>
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -161,9 +163,11 @@ enum class DialogKind { Open, SaveAs };
 // (a signal for the player).
 enum class StopRequest { NoRequest, Stop, Abandon };
 
-class Toolkit {
+// The program's own event loop: letting events run, waiting with events
+// running, the clock, and what asks a run from outside to stop.
+class EventLoop {
 public:
-    virtual ~Toolkit() = default;
+    virtual ~EventLoop() = default;
 
     // Monotonic clock in seconds; it does not follow the time of day.
     virtual double now() = 0;
@@ -184,6 +188,15 @@ public:
     // Sleep: blocks the program for `ms` milliseconds; no window event runs meanwhile.
     virtual void sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+    virtual StopRequest pendingStop() = 0;
+};
+
+// What the program shows and asks the user: message boxes, file dialogs,
+// help, and the clipboard.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
     virtual MessageAnswer messageBox(const std::string& text, const std::string& title,
                                      MessageStyle style) = 0;
     // A standard Open or Save As dialog. `filter` is "description|pattern|...",
@@ -195,8 +208,20 @@ public:
 
     virtual std::optional<std::string> clipboardText() = 0;
     virtual void setClipboardText(const std::string& text) = 0;
+};
 
-    virtual StopRequest pendingStop() = 0;
+// The two together, as the engine and the window handlers take them: from
+// one object that is both (the windowed and the console toolkits, the fake)
+// or from two (a real event loop with scripted dialogs).
+class Toolkit {
+public:
+    Toolkit(EventLoop& loop, Dialogs& boxes) : events(loop), dialogs(boxes) {}
+    template <class Both>
+        requires std::derived_from<Both, EventLoop> && std::derived_from<Both, Dialogs>
+    Toolkit(Both& both) : Toolkit(static_cast<EventLoop&>(both), static_cast<Dialogs&>(both)) {}
+
+    EventLoop& events;
+    Dialogs& dialogs;
 };
 
 }  // namespace keyloom::platform

@@ -33,8 +33,8 @@ void Samplers::cursorSample() {
 void Samplers::buttonSample() {
     // The physical button that acts as the primary one.
     recordLeftButton(mouseSwapped() ? vk::kRButton : vk::kLButton);
-    toolkit_.letEventsRun();
-    toolkit_.sleep(kButtonPause);
+    toolkit_.events.letEventsRun();
+    toolkit_.events.sleep(kButtonPause);
 }
 
 bool Samplers::mouseSwapped() { return desktop_.mouseButtonsSwapped(); }

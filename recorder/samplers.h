@@ -42,7 +42,7 @@ struct SamplerState {
 
 class Samplers {
 public:
-    Samplers(platform::Desktop& desktop, platform::Toolkit& toolkit, SamplerState& state,
+    Samplers(platform::Desktop& desktop, platform::Toolkit toolkit, SamplerState& state,
              Recording& recording)
         : desktop_(desktop), toolkit_(toolkit), state_(state), recording_(recording) {}
 
@@ -65,7 +65,7 @@ public:
 
 private:
     platform::Desktop& desktop_;
-    platform::Toolkit& toolkit_;
+    platform::Toolkit toolkit_;
     SamplerState& state_;
     Recording& recording_;
 };

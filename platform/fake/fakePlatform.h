@@ -19,7 +19,7 @@
 
 namespace keyloom::platform {
 
-class FakePlatform : public Desktop, public Toolkit {
+class FakePlatform : public Desktop, public EventLoop, public Dialogs {
 public:
     // Lines go to `sink` when one is given, otherwise into `log`.
     explicit FakePlatform(std::ostream* sink = nullptr) : sink_(sink) {}
@@ -74,7 +74,7 @@ public:
     bool openDocument(const std::string& path) override;
     bool stopKeyPressed() override;
 
-    // Toolkit.
+    // EventLoop and Dialogs.
     double now() override { return clock; }
     void letEventsRun() override;
     void waitUntil(double deadline) override;

@@ -5,20 +5,15 @@
 #include <wx/filedlg.h>
 #include <wx/init.h>
 #include <wx/msgdlg.h>
+#include <wx/stopwatch.h>
 #include <wx/utils.h>
 
-#include <chrono>
 #include <memory>
 
 #include "ui/common/wxText.h"
 
 namespace keyloom::test {
 namespace {
-
-double now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
 
 std::unique_ptr<wxGUIEventLoop> loop;
 DialogAnswers* hook = nullptr;
@@ -119,11 +114,11 @@ void pump() {
 }
 
 bool pumpUntil(const std::function<bool()>& done, double timeoutSeconds) {
-    const double end = now() + timeoutSeconds;
+    const wxStopWatch watch;
     for (;;) {
         pump();
         if (done()) return true;
-        if (now() > end) return false;
+        if (static_cast<double>(watch.Time()) > timeoutSeconds * 1000) return false;
         wxMilliSleep(5);
     }
 }
@@ -134,15 +129,15 @@ void pumpFor(double seconds) {
 
 void settle(wxWindow* window) {
     wxPoint last = window->GetScreenPosition();
-    double stableSince = now();
+    wxStopWatch stable;
     pumpUntil(
         [&] {
             wxPoint here = window->GetScreenPosition();
             if (here != last) {
                 last = here;
-                stableSince = now();
+                stable.Start();
             }
-            return now() - stableSince >= 0.25;
+            return stable.Time() >= 250;
         },
         3);
 }

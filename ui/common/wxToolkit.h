@@ -16,7 +16,7 @@ class wxWindow;
 
 namespace keyloom::ui {
 
-class WxToolkit final : public platform::Toolkit {
+class WxToolkit final : public platform::EventLoop, public platform::Dialogs {
 public:
     // `helpBook` is the help book's .hhp file, `helpViewer` the program
     // that shows it (keyloom-help).

@@ -14,7 +14,7 @@ std::string paletteLine(int index) {
     return line + "\n";
 }
 
-macroEditor::macroEditor(macroEditorView& view, platform::Toolkit& toolkit, RunState& state,
+macroEditor::macroEditor(macroEditorView& view, platform::Toolkit toolkit, RunState& state,
                          const MacroList& mainList)
     : view_(view), toolkit_(toolkit), state_(state), mainList_(mainList), caption_(kAppTitle) {}
 
@@ -30,11 +30,15 @@ void macroEditor::mnuEdit_Click() { view_.enableCutCopy(!view_.selectedText().em
 void macroEditor::mnuEditItem_Click(int index) {
     switch (index) {
     case kCut:
-        toolkit_.setClipboardText(view_.selectedText());
+        toolkit_.dialogs.setClipboardText(view_.selectedText());
         view_.replaceSelection("");
         break;
-    case kCopy: toolkit_.setClipboardText(view_.selectedText()); break;
-    case kPaste: view_.replaceSelection(toolkit_.clipboardText().value_or("")); break;
+    case kCopy:
+        toolkit_.dialogs.setClipboardText(view_.selectedText());
+        break;
+    case kPaste:
+        view_.replaceSelection(toolkit_.dialogs.clipboardText().value_or(""));
+        break;
     default: break;
     }
 }
@@ -46,7 +50,8 @@ void macroEditor::mnuFileItem_Click(int index) {
         setCaption(std::string(fileRoutine::kCaptionPrefix) + "Untitled");
         break;
     case kOpen: {
-        auto path = toolkit_.fileDialog(platform::DialogKind::Open, fileRoutine::kFilterC, 2);
+        auto path =
+            toolkit_.dialogs.fileDialog(platform::DialogKind::Open, fileRoutine::kFilterC, 2);
         if (path && !path->empty()) fileRoutine::openEditorFile(*path, *this, toolkit_);
         break;
     }
@@ -77,7 +82,7 @@ void macroEditor::mnuFileArray_Click(int index) {
 }
 
 std::optional<std::string> macroEditor::saveAsDialog() {
-    auto path = toolkit_.fileDialog(platform::DialogKind::SaveAs, fileRoutine::kFilterB, 2);
+    auto path = toolkit_.dialogs.fileDialog(platform::DialogKind::SaveAs, fileRoutine::kFilterB, 2);
     if (path && path->empty()) return std::nullopt;
     return path;
 }

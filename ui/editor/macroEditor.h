@@ -48,7 +48,7 @@ enum FileItem { kNew = 0, kOpen = 1, kSaveAs = 2, kClose = 3, kExit = 5 };
 
 class macroEditor final : public fileRoutine::EditorFile {
 public:
-    macroEditor(macroEditorView& view, platform::Toolkit& toolkit, RunState& state,
+    macroEditor(macroEditorView& view, platform::Toolkit toolkit, RunState& state,
                 const MacroList& mainList);
 
     void List1_DblClick(int index);
@@ -74,7 +74,7 @@ private:
     void saveText(int saveMode, bool thenClose);
 
     macroEditorView& view_;
-    platform::Toolkit& toolkit_;
+    platform::Toolkit toolkit_;
     RunState& state_;
     const MacroList& mainList_;
     std::string caption_;

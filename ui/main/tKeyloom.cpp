@@ -12,7 +12,7 @@ using platform::DialogKind;
 using platform::MessageStyle;
 
 tKeyloom::tKeyloom(tKeyloomView& view, RunState& state, platform::Desktop& desktop,
-                   platform::Toolkit& toolkit, Windows& windows)
+                   platform::Toolkit toolkit, Windows& windows)
     : view_(view),
       state_(state),
       desktop_(desktop),
@@ -23,7 +23,7 @@ tKeyloom::tKeyloom(tKeyloomView& view, RunState& state, platform::Desktop& deskt
 
 bool tKeyloom::Form_Load(bool anotherCopyRunning) {
     if (anotherCopyRunning) {
-        toolkit_.messageBox(kAlreadyRunning, kAppTitle, MessageStyle::Ok);
+        toolkit_.dialogs.messageBox(kAlreadyRunning, kAppTitle, MessageStyle::Ok);
         return false;
     }
     trackingOff = 1;
@@ -118,7 +118,8 @@ void tKeyloom::exit_Click() {
 }
 
 void tKeyloom::hrlp_Click() {
-    if (!toolkit_.showHelp()) toolkit_.messageBox(kHelpMissing, kAppTitle, MessageStyle::Ok);
+    if (!toolkit_.dialogs.showHelp())
+        toolkit_.dialogs.messageBox(kHelpMissing, kAppTitle, MessageStyle::Ok);
 }
 
 // The editor and the recorder are shown through the window registry, which
@@ -130,7 +131,7 @@ void tKeyloom::record_Click() { windows_.show(WindowId::Recorder); }
 void tKeyloom::about_Click() { windows_.show(WindowId::About); }
 
 void tKeyloom::load_Click() {
-    auto path = toolkit_.fileDialog(DialogKind::Open, fileRoutine::kFilterA, 1);
+    auto path = toolkit_.dialogs.fileDialog(DialogKind::Open, fileRoutine::kFilterA, 1);
     if (path) loadFile(*path);
 }
 
@@ -146,7 +147,7 @@ void tKeyloom::loadFile(const std::string& path) {
 }
 
 void tKeyloom::save_Click() {
-    auto path = toolkit_.fileDialog(DialogKind::SaveAs, fileRoutine::kFilterB, 2);
+    auto path = toolkit_.dialogs.fileDialog(DialogKind::SaveAs, fileRoutine::kFilterB, 2);
     if (!path) return;
     fileRoutine::saveList(*path, list_, toolkit_);
 }

@@ -73,7 +73,7 @@ public:
 class tKeyloom final : public ShortTimers {
 public:
     tKeyloom(tKeyloomView& view, RunState& state, platform::Desktop& desktop,
-             platform::Toolkit& toolkit, Windows& windows);
+             platform::Toolkit toolkit, Windows& windows);
 
     // List1 as the runner and the file routines read it.
     const MacroList& macroList() const { return list_; }
@@ -138,7 +138,7 @@ private:
     tKeyloomView& view_;
     RunState& state_;
     platform::Desktop& desktop_;
-    platform::Toolkit& toolkit_;
+    platform::Toolkit toolkit_;
     Windows& windows_;
     ViewList list_;
     Engine engine_;

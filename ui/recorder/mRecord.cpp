@@ -4,9 +4,8 @@
 
 namespace keyloom::ui {
 
-mRecord::mRecord(mRecordView& view, platform::Desktop& desktop, platform::Toolkit& toolkit,
-                 RunState& state, const MacroList& mainList,
-                 std::function<macroEditor*()> editor)
+mRecord::mRecord(mRecordView& view, platform::Desktop& desktop, platform::Toolkit toolkit,
+                 RunState& state, const MacroList& mainList, std::function<macroEditor*()> editor)
     : view_(view),
       desktop_(desktop),
       toolkit_(toolkit),
@@ -29,7 +28,8 @@ void mRecord::Command1_Click() {
         if (!keys || !moves) {
             std::string missing = keys ? "" : kNoInputSeen;
             if (!moves) missing += std::string(missing.empty() ? "" : "\n\n") + kNoCursorSeen;
-            toolkit_.messageBox(missing, kRecorderCaption, platform::MessageStyle::OkExclamation);
+            toolkit_.dialogs.messageBox(missing, kRecorderCaption,
+                                        platform::MessageStyle::OkExclamation);
             if (!keys && !moves) return;  // nothing at all could be recorded
         }
         view_.setText("");

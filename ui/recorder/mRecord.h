@@ -49,7 +49,7 @@ public:
     // `editor` gives the editor window, loaded without being shown when it is
     // not loaded yet (nullptr when it cannot be had): a recording is saved
     // through its file dialog.
-    mRecord(mRecordView& view, platform::Desktop& desktop, platform::Toolkit& toolkit,
+    mRecord(mRecordView& view, platform::Desktop& desktop, platform::Toolkit toolkit,
             RunState& state, const MacroList& mainList, std::function<macroEditor*()> editor);
 
     void Form_Load();
@@ -71,7 +71,7 @@ public:
 private:
     mRecordView& view_;
     platform::Desktop& desktop_;
-    platform::Toolkit& toolkit_;
+    platform::Toolkit toolkit_;
     RunState& state_;
     const MacroList& mainList_;
     std::function<macroEditor*()> editor_;

@@ -1,10 +1,8 @@
 #include "badFiles.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
 #include <random>
 
+#include "support/fileBytes.h"
 #include "support/tempDir.h"
 
 namespace keyloom::fault {
@@ -57,10 +55,8 @@ const std::vector<BadFile>& badFiles() {
     static const test::TempDir folder;
     static const std::vector<BadFile> files = [] {
         auto write = [&](const char* name, const std::string& bytes) {
-            const std::string path = folder.str(name);
-            std::ofstream out(path, std::ios::binary);
-            if (!(out << bytes).flush()) ADD_FAILURE() << "cannot write " << path;
-            return path;
+            test::writeFile(folder.str(name), bytes);
+            return folder.str(name);
         };
         std::vector<BadFile> out;
         std::string bytes = binaryData();

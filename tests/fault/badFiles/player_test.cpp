@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>  // first: before Xlib's macros
 
 #include <string>
+#include <vector>
 
 #include "badFiles.h"
 #include "fault/support/faultSupport.h"
@@ -14,25 +15,31 @@ class BadFileInPlayer : public ::testing::TestWithParam<std::size_t> {
 protected:
     const BadFile& file() const { return badFiles().at(GetParam()); }
     bool large() const { return std::string(file().name) == "HundredMegabytes"; }
+    // Plays the file on `display` (`options` before it), its standard output
+    // to `output`; the player must end with the file's status.
+    void playsToTheEnd(const std::string& display, const std::string& options = "",
+                       const std::string& output = "/dev/null") {
+        Launch launch{display, dir.str(), dir.str("stderr")};
+        std::vector<std::string> argv = {KEYLOOM_PLAY, file().path};
+        if (!options.empty()) argv.insert(argv.begin() + 1, options);
+        test::ChildProcess player;
+        std::string error;
+        ASSERT_TRUE(player.start(commandLine(launch, argv), &error, output)) << error;
+        auto status = player.wait(300);
+        ASSERT_TRUE(status.has_value()) << "the player did not end";
+        EXPECT_EQ(*status, file().playerStatus) << readFile(launch.stderrFile).substr(0, 2000);
+    }
+
+    test::TempDir dir;
 };
 
 TEST_P(BadFileInPlayer, PlaysDryToTheEnd) {
 #ifdef __SANITIZE_ADDRESS__
     if (large()) GTEST_SKIP() << "a capacity case: minutes under the sanitizers";
 #endif
-    test::TempDir dir;
-    const std::string folder = dir.str();
-    Launch launch{":0", folder, folder + "/stderr"};
     // The large file prints a line per key: hundreds of megabytes.
-    const std::string output = large() ? "/dev/null" : folder + "/stdout";
-    test::ChildProcess player;
-    std::string error;
-    ASSERT_TRUE(player.start(commandLine(launch, {KEYLOOM_PLAY, "--dry-run", file().path}), &error,
-                             output))
-        << error;
-    auto status = player.wait(300);
-    ASSERT_TRUE(status.has_value()) << "the player did not end";
-    EXPECT_EQ(*status, file().playerStatus) << readFile(launch.stderrFile).substr(0, 2000);
+    const std::string output = large() ? "/dev/null" : dir.str("stdout");
+    playsToTheEnd(":0", "--dry-run", output);
     if (std::string(file().name) == "InvalidUtf8") {
         const std::string out = readFile(output);
         EXPECT_NE(out.find("type caf\u00e9\n"), std::string::npos) << out;
@@ -44,15 +51,7 @@ TEST_P(BadFileInPlayer, PlaysOnADisplayAndLeavesNothingDown) {
     if (large()) GTEST_SKIP() << "millions of key presses: played dry only";
     PrivateDisplay display;
     ASSERT_TRUE(display.ok());
-    test::TempDir dir;
-    const std::string folder = dir.str();
-    Launch launch{display.name(), folder, folder + "/stderr"};
-    test::ChildProcess player;
-    std::string error;
-    ASSERT_TRUE(player.start(commandLine(launch, {KEYLOOM_PLAY, file().path}), &error)) << error;
-    auto status = player.wait(300);
-    ASSERT_TRUE(status.has_value()) << "the player did not end";
-    EXPECT_EQ(*status, file().playerStatus) << readFile(launch.stderrFile).substr(0, 2000);
+    playsToTheEnd(display.name());
     test::XConnection x(display.name());
     HeldInput held = heldInput(x.get());
     EXPECT_TRUE(held.none()) << describe(held);

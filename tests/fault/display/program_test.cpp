@@ -129,17 +129,5 @@ TEST_F(Program, WithoutAUsableRuntimeFolderTheLockIsHiddenInTheHome) {
     }
 }
 
-TEST_F(Program, StartsAgainOnceTheFirstCopyHasEnded) {
-    for (int round = 0; round < 2; ++round) {
-        ChildProcess copy;
-        std::string error;
-        ASSERT_TRUE(copy.start({KEYLOOM_BIN}, &error)) << error;
-        unsigned long main = windowOf(copy.pid());
-        ASSERT_NE(main, 0u) << "round " << round;
-        copy.signal(SIGTERM);
-        ASSERT_TRUE(copy.wait(10).has_value());
-    }
-}
-
 }  // namespace
 }  // namespace keyloom::fault

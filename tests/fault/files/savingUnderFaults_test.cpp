@@ -1,7 +1,7 @@
-// Saving under faults, for each of the three ways the program saves (the main
-// list, the editor's text, a recording): a full small file system, a folder
-// that turned read-only, and the process killed in the middle of a large
-// save. Every time, the file that was there before is whole: a save either
+// Saving under faults, for each of the two ways the program writes a file
+// (the main list; the text of the editor and of the recorder): a full small
+// file system, a folder that turned read-only, and the process killed in the
+// middle of a large save. Every time, the file that was there before is whole: a save either
 // replaces it completely or leaves it as it was.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,12 +9,12 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <functional>
+#include <chrono>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "files/fileRoutine.h"
@@ -32,23 +32,16 @@ using test::namesIn;
 using test::readFile;
 using test::writeFile;
 
-double now() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
+using Lines = std::vector<std::string>;
 
-// One way of saving: writes `lines` to the file, with the program's
-// questions answered Yes; what the file then holds.
+// One way of saving: writes `lines` to the file; and what the file then holds.
 struct Saver {
     const char* name;
-    std::function<SaveResult(const std::string&, const std::vector<std::string>&,
-                             platform::FakePlatform&)>
-        save;
-    std::function<std::string(const std::vector<std::string>&)> bytes;
+    SaveResult (*save)(const std::string&, const Lines&, Context&);
+    std::string (*bytes)(const Lines&);
 };
 
-std::string joined(const std::vector<std::string>& lines) {
+std::string joined(const Lines& lines) {
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\n" : "") + lines[i];
     return text;
@@ -56,29 +49,15 @@ std::string joined(const std::vector<std::string>& lines) {
 
 const Saver kSavers[] = {
     {"MainListSave",
-     [](const std::string& path, const std::vector<std::string>& lines, platform::FakePlatform& fake) {
-         fake.answers = {platform::MessageAnswer::Yes};
-         return saveList(path, VectorList(lines), fake);
+     [](const std::string& path, const Lines& lines, Context& context) {
+         return saveList(path, VectorList(lines), context.toolkit);
      },
-     [](const std::vector<std::string>& lines) { return listFileBytes(VectorList(lines)); }},
+     [](const Lines& lines) { return listFileBytes(VectorList(lines)); }},
     {"EditorSaveAs",
-     [](const std::string& path, const std::vector<std::string>& lines, platform::FakePlatform& fake) {
-         fake.answers = {platform::MessageAnswer::Yes};
-         RunState state;
-         VectorList main;
-         Context context{fake, state, main};
+     [](const std::string& path, const Lines& lines, Context& context) {
          return saveEditorText(path, 1, joined(lines), context);
      },
-     [](const std::vector<std::string>& lines) { return textFileBytes(joined(lines)); }},
-    {"RecorderSave",
-     [](const std::string& path, const std::vector<std::string>& lines, platform::FakePlatform& fake) {
-         fake.answers = {platform::MessageAnswer::Yes};
-         RunState state;
-         VectorList main;
-         Context context{fake, state, main};
-         return saveRecording(path, joined(lines), context);
-     },
-     [](const std::vector<std::string>& lines) { return textFileBytes(joined(lines)); }},
+     [](const Lines& lines) { return textFileBytes(joined(lines)); }},
 };
 
 // Under the sanitizers everything runs several times slower: a smaller large
@@ -105,12 +84,23 @@ protected:
         mounts.push_back(point());
         return true;
     }
+    // Saves the way under test, the program's questions answered Yes.
+    SaveResult save(const fs::path& path, const Lines& lines, Lines* messages = nullptr) {
+        platform::FakePlatform fake;
+        fake.answers = {MessageAnswer::Yes};
+        RunState state;
+        VectorList main;
+        Context context{fake, state, main};
+        SaveResult result = GetParam().save(path, lines, context);
+        if (messages != nullptr) *messages = fake.log;
+        return result;
+    }
     // Saves and checks the routine's answer and message: every way of
     // saving says when it failed.
-    void saveFails(const fs::path& path, const std::vector<std::string>& lines) {
-        platform::FakePlatform fake;
-        EXPECT_EQ(GetParam().save(path, lines, fake), SaveResult::Failed);
-        EXPECT_NE(std::find(fake.log.begin(), fake.log.end(), kErrorLine), fake.log.end());
+    void saveFails(const fs::path& path, const Lines& lines) {
+        Lines messages;
+        EXPECT_EQ(save(path, lines, &messages), SaveResult::Failed);
+        EXPECT_NE(std::find(messages.begin(), messages.end(), kErrorLine), messages.end());
     }
 
     test::TempDir dir;
@@ -122,13 +112,12 @@ TEST_P(SavingUnderFaults, FullFileSystemKeepsTheOldFile) {
     const fs::path file = point() / "m.tkl";
     writeFile(file, kOld);
     // Larger than the whole file system: the disk fills in the middle.
-    saveFails(file, std::vector<std::string>(4000, "SendText >a rather long line of text"));
+    saveFails(file, Lines(4000, "SendText >a rather long line of text"));
     EXPECT_EQ(readFile(file), kOld);
-    EXPECT_EQ(namesIn(point()), std::vector<std::string>{"m.tkl"}) << "no partial file is left";
+    EXPECT_EQ(namesIn(point()), Lines{"m.tkl"}) << "no partial file is left";
     // Space is free again: the same save now goes through.
-    std::vector<std::string> small = {"Press_Enter", "Wait >2"};
-    platform::FakePlatform fake;
-    EXPECT_EQ(GetParam().save(file, small, fake), SaveResult::Written);
+    Lines small = {"Press_Enter", "Wait >2"};
+    EXPECT_EQ(save(file, small), SaveResult::Written);
     EXPECT_EQ(readFile(file), GetParam().bytes(small));
 }
 
@@ -140,15 +129,14 @@ TEST_P(SavingUnderFaults, ReadOnlyFolderKeepsTheOldFile) {
     saveFails(file, {"Press_Enter"});
     saveFails(point() / "new.tkl", {"Press_Enter"});
     EXPECT_EQ(readFile(file), kOld);
-    EXPECT_EQ(namesIn(point()), std::vector<std::string>{"m.tkl"});
+    EXPECT_EQ(namesIn(point()), Lines{"m.tkl"});
 
     // A writable file in that folder (bound there from a writable one) is
     // written in place.
     writeFile(dir / "writable.tkl", kOld);
     ASSERT_EQ(::mount((dir / "writable.tkl").c_str(), file.c_str(), nullptr, MS_BIND, nullptr), 0);
     mounts.insert(mounts.begin(), file);
-    platform::FakePlatform fake;
-    EXPECT_EQ(GetParam().save(file, {"Press_Enter"}, fake), SaveResult::Written);
+    EXPECT_EQ(save(file, {"Press_Enter"}), SaveResult::Written);
     EXPECT_EQ(readFile(dir / "writable.tkl"), GetParam().bytes({"Press_Enter"}));
 }
 
@@ -157,41 +145,35 @@ TEST_P(SavingUnderFaults, ReadOnlyFolderKeepsTheOldFile) {
 // never a mixture or a part.
 TEST_P(SavingUnderFaults, KilledInTheMiddleOfALargeSaveLeavesAWholeFile) {
     const fs::path file = dir / "big.tkl";
-    const std::vector<std::string> lines(kLargeLines, "SendText >a line of a large macro, number 0123456789");
+    const Lines lines(kLargeLines, "SendText >a line of a large macro, number 0123456789");
     const std::string newBytes = GetParam().bytes(lines);
     ASSERT_GT(newBytes.size(), kLargeLines * 50);
 
     auto startSave = [&] {
         pid_t pid = ::fork();
-        if (pid == 0) {
-            platform::FakePlatform fake;
-            ::_exit(GetParam().save(file, lines, fake) == SaveResult::Written ? 0 : 1);
-        }
+        if (pid == 0) ::_exit(save(file, lines) == SaveResult::Written ? 0 : 1);
         return pid;
     };
     // How long a whole save takes here, to spread the kills over it.
     writeFile(file, kOld);
-    const double t0 = now();
+    const auto t0 = std::chrono::steady_clock::now();
     pid_t pid = startSave();
     ASSERT_GT(pid, 0);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const double whole = now() - t0;
+    const std::chrono::duration<double> whole = std::chrono::steady_clock::now() - t0;
     ASSERT_EQ(readFile(file).size(), newBytes.size());
 
     std::mt19937 random(std::random_device{}());
-    std::uniform_real_distribution<double> moment(0.0, whole * 1.1);
+    std::uniform_real_distribution<double> moment(0.0, whole.count() * 1.1);
     constexpr int kRounds = 10;
     int old = 0, replaced = 0;
     for (int round = 0; round < kRounds; ++round) {
         writeFile(file, kOld);
         pid = startSave();
         ASSERT_GT(pid, 0);
-        const double wait = moment(random);
-        const timespec delay{static_cast<time_t>(wait),
-                             static_cast<long>((wait - static_cast<double>(static_cast<time_t>(wait))) * 1e9)};
-        ::nanosleep(&delay, nullptr);
+        std::this_thread::sleep_for(std::chrono::duration<double>(moment(random)));
         ::kill(pid, SIGKILL);
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         const std::string after = readFile(file);
@@ -209,8 +191,8 @@ TEST_P(SavingUnderFaults, KilledInTheMiddleOfALargeSaveLeavesAWholeFile) {
                 fs::remove(dir / name);
             }
     }
-    std::printf("whole save %.3f s; killed saves: %d left the old file, %d the new one\n", whole,
-                old, replaced);
+    std::printf("whole save %.3f s; killed saves: %d left the old file, %d the new one\n",
+                whole.count(), old, replaced);
     EXPECT_EQ(old + replaced, kRounds);
 }
 

@@ -35,15 +35,21 @@ const char* const kKeysOnly =
 
 enum class Way { PlayerSigterm, PlayerTwoSigterms, PlayerPause, WindowStop, WindowPause, WindowClose };
 
+// A hundred runs in all, each way a test of its own.
+struct Plan {
+    Way way;
+    int runs;
+    const char* name;
+};
+constexpr Plan kPlans[] = {
+    {Way::PlayerSigterm, 20, "PlayerSigterm"}, {Way::PlayerTwoSigterms, 10, "PlayerTwoSigterms"},
+    {Way::PlayerPause, 10, "PlayerPause"},     {Way::WindowStop, 25, "WindowStop"},
+    {Way::WindowPause, 15, "WindowPause"},     {Way::WindowClose, 20, "WindowClose"},
+};
+
 const char* nameOf(Way way) {
-    switch (way) {
-    case Way::PlayerSigterm: return "SIGTERM to the player";
-    case Way::PlayerTwoSigterms: return "two SIGTERMs to the player";
-    case Way::PlayerPause: return "Pause key, player";
-    case Way::WindowStop: return "Stop button";
-    case Way::WindowPause: return "Pause key, main window";
-    case Way::WindowClose: return "closing the main window";
-    }
+    for (const Plan& plan : kPlans)
+        if (plan.way == way) return plan.name;
     return "";
 }
 
@@ -83,14 +89,14 @@ protected:
         shell("sleep 0.8");  // longer than a pass's Wait
         return pointerOn(display.name()) == std::make_pair(3, 3);
     }
-    void expectNothingHeld(const std::string& context) {
+    void expectNothingHeld() {
         HeldInput held = heldInput(x.get());
-        EXPECT_TRUE(held.none()) << context << ": " << describe(held);
+        EXPECT_TRUE(held.none()) << describe(held);
         if (!held.none()) test::InputStateGuard reset(x.get());
     }
 
-    void playerRound(Way way, int round);
-    void windowRound(Way way, int round);
+    // One run of a macro in the player or the main window, stopped `way`.
+    void stoppedRun(Way way, int round);
 
     PrivateDisplay display;
     test::XConnection x{display.name()};
@@ -100,69 +106,47 @@ protected:
     int stoppedWhileHolding = 0;
 };
 
-void RandomStops::playerRound(Way way, int round) {
-    Launch launch{display.name(), folder, folder + "/stderr"};
-    pointerAside();
-    test::ChildProcess player;
-    std::string error;
-    ASSERT_TRUE(player.start(commandLine(launch, {KEYLOOM_PLAY, folder + "/keysAndButtons.tkl"}),
-                             &error))
-        << error;
-    ASSERT_TRUE(runBegan()) << "round " << round;
-    randomMoment();
-    if (way == Way::PlayerPause) {
-        ASSERT_TRUE(pressRealPause(x.get()));
-    } else {
-        player.signal(SIGTERM);
-        if (way == Way::PlayerTwoSigterms) player.signal(SIGTERM);
-    }
-    auto status = player.wait(10);
-    ASSERT_TRUE(status.has_value()) << nameOf(way) << ", round " << round << ": still running";
-    EXPECT_EQ(*status, way == Way::PlayerPause ? 0 : 128 + SIGTERM) << nameOf(way) << ", round " << round;
-    expectNothingHeld(nameOf(way) + (", round " + std::to_string(round)));
-}
-
-void RandomStops::windowRound(Way way, int round) {
+void RandomStops::stoppedRun(Way way, int round) {
+    SCOPED_TRACE(nameOf(way) + (", round " + std::to_string(round)));
+    const bool window = way == Way::WindowStop || way == Way::WindowPause || way == Way::WindowClose;
     const std::string home = folder + "/home" + std::to_string(round);
-    Launch launch{display.name(), home, folder + "/stderr"};
     shell("mkdir -p " + home);
     const std::string macro = folder + (way == Way::WindowStop ? "/keysOnly.tkl" : "/keysAndButtons.tkl");
+    pointerAside();
     test::ChildProcess program;
     std::string error;
-    ASSERT_TRUE(program.start(commandLine(launch, {KEYLOOM_BIN, macro}), &error)) << error;
-    unsigned long window = windowOf(display.name(), program.pid(), "Tervel's Keyloom", 20);
-    ASSERT_NE(window, 0u) << "round " << round << ": the main window did not show";
-    pointerAside();
-    clickRun(display.name(), window);
-    ASSERT_TRUE(runBegan()) << "round " << round;
-    randomMoment();
-    if (way == Way::WindowStop) {
-        clickStop(display.name(), window);
-    } else if (way == Way::WindowPause) {
-        ASSERT_TRUE(pressRealPause(x.get()));
-    } else {
-        askToClose(x.get(), window);
+    ASSERT_TRUE(program.start(commandLine({display.name(), home, folder + "/stderr"},
+                                          {window ? KEYLOOM_BIN : KEYLOOM_PLAY, macro}),
+                              &error))
+        << error;
+    unsigned long main = 0;
+    if (window) {
+        main = windowOf(display.name(), program.pid(), "Tervel's Keyloom", 20);
+        ASSERT_NE(main, 0u) << "the main window did not show";
+        clickRun(display.name(), main);
     }
-    if (way != Way::WindowClose) {
-        EXPECT_TRUE(runEnded()) << nameOf(way) << ", round " << round << ": the run goes on";
-        expectNothingHeld(nameOf(way) + (", round " + std::to_string(round)));
-        askToClose(x.get(), window);
+    ASSERT_TRUE(runBegan());
+    randomMoment();
+    switch (way) {
+    case Way::PlayerTwoSigterms: program.signal(SIGTERM); [[fallthrough]];
+    case Way::PlayerSigterm: program.signal(SIGTERM); break;
+    case Way::PlayerPause:
+    case Way::WindowPause: ASSERT_TRUE(pressRealPause(x.get())); break;
+    case Way::WindowStop: clickStop(display.name(), main); break;
+    case Way::WindowClose: askToClose(x.get(), main); break;
+    }
+    if (window && way != Way::WindowClose) {
+        EXPECT_TRUE(runEnded()) << "the run goes on";
+        expectNothingHeld();
+        askToClose(x.get(), main);
     }
     auto status = program.wait(10);
-    ASSERT_TRUE(status.has_value()) << nameOf(way) << ", round " << round << ": still running";
-    EXPECT_EQ(*status, 0) << nameOf(way) << ", round " << round;
-    expectNothingHeld(nameOf(way) + (", round " + std::to_string(round)));
+    ASSERT_TRUE(status.has_value()) << "still running";
+    const bool terminated = way == Way::PlayerSigterm || way == Way::PlayerTwoSigterms;
+    EXPECT_EQ(*status, terminated ? 128 + SIGTERM : 0);
+    expectNothingHeld();
 }
 
-// A hundred runs in all, each way a test of its own.
-struct Plan {
-    Way way;
-    int runs;
-};
-constexpr Plan kPlans[] = {
-    {Way::PlayerSigterm, 20}, {Way::PlayerTwoSigterms, 10}, {Way::PlayerPause, 10},
-    {Way::WindowStop, 25},    {Way::WindowPause, 15},       {Way::WindowClose, 20},
-};
 static_assert([] {
     int runs = 0;
     for (const Plan& plan : kPlans) runs += plan.runs;
@@ -172,28 +156,18 @@ static_assert([] {
 class RandomStopsEachWay : public RandomStops, public ::testing::WithParamInterface<Plan> {};
 
 TEST_P(RandomStopsEachWay, LeaveNoKeyOrButtonDown) {
-    const auto [way, runs] = GetParam();
-    const bool player =
-        way == Way::PlayerSigterm || way == Way::PlayerTwoSigterms || way == Way::PlayerPause;
+    const auto [way, runs, name] = GetParam();
     for (int round = 0; round < runs; ++round) {
-        if (player)
-            playerRound(way, round);
-        else
-            windowRound(way, round);
+        stoppedRun(way, round);
         if (HasFatalFailure()) return;
     }
-    std::printf("%s: %d of %d stops came while keys or buttons were down\n", nameOf(way),
+    std::printf("%s: %d of %d stops came while keys or buttons were down\n", name,
                 stoppedWhileHolding, runs);
     EXPECT_GE(stoppedWhileHolding, runs / 2) << "the stops should mostly come while input is held";
 }
 
-std::string planName(const ::testing::TestParamInfo<Plan>& info) {
-    const char* const names[] = {"PlayerSigterm", "PlayerTwoSigterms", "PlayerPause",
-                                 "WindowStop",    "WindowPause",       "WindowClose"};
-    return names[static_cast<int>(info.param.way)];
-}
-
-INSTANTIATE_TEST_SUITE_P(Fault, RandomStopsEachWay, ::testing::ValuesIn(kPlans), planName);
+INSTANTIATE_TEST_SUITE_P(Fault, RandomStopsEachWay, ::testing::ValuesIn(kPlans),
+                         [](const ::testing::TestParamInfo<Plan>& p) { return std::string(p.param.name); });
 
 enum class Ending { Sigint, Sigterm, Sighup, StopButton, StopCommand, CloseWindow, NoneTwoRuns };
 
@@ -307,7 +281,7 @@ TEST_P(Endings, EndInTimeWithNothingHeldAndTheKeymapAsItWas) {
         EXPECT_NE((readFile(folder + "/stderr") + readFile(folder + "/stderr2")).find("waiting"),
                   std::string::npos) << "neither run waited for the other";
     }
-    expectNothingHeld(c.name);
+    expectNothingHeld();
     EXPECT_EQ(keymap(), keymapBefore) << "the keyboard map was left changed";
 }
 

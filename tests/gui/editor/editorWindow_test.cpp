@@ -6,9 +6,9 @@
 #include <wx/listbox.h>
 #include <wx/textctrl.h>
 
-#include "tests/gui/editor/guiProgram.h"
-#include "tests/gui/editor/windowManager.h"
-#include "tests/gui/editor/xInput.h"
+#include "tests/gui/guiProgram.h"
+#include "tests/gui/windowManager.h"
+#include "tests/gui/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
 
 namespace keyloom::test {
@@ -30,11 +30,16 @@ protected:
     }
     std::string text() const { return ui::fromWx(txtEdit->GetValue()); }
 
-    // Double-clicks palette entry `index` with the mouse, in the active editor.
-    void doubleClickPalette(int index) {
+    // Makes the editor the active window, as a click on its frame does.
+    void makeActive() {
         ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
         activate(x.get(), editor);
-        ASSERT_TRUE(pumpUntil([&] { return hasXFocus(x.get(), editor); }));
+        ASSERT_TRUE(pumpUntil([&] { return editor->IsActive(); }));
+    }
+
+    // Double-clicks palette entry `index` with the mouse, in the active editor.
+    void doubleClickPalette(int index) {
+        makeActive();
         List1->EnsureVisible(index);
         wxPoint at;
         auto find = [&] {
@@ -68,9 +73,7 @@ protected:
 
     // Makes the editor the active window with the caret in its text.
     void focusText() {
-        ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), editor); }));
-        activate(x.get(), editor);
-        ASSERT_TRUE(pumpUntil([&] { return hasXFocus(x.get(), editor); }));
+        makeActive();
         txtEdit->SetFocus();
         ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == txtEdit; }));
     }
@@ -181,24 +184,6 @@ TEST_F(EditorWindow, TheCloseBoxClosesTheEditorOnly) {
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(ui::fromWx(control<wxTextCtrl>(again, "txtEdit")->GetValue()), "");
     EXPECT_EQ(ui::fromWx(again->GetTitle()), "Tervel's Keyloom");
-}
-
-TEST_F(EditorWindow, CloseSavesWithoutAskingThenClosesAndExitDiscards) {
-    const std::string file = folder.str("closed.txt");
-    std::ofstream(file) << "old";
-    txtEdit->ChangeValue("Loop");
-    dialogs().paths.push_back(file);
-    GuiProgram::choose(editor, "File", "Close");
-    EXPECT_EQ(readFile(file), "Loop\r\n");
-    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
-    EXPECT_EQ(dialogs().asked.size(), 1u) << "no overwrite question: " << ::testing::PrintToString(dialogs().asked);
-
-    program->chooseMenu("Build", "Edit");
-    editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
-    ASSERT_NE(editor, nullptr);
-    GuiProgram::choose(editor, "File", "Exit");
-    ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Editor); }));
-    EXPECT_TRUE(program->main->IsShown());
 }
 
 }  // namespace

@@ -1,33 +1,68 @@
-#include <wx/app.h>
+// Our real windows under Xvfb and a window manager, driven by real input:
+// clicks, key presses and pointer motion go through XTest on a connection of
+// the test's own, and arrive at the windows as a user's would.
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
 #include <wx/vlbox.h>
 
-#include <chrono>
-#include <cstdlib>
-
-#include "guiFixture.h"
+#include "platform/fake/fakePlatform.h"
 #include "support/harness.h"
-#include "ui/common/textLabel.h"
-#include "ui/common/wxText.h"
-#include "ui/main/commandWords.h"
+#include "tests/gui/guiProgram.h"
 #include "x11/support/childProcess.h"
-#include "x11/support/probeProcess.h"
 
 namespace keyloom::ui::test {
 namespace {
 
+using keyloom::test::after;
+using keyloom::test::control;
+using keyloom::test::dialogs;
+using keyloom::test::pumpFor;
+using keyloom::test::pumpUntil;
+using keyloom::test::settle;
 using Lines = std::vector<std::string>;
 
-double seconds() { return keyloom::test::monotonicNow(); }
+// The main window as the program makes it, shown and ready for input. The
+// window's desktop is the fake one, so a run's keys and clicks are recorded
+// instead of reaching the windows on the screen.
+class MainWindowGui : public keyloom::test::ProgramTest {
+protected:
+    MainWindowGui() { desktop = &fake; }
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (HasFatalFailure()) return;
+        frame = program->main;
+        frame->Raise();
+        ASSERT_TRUE(pumpUntil([this] { return frame->IsShownOnScreen() && frame->IsActive(); }, 10))
+            << "the main window did not come up with the focus";
+        settle(frame);
+    }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        EXPECT_TRUE(dialogs().asked.empty()) << "a dialog came up: " << dialogs().asked.front();
+    }
 
-int positionOf(std::string_view word) {
-    for (std::size_t i = 0; i < kCommandWords.size(); ++i)
-        if (kCommandWords[i] == word) return static_cast<int>(i);
-    return -1;
-}
+    tKeyloom& handlers() { return frame->handlers(); }
+    template <typename T = wxWindow>
+    T* find(const char* name) {
+        return control<T>(frame, name);
+    }
+    // Presses a control's button with a real click.
+    void press(const char* name) { input.click(find(name)); }
+    Lines entries() {
+        Lines out;
+        for (Index i = 0; i < frame->listCount(); ++i) out.push_back(frame->listEntry(i));
+        return out;
+    }
+    // Fills in the builder: the command picked from its list.
+    void pick(const char* word) { find<wxComboBox>("Combo1")->SetStringSelection(word); }
+
+    platform::FakePlatform fake;
+    wxWeakRef<tKeyloomFrame> frame;  // null once the window is gone
+};
+
+double seconds() { return keyloom::test::monotonicNow(); }
 
 using keyloom::test::tap;
 
@@ -39,7 +74,7 @@ TEST_F(MainWindowGui, ReadoutFollowsTheCursor) {
 }
 
 TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
-    pick(positionOf("Wait"));
+    pick("Wait");
     press("add2List");
     ASSERT_TRUE(pumpUntil([&] { return entries().size() == 1; }, 5));
     EXPECT_EQ(entries(), Lines{"Wait >1"});
@@ -47,46 +82,45 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
 
     // Typed by hand: no list position, so the value form.
     wxComboBox* combo = find<wxComboBox>("Combo1");
-    driver.click(combo, 10);
+    input.click(combo, 10);
     ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == combo; }, 5));
     combo->SelectAll();
-    driver.type("Press_Enter");
+    input.type("Press_Enter");
     ASSERT_TRUE(pumpUntil([&] { return combo->GetValue() == "Press_Enter"; }, 5))
         << combo->GetValue();
     EXPECT_EQ(combo->GetSelection(), wxNOT_FOUND);
-    driver.click(find("Text1"));
+    input.click(find("Text1"));
     ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == find("Text1"); }, 5));
-    driver.type("abc");
+    input.type("abc");
     ASSERT_TRUE(pumpUntil([&] { return find<wxTextCtrl>("Text1")->GetValue() == "abc"; }, 5))
         << find<wxTextCtrl>("Text1")->GetValue();
     press("add2List");
     ASSERT_TRUE(pumpUntil([&] { return entries().size() == 2; }, 5));
     EXPECT_EQ(entries(), (Lines{"Wait >1", "Press_Enter >abc"}));
-    EXPECT_EQ(state.lastIndex, 1);
+    EXPECT_EQ(program->state.lastIndex, 1);
 
     // Insert before the second entry, picked by a click on it.
     wxVListBox* list = find<wxVListBox>("List1");
-    wxRect row;
-    driver.click(list, 20, 8);
+    input.click(list, 20, 8);
     ASSERT_TRUE(pumpUntil([&] { return list->GetSelection() == 0; }, 5));
-    pick(positionOf("Press_Tab"));
+    pick("Press_Tab");
     press("insert");
     ASSERT_TRUE(pumpUntil([&] { return entries().size() == 3; }, 5));
     EXPECT_EQ(entries(), (Lines{"Press_Tab", "Wait >1", "Press_Enter >abc"}));
-    EXPECT_EQ(state.lastIndex, 2);
+    EXPECT_EQ(program->state.lastIndex, 2);
 
     list->SetSelection(1);
     press("deleteButton");
     ASSERT_TRUE(pumpUntil([&] { return entries().size() == 2; }, 5));
     EXPECT_EQ(entries(), (Lines{"Press_Tab", "Press_Enter >abc"}));
-    EXPECT_EQ(state.lastIndex, 2);
+    EXPECT_EQ(program->state.lastIndex, 2);
 
     // File, Clear from the keyboard: Alt+F, C.
-    driver.chord(18, 'F');
+    input.chord({XK_Alt_L, XK_f});
     pumpFor(0.3);
-    driver.tapKey('C');
+    input.chord({XK_c});
     ASSERT_TRUE(pumpUntil([&] { return entries().empty(); }, 5));
-    EXPECT_EQ(state.lastIndex, 2) << "Clear leaves lastIndex";
+    EXPECT_EQ(program->state.lastIndex, 2) << "Clear leaves lastIndex";
 }
 
 TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
@@ -103,9 +137,9 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
 
     // Each time from outside the list: a tooltip shown may lie in the way.
     auto hover = [&](int y) {
-        driver.moveOnto(find("Text1"));
+        input.moveOnto(find("Text1"));
         pumpFor(0.1);
-        driver.moveOnto(list, 10, y);
+        input.moveOnto(list, 10, y);
     };
     hover(rowHeight + 2);
     EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == toWx(wide); }, 3));
@@ -118,14 +152,14 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
 
 TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
     for (const char* e : {"Press_Tab", "Wait >3", "Press_Enter"}) frame->listAppend(e);
-    state.lastIndex = 2;
+    program->state.lastIndex = 2;
     after(0.5, [this] { press("Command1"); });
     const double start = seconds();
     press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return !fake.log.empty() && state.runDepth == 0; }, 10));
+    ASSERT_TRUE(pumpUntil([&] { return !fake.log.empty() && program->state.runDepth == 0; }, 10));
     const double took = seconds() - start;
     EXPECT_EQ(fake.log, tap(9)) << "Enter never came";
-    EXPECT_EQ(state.stopFlag, 1);
+    EXPECT_EQ(program->state.stopFlag, 1);
     EXPECT_LT(took, 2.0) << "the wait ran on after Stop";
 }
 
@@ -135,21 +169,18 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
     // double-click again (after a pause, so that it is no triple click).
     auto doubleClickUntil = [&](const std::function<bool()>& done) {
         for (int attempt = 0; attempt < 3; ++attempt) {
-            driver.doubleClick(find("mouseLocation"));
+            input.doubleClick(find("mouseLocation"));
             if (pumpUntil(done, 2.5)) return true;
         }
         return false;
     };
     fake.cursor = {300, 200};
-    ASSERT_TRUE(doubleClickUntil([&] { return windows.loaded(WindowId::Tracker); }));
+    ASSERT_TRUE(doubleClickUntil([&] { return program->windows.loaded(WindowId::Tracker); }));
     EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn off tracking");
     EXPECT_EQ(handlers().trackingOff, 0);
-    wxTopLevelWindow* tracker = windows.window(WindowId::Tracker);
+    wxTopLevelWindow* tracker = program->windows.window(WindowId::Tracker);
     ASSERT_NE(tracker, nullptr);
     EXPECT_TRUE(pumpUntil([&] { return tracker->IsShownOnScreen(); }, 5));
-    EXPECT_EQ(tracker->GetTitle(), "Form1");
-    EXPECT_EQ(tracker->GetClientSize(), tracker->FromDIP(wxSize(46, 14)));
-    EXPECT_EQ(tracker->GetBackgroundColour(), wxColour(255, 255, 192));
     EXPECT_TRUE(pumpUntil([&] { return tracker->GetPosition() == wxPoint(313, 213); }, 3))
         << "200 twips right of and below the cursor";
     EXPECT_EQ(control(tracker, "Label1")->GetLabel(), "300,200");
@@ -159,126 +190,46 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
     EXPECT_FALSE(tracker->IsActive()) << "the tracker does not take the focus";
 
     pumpFor(2.0);  // well after the first, however late the server saw it: no triple click
-    ASSERT_TRUE(doubleClickUntil([&] { return !windows.loaded(WindowId::Tracker); }));
+    ASSERT_TRUE(doubleClickUntil([&] { return !program->windows.loaded(WindowId::Tracker); }));
     EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn on tracking");
     EXPECT_EQ(handlers().trackingOff, 1);
 }
 
 TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
-    driver.chord(18, 'H');
+    input.chord({XK_Alt_L, XK_h});
     pumpFor(0.3);
-    driver.tapKey('A');
-    ASSERT_TRUE(pumpUntil([&] { return windows.loaded(WindowId::About); }, 5));
-    wxTopLevelWindow* about = windows.window(WindowId::About);
+    input.chord({XK_a});
+    ASSERT_TRUE(pumpUntil([&] { return program->windows.loaded(WindowId::About); }, 5));
+    wxTopLevelWindow* about = program->windows.window(WindowId::About);
     ASSERT_TRUE(pumpUntil([&] { return about->IsShownOnScreen(); }, 5));
     settle(about);
     EXPECT_TRUE(frame->IsEnabled()) << "the main window stays usable";
     wxWindow* okay = control(about, "okay");
     ASSERT_NE(okay, nullptr);
     EXPECT_EQ(okay->GetLabel(), "Okay!");
-    driver.moveOnto(okay);
+    input.moveOnto(okay);
     EXPECT_TRUE(pumpUntil([&] { return okay->GetLabel() == "Click Here!"; }, 3));
-    driver.moveOnto(frame.get());
+    input.moveOnto(frame.get());
     EXPECT_TRUE(pumpUntil([&] { return okay->GetLabel() == "Okay!"; }, 3));
-    driver.click(okay);
-    EXPECT_TRUE(pumpUntil([&] { return !windows.loaded(WindowId::About); }, 5));
+    input.click(okay);
+    EXPECT_TRUE(pumpUntil([&] { return !program->windows.loaded(WindowId::About); }, 5));
 }
 
-TEST_F(MainWindowGui, ExitClosesTheOtherWindowsToo) {
-    handlers().mouseLocation_DblClick();
-    handlers().about_Click();
-    ASSERT_TRUE(windows.loaded(WindowId::Tracker) && windows.loaded(WindowId::About));
-    // The about box came up in front: the keys go to the main window.
-    ASSERT_TRUE(pumpUntil([&] { return windows.window(WindowId::About)->IsActive(); }, 5));
-    frame->Raise();
-    ASSERT_TRUE(pumpUntil([&] { return frame->IsActive(); }, 5));
-    driver.chord(18, 'F');
-    pumpFor(0.3);
-    driver.tapKey('X');
-    ASSERT_TRUE(pumpUntil([&] { return !frame; }, 5)) << "the main window is gone";
-    EXPECT_FALSE(windows.loaded(WindowId::Tracker));
-    EXPECT_FALSE(windows.loaded(WindowId::About));
-}
-
-TEST_F(MainWindowGui, ClosingDuringARunEndsItAtOnceAndTheProgram) {
-    for (const char* e : {"Press_CTRL", "Wait >6", "Press_Tab"}) frame->listAppend(e);
-    state.lastIndex = 2;
-    handlers().mouseLocation_DblClick();
-    after(0.5, [this] { frame->Close(); });  // as the window manager's close box does
-    // The program's main loop: it must end by itself once the window is gone.
-    auto hung = std::make_shared<bool>(false);
-    after(0.2, [this] { press("Command2"); });
-    after(5, [hung] {
-        *hung = true;
-        wxTheApp->ExitMainLoop();
-    });
-    const double start = seconds();
-    wxTheApp->OnRun();
-    EXPECT_FALSE(*hung) << "something kept the program alive";
-    EXPECT_LT(seconds() - start, 3.0) << "the six-second wait did not hold the program";
-    EXPECT_FALSE(frame);
-    EXPECT_FALSE(windows.loaded(WindowId::Tracker));
-    EXPECT_EQ(fake.log, (Lines{"key 17 down", "key 17 up"})) << "Ctrl released, Tab never sent";
-    EXPECT_TRUE(state.abandoned);
-}
-
-// Whether a window of that exact title is on the screen now.
-bool windowTitled(const std::string& title) {
-    std::string command =
-        "xdotool search --onlyvisible --name \"^" + title + "\\$\" >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
-
-TEST_F(MainWindowGui, HelpBookOpensAtItsContentsInItsViewer) {
+TEST_F(MainWindowGui, HelpBookOpensAtItsContentsInItsViewerAndGoesWithTheProgram) {
     const std::string window = "Help: Keyloom Help";
-    WxToolkit withBook(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
-    ASSERT_TRUE(withBook.showHelp());
-    EXPECT_TRUE(pumpUntil([&] { return windowTitled(window); }, 10));
-    EXPECT_TRUE(withBook.showHelp()) << "shown already";
-    withBook.closeHelp();
-    EXPECT_TRUE(pumpUntil([&] { return !windowTitled(window); }, 10));
+    {
+        WxToolkit withBook(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
+        ASSERT_TRUE(withBook.showHelp());
+        EXPECT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) != 0; }, 10));
+        EXPECT_TRUE(withBook.showHelp()) << "shown already";
+    }
+    EXPECT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) == 0; }, 10));
 
     // Help that cannot be shown is reported, never a hang or a box.
     WxToolkit noBook("/nonexistent/Loomhlp.hhp", KEYLOOM_HELP_VIEWER);
     EXPECT_FALSE(noBook.showHelp());
     WxToolkit noViewer(KEYLOOM_HELP_BOOK, "/nonexistent/keyloom-help");
     EXPECT_FALSE(noViewer.showHelp());
-}
-
-TEST_F(MainWindowGui, HelpWindowGoesWithTheProgram) {
-    const std::string window = "Help: Keyloom Help";
-    {
-        WxToolkit toolkitOfAProgram(KEYLOOM_HELP_BOOK, KEYLOOM_HELP_VIEWER);
-        ASSERT_TRUE(toolkitOfAProgram.showHelp());
-        ASSERT_TRUE(pumpUntil([&] { return windowTitled(window); }, 10));
-    }
-    EXPECT_TRUE(pumpUntil([&] { return !windowTitled(window); }, 10));
-}
-
-// A run on the real desktop, into the probe window.
-TEST_F(MainWindowGui, RunTypesIntoTheFocusedWindow) {
-    std::string error;
-    auto desktop = platform::X11Desktop::open(nullptr, &error);
-    ASSERT_TRUE(desktop) << error;
-    open(*desktop);
-    keyloom::test::ProbeOptions beside;
-    beside.geometry = "240x120+980+40";  // away from the main window's buttons
-    keyloom::test::ProbeProcess probe("keyloom gui probe", beside);
-    ASSERT_TRUE(probe.start()) << probe.error();
-    for (const char* e : {"SetFocus >keyloom gui probe", "SendText >hi", "Press_Enter"})
-        frame->listAppend(e);
-    state.lastIndex = 2;
-    press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return state.runDepth == 0; }, 5));
-    pumpFor(0.3);
-    desktop->sync();
-    Lines names;
-    for (const auto& e : keyloom::test::keysAndButtons(probe.sync()))
-        if (e.kind == "KeyPress") names.push_back(e.name);
-    EXPECT_EQ(names, (Lines{"h", "i", "Return"}));
-    probe.stop();
-    frame->Destroy();
-    pumpUntil([this] { return !frame; }, 5);
 }
 
 }  // namespace

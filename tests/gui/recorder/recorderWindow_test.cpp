@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <sstream>
 
-#include "tests/gui/editor/guiProgram.h"
-#include "tests/gui/editor/windowManager.h"
-#include "tests/gui/editor/xInput.h"
+#include "tests/gui/guiProgram.h"
+#include "tests/gui/windowManager.h"
+#include "tests/gui/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
 #include "ui/recorder/mRecordFrame.h"
 #include "x11/support/probeProcess.h"

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/fake/fakePlatform.h"
+#include "support/fileBytes.h"
+#include "support/tempDir.h"
 #include "tests/unit/editor/fakeEditorView.h"
 
 namespace keyloom::ui {
@@ -17,14 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::readFile;
+using test::writeFile;
 
 struct Editor : ::testing::Test {
     platform::FakePlatform fake;
@@ -32,24 +26,16 @@ struct Editor : ::testing::Test {
     VectorList mainList{{"Press_Tab", "Press_Enter", "LClick"}};
     test::FakeEditorView view;
     macroEditor editor{view, fake, state, mainList};
-    fs::path dir;
+    test::TempDir dir;
 
-    void SetUp() override {
-        fake.logToolkit = true;
-        dir = fs::temp_directory_path() /
-              ("keyloom-editor-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { fake.logToolkit = true; }
 
-    std::string path(const char* name) const { return (dir / name).string(); }
+    std::string path(const char* name) const { return dir.str(name); }
     // Bytes of the file the editor's text gives.
     std::string savedAs(const std::string& name) {
         fake.dialogPaths.push_back(path(name.c_str()));
         editor.mnuFileItem_Click(kSaveAs);
-        return readBytes(path(name.c_str()));
+        return readFile(path(name.c_str()));
     }
     void open(const std::string& fileName) {
         fake.dialogPaths.push_back(fileName);
@@ -131,7 +117,7 @@ TEST_F(Editor, CaptionPassesFromTheTitleToUntitledOrAPath) {
     EXPECT_EQ(view.textValue, "");
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: Untitled");
 
-    writeBytes(path("m.tkl"), "Press_Tab\r\n");
+    writeFile(path("m.tkl"), "Press_Tab\r\n");
     open(path("m.tkl"));
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("m.tkl"));
     EXPECT_EQ(view.textValue, "Press_Tab\n");
@@ -144,7 +130,7 @@ TEST_F(Editor, CaptionPassesFromTheTitleToUntitledOrAPath) {
 }
 
 TEST_F(Editor, OpenUsesFilterCWithTheTklFilesPreselected) {
-    writeBytes(path("m.tkl"), "LClick");
+    writeFile(path("m.tkl"), "LClick");
     open(path("m.tkl"));
     EXPECT_EQ(fake.log.front(),
               "open-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl|");
@@ -153,20 +139,20 @@ TEST_F(Editor, OpenUsesFilterCWithTheTklFilesPreselected) {
 }
 
 TEST_F(Editor, RecentFilesGrowByOneEntryPerNewPath) {
-    writeBytes(path("a.tkl"), "Press_F1\r\n");
-    writeBytes(path("b.tkl"), "Press_F2\r\n");
+    writeFile(path("a.tkl"), "Press_F1\r\n");
+    writeFile(path("b.tkl"), "Press_F2\r\n");
     EXPECT_FALSE(view.separatorShown) << "hidden until the first file is opened";
     open(path("a.tkl"));
     EXPECT_TRUE(view.separatorShown);
     open(path("b.tkl"));
     EXPECT_EQ(view.textValue, "Press_F2\n");
 
-    writeBytes(path("a.tkl"), "Press_F3\r\n");
+    writeFile(path("a.tkl"), "Press_F3\r\n");
     editor.mnuFileArray_Click(1);  // re-read, no new entry
     EXPECT_EQ(view.textValue, "Press_F3\n");
     EXPECT_EQ(view.recentItems, (Strings{path("a.tkl"), path("b.tkl")}));
 
-    writeBytes(path("a.tkl"), "Press_F4\r\n");
+    writeFile(path("a.tkl"), "Press_F4\r\n");
     editor.mnuFileArray_Click(1);  // the caption names it: nothing at all
     EXPECT_EQ(view.textValue, "Press_F3\n");
     editor.mnuFileArray_Click(3);  // no such entry
@@ -203,22 +189,22 @@ TEST_F(Editor, SaveAsAsksBeforeOverwritingAndSetsLastIndex) {
 }
 
 TEST_F(Editor, CloseOverwritesWithoutAskingThenClosesAndStaysOpenWhenCancelled) {
-    writeBytes(path("c.tkl"), "old");
+    writeFile(path("c.tkl"), "old");
     view.setText("Loop");
     editor.mnuFileItem_Click(kClose);  // cancelled
     EXPECT_EQ(view.unloads, 0);
-    EXPECT_EQ(readBytes(path("c.tkl")), "old");
+    EXPECT_EQ(readFile(path("c.tkl")), "old");
 
     fake.dialogPaths.push_back(path("c.tkl"));
     editor.mnuFileItem_Click(kClose);
-    EXPECT_EQ(readBytes(path("c.tkl")), "Loop\r\n");
+    EXPECT_EQ(readFile(path("c.tkl")), "Loop\r\n");
     EXPECT_EQ(view.unloads, 1);
     EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 0);
 }
 
 TEST_F(Editor, CloseKeepsTheWindowAndTextAfterAFailedSave) {
     view.setText("Loop");
-    fake.dialogPaths.push_back((dir / "no-such-folder" / "x.tkl").string());
+    fake.dialogPaths.push_back(path("no-such-folder/x.tkl"));
     editor.mnuFileItem_Click(kClose);
     EXPECT_EQ(view.unloads, 0);
     EXPECT_EQ(view.textValue, "Loop");

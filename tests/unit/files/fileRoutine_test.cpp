@@ -72,59 +72,31 @@ TEST_F(FileRoutine, SavedListLoadsBackWithoutItsEmptyEntries) {
     EXPECT_EQ(entriesOf(*loaded), (Lines{"Press_Tab", "SendText >a b", " ", "Loop"}));
 }
 
-TEST_F(FileRoutine, LoadReadsLegacyCodePageAndReportsUnreadableFiles) {
-    writeFile(at("old.tkl"), "SendText >caf\xE9\r\nWait >1");
-    auto loaded = loadList(at("old.tkl"), fake);
-    ASSERT_TRUE(loaded.has_value());
-    EXPECT_EQ(entriesOf(*loaded), (Lines{"SendText >caf\xC3\xA9", "Wait >1"}));
-
-    writeFile(at("empty.tkl"), "");
-    ASSERT_TRUE(loadList(at("empty.tkl"), fake).has_value());
-    EXPECT_EQ(loadList(at("empty.tkl"), fake)->count(), 0);
-    EXPECT_TRUE(fake.log.empty());
-
-    // Every failure says so; bytes that are no text load with a warning.
+// The reader's verdicts (tests/unit/files/listReader_test.cpp) as the user
+// sees them: bytes that are no text load with a warning, a failure says so.
+TEST_F(FileRoutine, LoadWarnsOfNonTextAndReportsUnreadableFiles) {
     writeFile(at("binary.tkl"), std::string("a\r\nb\0c", 6));
     EXPECT_EQ(loadList(at("binary.tkl"), fake)->count(), 2);
     EXPECT_FALSE(loadList(at("missing.tkl"), fake).has_value());
     EXPECT_EQ(fake.log, (Lines{"message " + nonTextMessage(at("binary.tkl"), 2),
                                "message " + readErrorMessage(at("missing.tkl"),
                                                              "No such file or directory")}));
-#ifndef _WIN32
-    fake.log.clear();
-    EXPECT_FALSE(loadList("/dev/zero", fake).has_value());
-    EXPECT_EQ(fake.log, Lines{"message " + readErrorMessage("/dev/zero", kNotAFile)});
-#endif
 }
 
-TEST_F(FileRoutine, OverwriteAsksAndNoLeavesTheFileUntouched) {
+TEST_F(FileRoutine, OverwriteAsksUnderTheProgramTitleAndNoLeavesTheFileUntouched) {
     std::string file = at("m.tkl");
     writeFile(file, "old\r\n");
-    VectorList list({"new"});
-
-    fake.answers = {MessageAnswer::No};
-    EXPECT_EQ(saveList(file, list, fake), SaveResult::Declined);
-    EXPECT_EQ(readFile(file), "old\r\n");
-    EXPECT_EQ(fake.log, Lines{kQuestion}) << "no further message after No";
-
-    fake.log.clear();
-    fake.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(saveList(file, list, fake), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "new\r\n");
-    EXPECT_EQ(fake.log, Lines{kQuestion});
-    EXPECT_EQ(namesIn(dir), Lines{"m.tkl"});
-}
-
-TEST_F(FileRoutine, QuestionUsesTheProgramTitleWithNoAsDefault) {
-    std::string file = at("m.tkl");
-    writeFile(file, "x");
     fake.logToolkit = true;
-    VectorList empty;
-    EXPECT_EQ(saveList(file, empty, fake), SaveResult::Declined) << "the default answer is No";
-    EXPECT_EQ(fake.log, (Lines{kQuestion, std::string("title ") + kAppTitle}));
+    EXPECT_EQ(saveList(file, VectorList({"new"}), fake), SaveResult::Declined)
+        << "the default answer is No";
+    EXPECT_EQ(readFile(file), "old\r\n");
+    EXPECT_EQ(fake.log, (Lines{kQuestion, std::string("title ") + kAppTitle}))
+        << "no further message after No";
+
     fake.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(saveList(file, empty, fake), SaveResult::Written);
+    EXPECT_EQ(saveList(file, VectorList(), fake), SaveResult::Written);
     EXPECT_EQ(fs::file_size(file), 0u) << "an empty list gives a file of zero bytes";
+    EXPECT_EQ(namesIn(dir), Lines{"m.tkl"});
 }
 
 TEST_F(FileRoutine, FailuresShowTheMessageAndLeaveEverythingAsItWas) {
@@ -194,58 +166,11 @@ struct Editor : EditorFile {
     void addRecentFile(const std::string& f) override { recent.push_back(f); }
 };
 
-TEST_F(FileRoutine, OpenEditorFileReadsTheWholeFileOnce) {
-    std::string file = at("e.tkl");
-    writeFile(file, "A\r\n");
-    Editor editor;
-    openEditorFile(file, editor, fake);
-    EXPECT_EQ(editor.text, "A\n");
-    EXPECT_EQ(editor.caption_, kCaptionPrefix + file);
-    EXPECT_EQ(editor.recent, Lines{file});
-
-    // Saved again it gains a second line break, as the editor shows it.
-    ASSERT_EQ(saveEditorText(file, 0, editor.text, context), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "A\r\n\r\n");
-
-    // The caption names this file: it is not read again.
-    writeFile(file, "changed");
-    openEditorFile(file, editor, fake);
-    EXPECT_EQ(editor.text, "A\n");
-    EXPECT_EQ(editor.recent, Lines{file});
-}
-
 TEST_F(FileRoutine, OpenEditorFileKeepsBlanksAndDecodesTheLegacyCodePage) {
     writeFile(at("a.txt"), "  x\r\n\r\n\xE9\nend");
     Editor editor;
     openEditorFile(at("a.txt"), editor, fake);
     EXPECT_EQ(editor.text, "  x\n\n\xC3\xA9\nend");
-}
-
-TEST_F(FileRoutine, UnreadableFileInEditorSaysSoAndChangesNothing) {
-    Editor editor;
-    editor.text = "kept";
-    const std::string missing = at("missing.tkl");
-    openEditorFile(missing, editor, fake);
-    EXPECT_EQ(editor.text, "kept");
-    EXPECT_EQ(editor.caption_, kAppTitle);
-    EXPECT_TRUE(editor.recent.empty());
-    EXPECT_EQ(fake.log, Lines{"message " + readErrorMessage(missing, "No such file or directory")});
-}
-
-TEST_F(FileRoutine, SaveRecordingAsksAndComplainsAsTheOtherSaves) {
-    std::string file = at("r.tkl");
-    writeFile(file, "old");
-    EXPECT_EQ(saveRecording(file, "LClick", context), SaveResult::Declined);
-    EXPECT_EQ(readFile(file), "old");
-    fake.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(saveRecording(file, "LClick\nMouseMove >1,2", context), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "LClick\r\nMouseMove >1,2\r\n");
-    EXPECT_EQ(state.lastIndex, 3);
-
-    state.lastIndex = 9;
-    EXPECT_EQ(saveRecording(at("none/r.tkl"), "x", context), SaveResult::Failed);
-    EXPECT_EQ(state.lastIndex, 9);
-    EXPECT_EQ(fake.log, (Lines{kQuestion, kQuestion, kError}));
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
+#include <filesystem>
+
+#include "support/fileBytes.h"
+#include "support/tempDir.h"
 
 namespace keyloom {
 namespace {
@@ -54,30 +56,24 @@ TEST(ListReader, ReadsEntriesAsTheMainListLoadsThem) {
 }
 
 TEST(ListReader, ReadsFilesAndReportsUnreadableOnes) {
-    std::string path = testing::TempDir() + "listReader_test.tkl";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "Wait >1\r\nSendText >h\xE9llo\r\n";
-    }
+    test::TempDir dir;
+    const std::string path = dir.str("list.tkl");
+    test::writeFile(path, "Wait >1\r\nSendText >h\xE9llo\r\n");
     auto list = readListFile(path);
     ASSERT_TRUE(list.has_value());
     EXPECT_EQ(entriesOf(*list), (std::vector<std::string>{"Wait >1", "SendText >h\xC3\xA9llo"}));
-    std::remove(path.c_str());
+    test::writeFile(dir.str("empty.tkl"), "");
+    EXPECT_TRUE(readListFile(dir.str("empty.tkl")).has_value()) << "an empty file is an empty list";
 
     std::string error;
-    EXPECT_FALSE(readListFile(path, &error).has_value());
+    EXPECT_FALSE(readListFile(dir.str("missing.tkl"), &error).has_value());
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(readListFile(testing::TempDir(), &error).has_value()) << "a folder is no file";
+    EXPECT_FALSE(readListFile(dir.str(), &error).has_value()) << "a folder is no file";
     EXPECT_FALSE(readListFile("/dev/zero", &error).has_value()) << "nor is a device";
     EXPECT_EQ(error, kNotAFile);
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.seekp(static_cast<std::streamoff>(kMaxFileBytes));
-        out << 'x';
-    }
+    std::filesystem::resize_file(path, kMaxFileBytes + 1);
     EXPECT_FALSE(readListFile(path, &error).has_value()) << "one byte too large";
     EXPECT_EQ(error, kTooLarge);
-    std::remove(path.c_str());
 }
 
 TEST(ListReader, LargeInputsStayLinear) {

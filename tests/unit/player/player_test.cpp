@@ -18,8 +18,10 @@ struct Result {
     std::string out;
 };
 
-Result play(const std::string& args) {
-    std::string command = std::string(KEYLOOM_PLAY) + " " + args + " 2>/dev/null";
+// The player's output for the command-line arguments `args`; `errors` says
+// where its standard error goes.
+Result play(const std::string& args, const std::string& errors = "2>/dev/null") {
+    std::string command = std::string(KEYLOOM_PLAY) + " " + args + " " + errors;
     Result result;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -53,18 +55,6 @@ TEST(Player, DryRunPrintsOneLinePerDesktopOperation) {
               "key 20 down\nkey 20 up\n");
 }
 
-TEST(Player, BadInputNeitherCrashesNorHangs) {
-    std::string binary;
-    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131) % 256);
-    std::string longLine(1 << 20, 'x');
-    for (std::size_t i = 1; i < longLine.size(); i += 2) longLine[i] = ' ';
-    std::string path = writeMacro("bad.tkl", binary + "\r\n" + longLine + "\r\nMouseMove >oops\r\n"
-                                                 "Repeat >zz\r\nEnd_Repeat\r\nWait >1e9\r\n \r\n");
-    Result r = play("--dry-run " + path);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-}
-
 TEST(Player, UnreadableFileExitsTwo) {
     EXPECT_EQ(play(testing::TempDir() + "does-not-exist.tkl").status, 2);
     EXPECT_EQ(play("--dry-run").status, 2);
@@ -89,18 +79,8 @@ TEST(Player, MessagesAreOneLineEach) {
 
     // Without a display it says which variable is missing.
     ::unsetenv("DISPLAY");
-    FILE* pipe = popen((std::string(KEYLOOM_PLAY) + " " + writeMacro("d.tkl", "Loop") + " 2>&1").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::array<char, 4096> said{};
-    said[fread(said.data(), 1, said.size() - 1, pipe)] = '\0';
-    pclose(pipe);
-    EXPECT_NE(std::string(said.data()).find("DISPLAY"), std::string::npos) << said.data();
-}
-
-TEST(Player, ExampleMacroPlaysInDryRun) {
-    Result r = play(std::string("--dry-run ") + KEYLOOM_EXAMPLES + "/hello.tkl");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("type Hello from Keyloom!"), std::string::npos);
+    const std::string said = play(writeMacro("d.tkl", "Loop"), "2>&1").out;
+    EXPECT_NE(said.find("DISPLAY"), std::string::npos) << said;
 }
 
 }  // namespace

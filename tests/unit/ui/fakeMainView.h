@@ -86,13 +86,8 @@ struct FakeWindows : Windows {
     std::array<bool, 4> open{};
 
     static const char* name(WindowId id) {
-        switch (id) {
-        case WindowId::Editor: return "editor";
-        case WindowId::Recorder: return "recorder";
-        case WindowId::Tracker: return "tracker";
-        case WindowId::About: return "about";
-        }
-        return "?";
+        constexpr const char* kNames[] = {"editor", "recorder", "tracker", "about"};
+        return kNames[static_cast<std::size_t>(id)];
     }
     void show(WindowId id) override {
         log.push_back(std::string("show ") + name(id));

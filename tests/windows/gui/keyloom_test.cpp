@@ -2,88 +2,77 @@
 // runs, and a macro file given at start plays when Run is pressed.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
+#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "probe.h"
+#include "support/fileBytes.h"
 
 namespace keyloom::test {
 namespace {
 
 const std::wstring kTitle = L"Tervel's Keyloom";
 
-struct Found {
-    DWORD pid;
-    const wchar_t* className;  // nullptr: any
-    HWND window = nullptr;
-};
+std::wstring classOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
 
-BOOL CALLBACK findTopWindow(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<Found*>(data);
+std::wstring textOf(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+DWORD processOf(HWND window) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    wchar_t title[256] = {}, className[256] = {};
-    GetWindowTextW(window, title, 256);
-    GetClassNameW(window, className, 256);
-    if (pid == found->pid && IsWindowVisible(window) && title == kTitle &&
-        (found->className == nullptr || std::wstring(className) == found->className)) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
+    return pid;
 }
 
-// The visible top-level window of `pid` titled "Tervel's Keyloom".
-HWND keyloomWindow(DWORD pid, const wchar_t* className = nullptr) {
-    Found found{pid, className};
-    EnumWindows(findTopWindow, reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
-
-struct Child {
-    const wchar_t* className;
-    std::wstring text;
-    HWND window = nullptr;
+struct Search {
+    const std::function<bool(HWND)>& wanted;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK findChild(HWND window, LPARAM data) {
-    auto* child = reinterpret_cast<Child*>(data);
-    wchar_t text[512] = {}, className[256] = {};
-    GetWindowTextW(window, text, 512);
-    GetClassNameW(window, className, 256);
-    if (std::wstring(className) == child->className && text == child->text) {
-        child->window = window;
-        return FALSE;
-    }
+BOOL CALLBACK collect(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    if (search->wanted(window)) search->found.push_back(window);
     return TRUE;
+}
+
+// The top-level windows (the children of `parent`, when given) for which
+// `wanted` holds.
+std::vector<HWND> windowsWhere(const std::function<bool(HWND)>& wanted, HWND parent = nullptr) {
+    Search search{wanted, {}};
+    if (parent == nullptr)
+        EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
+    else
+        EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND firstWhere(const std::function<bool(HWND)>& wanted, HWND parent = nullptr) {
+    std::vector<HWND> found = windowsWhere(wanted, parent);
+    return found.empty() ? nullptr : found.front();
+}
+
+// The visible top-level window of `pid` titled "Tervel's Keyloom" (of that
+// window class, when given).
+HWND keyloomWindow(DWORD pid, const wchar_t* className = nullptr) {
+    return firstWhere([&](HWND w) {
+        return processOf(w) == pid && IsWindowVisible(w) && textOf(w) == kTitle &&
+               (className == nullptr || classOf(w) == className);
+    });
 }
 
 HWND childWindow(HWND parent, const wchar_t* className, const std::wstring& text) {
-    Child child{className, text};
-    EnumChildWindows(parent, findChild, reinterpret_cast<LPARAM>(&child));
-    return child.window;
-}
-
-struct OwnWindows {
-    DWORD pid;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK collectOwnWindow(HWND window, LPARAM data) {
-    auto* own = reinterpret_cast<OwnWindows*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == own->pid && IsWindowVisible(window)) own->windows.push_back(window);
-    return TRUE;
-}
-
-// The visible top-level windows of `pid`.
-std::vector<HWND> topWindows(DWORD pid) {
-    OwnWindows own{pid, {}};
-    EnumWindows(collectOwnWindow, reinterpret_cast<LPARAM>(&own));
-    return own.windows;
+    return firstWhere([&](HWND w) { return classOf(w) == className && textOf(w) == text; }, parent);
 }
 
 // Presses (false) and releases (true) of virtual keys, in order.
@@ -98,33 +87,6 @@ void tapKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
     }
 }
 
-struct Sized {
-    int width, height;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK findSized(HWND window, LPARAM data) {
-    auto* sized = reinterpret_cast<Sized*>(data);
-    RECT r{};
-    GetClientRect(window, &r);
-    wchar_t className[256] = {};
-    GetClassNameW(window, className, 256);
-    if (r.right == sized->width && r.bottom == sized->height &&
-        std::wstring(className).rfind(L"wxWindow", 0) == 0) {
-        sized->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The child window of `parent` drawn by the program itself (not a native
-// control) whose client area is `width` x `height`.
-HWND ownChildOfSize(HWND parent, int width, int height) {
-    Sized sized{width, height};
-    EnumChildWindows(parent, findSized, reinterpret_cast<LPARAM>(&sized));
-    return sized.window;
-}
-
 RECT screenRect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -132,19 +94,34 @@ RECT screenRect(HWND window) {
 }
 
 std::wstring tempFile(const std::string& name, const std::string& bytes) {
-    std::wstring folder(MAX_PATH, L'\0');
-    folder.resize(GetTempPathW(MAX_PATH, folder.data()));
-    std::wstring path = folder + wide(name);
-    std::ofstream(path.c_str(), std::ios::binary) << bytes;
-    return path;
+    const auto path = std::filesystem::temp_directory_path() / wide(name);
+    writeFile(path, bytes);
+    return path.wstring();
 }
 
 std::wstring keyloomProgram() { return L"\"" + buildPath(KEYLOOM_GUI_PROGRAM) + L"\""; }
 
-TEST(Keyloom, RunsAsASingleCopy) {
-    ChildProcess first(keyloomProgram(), 90s);
+// keyloom.exe started with `arguments`, until its main window shows; closed
+// at the end, when it must exit with 0.
+class Keyloom : public ::testing::Test {
+protected:
+    void start(const std::wstring& arguments = L"") {
+        program.emplace(keyloomProgram() + arguments, 90s);
+        ASSERT_TRUE(
+            eventually([&] { return (main = keyloomWindow(program->pid())) != nullptr; }, 60s));
+    }
+    void TearDown() override {
+        if (main == nullptr) return;
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program->wait(30s), std::optional<int>(0));
+    }
+
+    std::optional<ChildProcess> program;
     HWND main = nullptr;
-    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(first.pid())) != nullptr; }, 60s));
+};
+
+TEST_F(Keyloom, RunsAsASingleCopy) {
+    start();
 
     ChildProcess second(keyloomProgram(), 90s);
     HWND box = nullptr;
@@ -153,39 +130,30 @@ TEST(Keyloom, RunsAsASingleCopy) {
     EXPECT_NE(childWindow(box, L"Static", L"The program is already running!"), nullptr);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(second.wait(30s).has_value()) << "the second copy did not end after its message";
-    EXPECT_EQ(keyloomWindow(first.pid()), main) << "the first copy went away";
-
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(first.wait(30s), std::optional<int>(0));
+    EXPECT_EQ(keyloomWindow(program->pid()), main) << "the first copy went away";
 }
 
-TEST(Keyloom, MacroFileGivenAtStartPlaysOnRun) {
+TEST_F(Keyloom, MacroFileGivenAtStartPlaysOnRun) {
     Probe probe("Gui Target Probe", 90s);
     ASSERT_TRUE(probe.ready());
     std::wstring macro =
         tempFile("gui.tkl", "SetFocus >Gui Target Probe\r\nPress_Tab\r\nSendText >hello!\r\n");
-    ChildProcess keyloom(keyloomProgram() + L" \"" + macro + L"\"", 90s);
-    HWND main = nullptr;
-    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(keyloom.pid())) != nullptr; }, 60s));
+    start(L" \"" + macro + L"\"");
     HWND run = nullptr;
     ASSERT_TRUE(eventually([&] { return (run = childWindow(main, L"Button", L"Run")) != nullptr; }));
     probe.mark();
     PostMessageW(run, BM_CLICK, 0, 0);
     ASSERT_TRUE(probe.waitFor("char U+0021", 30s)) << "the macro did not reach the probe";
-    EXPECT_EQ(probe.linesAfterMark({"keydown 9", "char"}),
-              (std::vector<std::string>{"keydown 9 -", "char U+0009", "char U+0068", "char U+0065",
-                                        "char U+006C", "char U+006C", "char U+006F",
-                                        "char U+0021"}));
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
+    EXPECT_EQ(
+        probe.linesAfterMark({"keydown 9", "char"}),
+        (std::vector<std::string>{"keydown 9 -", "char U+0009", "char U+0068", "char U+0065",
+                                  "char U+006C", "char U+006C", "char U+006F", "char U+0021"}));
 }
 
 // Windows does not keep overlapping controls apart: the editor's text box
 // must leave the palette's place to it, or it paints over the palette.
-TEST(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
-    ChildProcess keyloom(keyloomProgram(), 90s);
-    HWND main = nullptr;
-    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(keyloom.pid())) != nullptr; }, 60s));
+TEST_F(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
+    start();
     // Build, Edit from the keyboard (another process cannot read the menu).
     ASSERT_TRUE(eventually([&] {
         SetForegroundWindow(main);
@@ -194,8 +162,10 @@ TEST(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
     tapKeys({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
     tapKeys({{'E', false}, {'E', true}});
     HWND palette = nullptr, text = nullptr;
+    const DWORD pid = program->pid();
+    auto ownWindow = [&](HWND w) { return processOf(w) == pid && IsWindowVisible(w); };
     ASSERT_TRUE(eventually([&] {
-        for (HWND window : topWindows(keyloom.pid())) {
+        for (HWND window : windowsWhere(ownWindow)) {
             if (childWindow(window, L"Button", L"Commands") == nullptr) continue;
             palette = childWindow(window, L"ListBox", L"");
             text = childWindow(window, L"Edit", L"");
@@ -205,17 +175,21 @@ TEST(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
     RECT paletteRect = screenRect(palette), textRect = screenRect(text), overlap{};
     EXPECT_FALSE(IntersectRect(&overlap, &paletteRect, &textRect));
     EXPECT_GT(textRect.right - textRect.left, 200) << "the text box keeps the rest of the window";
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
 }
 
 // The cursor read-out draws its own text: a shorter position must not leave
 // the end of a longer one behind.
-TEST(Keyloom, ReadoutShowsOnlyTheLatestPosition) {
-    ChildProcess keyloom(keyloomProgram(), 90s);
-    HWND main = nullptr, readout = nullptr;
-    ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(keyloom.pid())) != nullptr; }, 60s));
-    ASSERT_TRUE(eventually([&] { return (readout = ownChildOfSize(main, 49, 17)) != nullptr; }));
+TEST_F(Keyloom, ReadoutShowsOnlyTheLatestPosition) {
+    start();
+    // The child window drawn by the program itself (not a native control) of
+    // the read-out's size.
+    auto isReadout = [](HWND w) {
+        RECT r{};
+        GetClientRect(w, &r);
+        return r.right == 49 && r.bottom == 17 && classOf(w).rfind(L"wxWindow", 0) == 0;
+    };
+    HWND readout = nullptr;
+    ASSERT_TRUE(eventually([&] { return (readout = firstWhere(isReadout, main)) != nullptr; }));
     ASSERT_TRUE(settleCursor(1000, 888));
     Sleep(300);
     ASSERT_TRUE(settleCursor(5, 5));
@@ -235,8 +209,6 @@ TEST(Keyloom, ReadoutShowsOnlyTheLatestPosition) {
     ReleaseDC(nullptr, screen);
     EXPECT_GT(text, 0) << "the new position is shown";
     EXPECT_EQ(leftOver, 0) << "pixels of the old text are left";
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(keyloom.wait(30s), std::optional<int>(0));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(Launch, RunProgramStartsXtermWithTheFocus) {
     play({"RunProgram >/usr/bin/env LC_ALL=C.UTF-8 xterm -u8 -T '" + title +
           "' -e /bin/sh -c 'stty -icanon -echo -isig -ixon -iexten; timeout --foreground 60 head -c " +
           std::to_string(typed.size()) + " | tee " + file + "'"});
-    EXPECT_TRUE(toolkit.messages.empty());
+    EXPECT_TRUE(dialogs.log.empty());
     Window w = windowTitled(x.get(), title);
     ASSERT_NE(w, 0U) << "RunProgram returned before the xterm had a window";
     EXPECT_TRUE(eventually([&] { return activeWindow(x.get()) == w; }, 2))
@@ -45,9 +45,9 @@ TEST_F(Launch, WhatCannotStartShowsTheMessageAndTheRunGoesOn) {
     TempDir dir;
     play({"RunProgram >/nonexistent/keyloom-program --flag", "RunProgram >xterm 'unclosed",
           "RunProgram >", "ExecuteFile >" + dir.str("no such document.txt")});
-    const std::string message = "Tervel's Keyloom: File not found!\rError 53";
-    EXPECT_EQ(toolkit.messages, (std::vector<std::string>{message, message, message,
-                                                          "Keyloom Error: File not found."}));
+    const std::string message = "message File not found!\rError 53", title = "title Tervel's Keyloom";
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{message, title, message, title, message, title,
+                                                     "message File not found.", "title Keyloom Error"}));
 }
 
 // The document opens with the application associated with its type, which
@@ -72,7 +72,7 @@ TEST_F(Launch, ExecuteFileOpensTheDocumentWithItsApplication) {
     writeFile(document, "some notes\n");
 
     play({"ExecuteFile >" + document});
-    EXPECT_TRUE(toolkit.messages.empty());
+    EXPECT_TRUE(dialogs.log.empty());
     std::string got;
     eventually([&] { return !(got = readFile(report)).empty() && got.back() == '\n'; });
     EXPECT_EQ(got, "/\n" + document + "\n");

@@ -151,12 +151,14 @@ TEST_F(Typing, HeldShiftAndCapsLockDoNotChangeTheText) {
 TEST_F(Typing, RejectedNotationTypesNothingAndTheRunGoesOn) {
     play({"SendText >ab{LEFT 4x}", "SendText >C++", "SendText >ok"});
     EXPECT_EQ(term.waitFor("ok"), "ok");
-    EXPECT_EQ(toolkit.messages,
+    EXPECT_EQ(dialogs.log,
               (std::vector<std::string>{
-                  "Tervel's Keyloom: Cannot type this text: \"{LEFT 4x}\": the repeat count must be "
+                  "message Cannot type this text: \"{LEFT 4x}\": the repeat count must be "
                   "a whole number from 0 to 10000.",
-                  "Tervel's Keyloom: Cannot type this text: \"+\" at character 3 repeats a "
-                  "modifier before its key."}));
+                  "title Tervel's Keyloom",
+                  "message Cannot type this text: \"+\" at character 3 repeats a "
+                  "modifier before its key.",
+                  "title Tervel's Keyloom"}));
 }
 
 }  // namespace

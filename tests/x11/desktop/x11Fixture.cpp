@@ -41,27 +41,14 @@ std::string TextTarget::waitFor(const std::string& expected, double timeoutSecon
     return got;
 }
 
-platform::MessageAnswer ScriptedToolkit::messageBox(const std::string& text,
-                                                    const std::string& title,
-                                                    platform::MessageStyle style) {
-    messages.push_back(title + ": " + text);
-    platform::MessageAnswer answer = style == platform::MessageStyle::YesNoQuestion
-                                         ? platform::MessageAnswer::No
-                                         : platform::MessageAnswer::Ok;
-    if (!answers.empty()) {
-        answer = answers.front();
-        answers.pop_front();
-    }
-    return answer;
-}
-
 void X11Test::SetUp() {
     ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
     guard.emplace(x.get());
     std::string error;
     desktop = platform::X11Desktop::open(nullptr, &error);
     ASSERT_TRUE(desktop) << error;
-    engine = std::make_unique<Engine>(state, list, *desktop, toolkit);
+    dialogs.logToolkit = true;
+    engine = std::make_unique<Engine>(state, list, *desktop, platform::Toolkit{realTime, dialogs});
 }
 
 void X11Test::TearDown() {

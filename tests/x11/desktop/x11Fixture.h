@@ -7,7 +7,6 @@
 
 #include <X11/Xlib.h>
 
-#include <deque>
 #include <sstream>
 #include <memory>
 #include <optional>
@@ -16,6 +15,7 @@
 
 #include "engine/engine.h"
 #include "platform/consoleToolkit.h"
+#include "platform/fake/fakePlatform.h"
 #include "platform/x11/x11Desktop.h"
 #include "support/fileBytes.h"
 #include "support/tempDir.h"
@@ -47,32 +47,6 @@ private:
     Window window_ = 0;
 };
 
-// A toolkit for runs against the real desktop: real time and waits, message
-// boxes written down and answered from a script (else OK / No).
-class ScriptedToolkit final : public platform::Toolkit {
-public:
-    double now() override { return console_.now(); }
-    void letEventsRun() override {}
-    void waitUntil(double deadline) override { console_.waitUntil(deadline); }
-    void shortWait(int ms) override { console_.shortWait(ms); }
-    platform::MessageAnswer messageBox(const std::string& text, const std::string& title,
-                                       platform::MessageStyle style) override;
-    std::optional<std::string> fileDialog(platform::DialogKind, const std::string&, int) override {
-        return std::nullopt;
-    }
-    bool showHelp() override { return false; }
-    std::optional<std::string> clipboardText() override { return std::nullopt; }
-    void setClipboardText(const std::string&) override {}
-    platform::StopRequest pendingStop() override { return platform::StopRequest::NoRequest; }
-
-    std::deque<platform::MessageAnswer> answers;
-    std::vector<std::string> messages;  // "TITLE: TEXT"
-
-private:
-    std::ostringstream sink_;
-    platform::ConsoleToolkit console_{sink_};
-};
-
 class X11Test : public ::testing::Test {
 public:
     void SetUp() override;
@@ -83,7 +57,11 @@ public:
     XConnection x;
     std::optional<InputStateGuard> guard;
     std::unique_ptr<platform::X11Desktop> desktop;
-    ScriptedToolkit toolkit;
+    // Real time and waits; message boxes written down ("message TEXT",
+    // "title TITLE") and answered OK / No by the fake.
+    std::ostringstream consoleSink;
+    platform::ConsoleToolkit realTime{consoleSink};
+    platform::FakePlatform dialogs;
     RunState state;
     VectorList list;
     std::unique_ptr<Engine> engine;

@@ -5,19 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 
 #include "platform/fake/fakePlatform.h"
+#include "support/fileBytes.h"
+#include "support/tempDir.h"
 #include "tests/unit/editor/fakeEditorView.h"
 
 namespace keyloom::ui {
 namespace {
 
-namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
 
@@ -178,39 +176,34 @@ TEST_F(Recorder, SamplerStateIsKeptBetweenRecordingsAndFreshInANewWindow) {
 }
 
 TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
-    fs::path file = fs::temp_directory_path() / "keyloom-recording-save.tkl";
-    fs::remove(file);
+    test::TempDir dir;
+    const std::string file = dir.str("recording.tkl");
     window->Command1_Click();
     fake.cursor = {5, 6};
     sampleAll();
     view.textValue += "Wait >2";  // typed by hand
     fake.logToolkit = true;
-    fake.dialogPaths.push_back(file.string());
+    fake.dialogPaths.push_back(file);
     window->save_Click();
     EXPECT_TRUE(view.running()) << "saving does not stop the recording";
     EXPECT_EQ(editorsCreated, 1);
     EXPECT_EQ(fake.log, Strings{"save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
-    std::string bytes;
-    {
-        std::ifstream in(file, std::ios::binary);  // closed again: Windows keeps open files
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    EXPECT_EQ(bytes, "MouseMove >5,6\r\nLUp\r\nWait >2\r\n");
+    EXPECT_EQ(test::readFile(dir / "recording.tkl"), "MouseMove >5,6\r\nLUp\r\nWait >2\r\n");
     EXPECT_EQ(state.lastIndex, 2);
 
     // Saving again over it asks first, through the same editor's dialog.
-    fake.dialogPaths.push_back(file.string());
+    fake.dialogPaths.push_back(file);
     window->save_Click();
     EXPECT_EQ(editorsCreated, 1);
     EXPECT_EQ(fake.log[2], "message Overwrite existing file?");
-    fs::remove(file);
 }
 
 TEST_F(Recorder, ACancelledSaveSaysNothingAFailedOneSaysSoAndTheRecordingStays) {
     view.textValue = "LDown\n";
     window->save_Click();
     EXPECT_EQ(fake.log, Strings{});
-    fake.dialogPaths.push_back((fs::temp_directory_path() / "no-such-dir-kl" / "r.tkl").string());
+    test::TempDir dir;
+    fake.dialogPaths.push_back(dir.str("no such folder/r.tkl"));
     window->save_Click();
     EXPECT_EQ(fake.log, Strings{"message Error occurred trying to close file, please retry."});
     EXPECT_EQ(view.textValue, "LDown\n");

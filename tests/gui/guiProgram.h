@@ -1,6 +1,6 @@
 // The windowed program, put together in the test process as the keyloom
-// program does it: the real X11 desktop, the wx toolkit, the main window with
-// its window registry. Events are run by the test (pump, pumpUntil); file
+// program does it: the system's desktop (or the one given), the wx toolkit,
+// the main window with its window registry. Events are run by the test (pump, pumpUntil); file
 // dialogs are really shown and answered as a user would, by choosing a path
 // and pressing OK; message boxes are answered from a script.
 #pragma once
@@ -18,7 +18,7 @@
 #include "support/fileBytes.h"
 #include "support/tempDir.h"
 #include "support/wxHarness.h"
-#include "tests/gui/editor/xInput.h"
+#include "tests/gui/xInput.h"
 #include "ui/common/services.h"
 #include "ui/common/wxText.h"
 #include "ui/main/tKeyloomFrame.h"
@@ -28,14 +28,17 @@ namespace keyloom::test {
 
 // The program: what the keyloom program's application object holds.
 struct GuiProgram {
-    GuiProgram() {
+    explicit GuiProgram(platform::Desktop* given = nullptr) {
         dialogs().reset();
         std::string error;
-        desktop = platform::openSystemDesktop(&error);
-        if (!desktop) throw std::runtime_error(error);
-        main = new ui::tKeyloomFrame(state, *desktop, toolkit, windows);
+        if (given == nullptr) {
+            owned = platform::openSystemDesktop(&error);
+            if (!owned) throw std::runtime_error(error);
+        }
+        platform::Desktop& desktop = given != nullptr ? *given : *owned;
+        main = new ui::tKeyloomFrame(state, desktop, toolkit, windows);
         services = std::make_unique<ui::Services>(ui::Services{
-            *desktop, toolkit, state, {toolkit, state, main->handlers().macroList()}, windows,
+            desktop, toolkit, state, {toolkit, state, main->handlers().macroList()}, windows,
             [this] { main->endProgram(); }});
         ui::registerWindows(windows, *services);
         main->handlers().Form_Load(false);
@@ -43,9 +46,8 @@ struct GuiProgram {
         pumpUntil([this] { return main->IsShownOnScreen(); });
     }
     ~GuiProgram() {
-        wxWeakRef<wxFrame> alive(main);
-        if (alive) main->Close(true);
-        pumpUntil([&] { return !alive; }, 10);
+        if (main) main->Close(true);
+        pumpUntil([&] { return !main; }, 10);
     }
     GuiProgram(const GuiProgram&) = delete;
     GuiProgram& operator=(const GuiProgram&) = delete;
@@ -65,11 +67,11 @@ struct GuiProgram {
         return dynamic_cast<Frame*>(windows.window(id));
     }
 
-    std::unique_ptr<platform::Desktop> desktop;
+    std::unique_ptr<platform::Desktop> owned;
     ui::WxToolkit toolkit{""};
     RunState state;
     ui::WindowRegistry windows;
-    ui::tKeyloomFrame* main = nullptr;
+    wxWeakRef<ui::tKeyloomFrame> main;  // null once the window is gone
     std::unique_ptr<ui::Services> services;
 };
 
@@ -81,10 +83,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
         guard.emplace(x.get());
-        program = std::make_unique<GuiProgram>();
+        program = std::make_unique<GuiProgram>(desktop);
     }
     void TearDown() override { program.reset(); }
 
+    platform::Desktop* desktop = nullptr;  // the program's; the system's when none
     XConnection x;
     std::optional<InputStateGuard> guard;
     UserInput input{x.get()};

@@ -5,9 +5,13 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <wx/window.h>
 
+#include <cctype>
 #include <initializer_list>
+#include <string>
 
+#include "support/wxHarness.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::test {
@@ -28,6 +32,20 @@ public:
         button(physical, true);
         button(physical, false);
     }
+    // Onto `window` at (dx, dy) of it, its centre when not given.
+    void moveOnto(wxWindow* window, int dx = -1, int dy = -1) {
+        wxRect r = window->GetScreenRect();
+        moveTo(r.x + (dx < 0 ? r.width / 2 : dx), r.y + (dy < 0 ? r.height / 2 : dy));
+    }
+    void click(wxWindow* window, int dx = -1, int dy = -1) {
+        moveOnto(window, dx, dy);
+        pumpFor(0.05);
+        click();
+    }
+    void doubleClick(wxWindow* window) {
+        click(window);
+        click();
+    }
     void key(KeySym keysym, bool down) {
         XTestFakeKeyEvent(display_, keycodeOf(display_, keysym), down ? True : False, CurrentTime);
         XSync(display_, False);
@@ -36,6 +54,16 @@ public:
     void chord(std::initializer_list<KeySym> keys) {
         for (KeySym k : keys) key(k, true);
         for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) key(*it, false);
+    }
+    // Types ASCII text on the US layout, with Shift for capitals and "_"
+    // (the keysyms of ASCII characters are their codes).
+    void type(const std::string& text) {
+        for (char c : text) {
+            if (std::isupper(static_cast<unsigned char>(c)) || c == '_')
+                chord({XK_Shift_L, static_cast<KeySym>(c)});
+            else
+                chord({static_cast<KeySym>(c)});
+        }
     }
 
 private:

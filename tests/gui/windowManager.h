@@ -59,23 +59,4 @@ inline void pressCloseBox(Display* display, wxTopLevelWindow* window) {
     askWindowManager(display, xWindowOf(window), "_NET_CLOSE_WINDOW", 2);
 }
 
-// The window that has the keyboard focus is (inside) this one.
-inline bool hasXFocus(Display* display, wxTopLevelWindow* window) {
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    Window target = xWindowOf(window);
-    // The focus may be on a child window of the toplevel.
-    for (Window w = focus; w != 0 && w != PointerRoot;) {
-        if (w == target) return true;
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned int n = 0;
-        if (!XQueryTree(display, w, &root, &parent, &children, &n)) return false;
-        if (children != nullptr) XFree(children);
-        if (parent == root) return false;
-        w = parent;
-    }
-    return false;
-}
-
 }  // namespace keyloom::test
