@@ -36,14 +36,8 @@ TEST(Codepage, Utf8IsValidatedAsOnLinux) {
     for (const Utf8Case& c : cases) EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << c.name;
 }
 
-TEST(Codepage, LegacyBytesComeFromTheAnsiCodePage) {
-    if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP();
-    EXPECT_EQ(legacyToUtf8("caf\xE9 \x80 \x9C"), "caf\xC3\xA9 \xE2\x82\xAC \xC5\x93");
-    // Bytes 1252 leaves undefined give the C1 control of the same value, as on Linux.
-    EXPECT_EQ(legacyToUtf8("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
-    EXPECT_EQ(legacyToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
-}
-
+// Bytes of the ANSI code page are read as tests/unit/files/listReader_test.cpp
+// reads them, a unit test that runs here too.
 TEST(Codepage, FileTextIsAnsiOnlyWhereItReadsBackTheSame) {
     if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP();
     struct Case {
