@@ -40,7 +40,7 @@
 #include "bench/benchTable.h"
 #include "platform/x11/x11Desktop.h"
 #include "support/fileBytes.h"
-#include "x11/desktop/offMapText.h"
+#include "x11/support/offMapText.h"
 #include "x11/support/childProcess.h"
 #include "x11/support/xState.h"
 

@@ -122,11 +122,6 @@ void ChildProcess::closeInput() {
     input_ = nullptr;
 }
 
-bool ChildProcess::ended(std::chrono::milliseconds timeout) {
-    return process_ != nullptr &&
-           WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
-}
-
 std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
     if (process_ == nullptr) return std::nullopt;
     if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {

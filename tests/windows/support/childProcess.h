@@ -52,8 +52,6 @@ public:
     // Writes `text` to its standard input; false when it cannot.
     bool writeInput(const std::string& text);
     void closeInput();
-    // True once it has ended; waits up to `timeout` for that.
-    bool ended(std::chrono::milliseconds timeout);
     // The exit code; nothing when it has not ended within `timeout` (it is
     // then ended).
     std::optional<int> wait(std::chrono::milliseconds timeout);

@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "actions/keyString.h"
-#include "offMapText.h"
+#include "x11/support/offMapText.h"
 
 namespace keyloom::test {
 namespace {

@@ -1,6 +1,7 @@
 // Text made of characters no usual keyboard map has (accented Latin, Greek,
 // Cyrillic, CJK, emoji), many more different ones than there are spare
-// keycodes, in a fixed pseudo-random order: for typing tests and benchmarks.
+// keycodes, in a fixed pseudo-random order: for typing tests, long runs to
+// stop and benchmarks.
 #pragma once
 
 #include <cstddef>
