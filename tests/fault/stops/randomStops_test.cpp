@@ -8,6 +8,7 @@
 // Then one table of the ways a run ends against the long things a run does:
 // each ends in time, with nothing held and the keyboard map as it was.
 #include <gtest/gtest.h>  // first: before Xlib's macros
+#include <X11/keysym.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -132,7 +133,12 @@ void RandomStops::stoppedRun(Way way, int round) {
     case Way::PlayerTwoSigterms: program.signal(SIGTERM); [[fallthrough]];
     case Way::PlayerSigterm: program.signal(SIGTERM); break;
     case Way::PlayerPause:
-    case Way::WindowPause: ASSERT_TRUE(pressRealPause(x.get())); break;
+    case Way::WindowPause: {
+        test::RealKeyboard keyboard(x.get());
+        ASSERT_TRUE(keyboard) << "the server has no keyboard device besides XTest";
+        keyboard.tap(XK_Pause);
+        break;
+    }
     case Way::WindowStop: clickStop(display.name(), main); break;
     case Way::WindowClose: askToClose(x.get(), main); break;
     }

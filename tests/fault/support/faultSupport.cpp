@@ -2,7 +2,6 @@
 #include <stdlib.h>
 
 #include "fault/support/faultSupport.h"
-#include <X11/keysym.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -117,12 +116,6 @@ void askToClose(Display* display, unsigned long window) {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
-}
-
-bool pressRealPause(Display* display) {
-    test::RealKeyboard keyboard(display);
-    if (keyboard) keyboard.tap(XK_Pause);
-    return static_cast<bool>(keyboard);
 }
 
 std::pair<int, int> pointerOn(const std::string& display) {

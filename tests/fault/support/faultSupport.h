@@ -59,9 +59,6 @@ void clickStop(const std::string& display, unsigned long window);
 // Asks the window to close, as a window manager does for its close box
 // (WM_DELETE_WINDOW).
 void askToClose(Display* display, unsigned long window);
-// A press and release of Pause on the server's own keyboard device, as from
-// a real keyboard (not the XTest device); false when the server has none.
-bool pressRealPause(Display* display);
 // The pointer's position on `display`.
 std::pair<int, int> pointerOn(const std::string& display);
 
