@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "files/listReader.h"
 #include "platform/codepage.h"
 #include "platform/win32/win32Text.h"
 
@@ -42,27 +41,6 @@ TEST(Codepage, LegacyBytesComeFromTheAnsiCodePage) {
     // Bytes 1252 leaves undefined give the C1 control of the same value, as on Linux.
     EXPECT_EQ(legacyToUtf8("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
     EXPECT_EQ(legacyToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
-}
-
-TEST(Codepage, FileTextIsAnsiOnlyWhereItReadsBackTheSame) {
-    if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP();
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {"ascii", "SendText >hi\r\n", "SendText >hi\r\n"},
-        {"fits the code page", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
-        {"beyond the code page", "\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC"},
-        {"no best fit", "\xEF\xAC\x81le", "\xEF\xAC\x81le"},  // U+FB01 is not "fi"
-        // "Ã©" is C3 A9 in 1252, which reads back as UTF-8 "é": keep UTF-8.
-        {"ANSI bytes that look like UTF-8", "\xC3\x83\xC2\xA9", "\xC3\x83\xC2\xA9"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(win32::toFileText(c.text), c.bytes) << c.name;
-        EXPECT_EQ(decodeFileText(win32::toFileText(c.text)), c.text) << c.name << " (read back)";
-    }
 }
 
 TEST(Codepage, Utf16ConversionsReplaceWhatIsMalformed) {
