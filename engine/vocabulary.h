@@ -148,7 +148,9 @@ constexpr const CommandWord* find(std::string_view word) {
 }
 
 // The word that runs `command` (the first, for a command of several words).
-constexpr std::string_view wordOf(Command command) {
+// Not constexpr: under the sanitizers the compiler does not compare the
+// addresses of functions at compile time.
+inline std::string_view wordOf(Command command) {
     return std::ranges::find(kWords, command, &CommandWord::run)->word;
 }
 

@@ -27,7 +27,7 @@ struct KeyRow {
 // whatever Shift or Caps Lock say; the keypad digits write the same lines as
 // the main block, the keypad separator writes Enter's and Print writes Print
 // Screen's.
-inline constexpr auto kKeyTable = [] {
+inline const auto kKeyTable = [] {
     std::array<KeyRow, 87> rows{};
     std::size_t n = 0;
     // A key that writes the word pressing `as`.

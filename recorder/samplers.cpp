@@ -7,9 +7,9 @@
 namespace keyloom::recorder {
 namespace {
 
-constexpr std::string_view kMouseMove = vocabulary::wordOf(mEvents::mouseMove);
-constexpr std::string_view kLDown = vocabulary::wordOf(mEvents::lDown);
-constexpr std::string_view kLUp = vocabulary::wordOf(mEvents::lUp);
+const std::string_view kMouseMove = vocabulary::wordOf(mEvents::mouseMove);
+const std::string_view kLDown = vocabulary::wordOf(mEvents::lDown);
+const std::string_view kLUp = vocabulary::wordOf(mEvents::lUp);
 
 }  // namespace
 

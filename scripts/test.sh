@@ -2,11 +2,12 @@
 # Installs what is missing, builds, and runs every test tier: unit, x11, gui,
 # fault and package (the Debian package built, unpacked and run) under a
 # virtual display; wayland under a headless sway, gnome under a headless
-# gnome-shell (with and without PipeWire), mutter under plain mutter, kde
-# under a headless KWin (US and German layouts, text pasted); the Windows
-# build's unit and windows tiers under Wine (32-bit where this machine runs
-# 32-bit programs, else 64-bit; KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers
-# again under the sanitizers; and each fuzz target for a short while
+# gnome-shell (with and without PipeWire, US and German layouts), mutter
+# under plain mutter, kde under a headless KWin (US and German layouts, text
+# pasted); the Windows build's unit and windows tiers under Wine (32-bit
+# where this machine runs 32-bit programs, else 64-bit;
+# KEYLOOM_WINE_ARCH=32|64 chooses); the display tiers again under the
+# sanitizers; and each fuzz target for a short while
 # (FUZZ_SECONDS, 15).
 # A tier that fails does not stop the others. At the end: one line per tier
 # and "N passed, N failed, N skipped" over all of them; the exit status is 0
@@ -94,10 +95,13 @@ tier package "$linux" bash scripts/with-display.sh ctest --preset ci -L '^packag
 tier wayland "$linux" bash scripts/with-sway.sh ctest --preset ci -L '^wayland$' --timeout 120
 # The GNOME backend, the same cases under a headless gnome-shell (the pointer
 # put through a screen cast); the pointer again without PipeWire (relative
-# moves); and the cases that need no shell under plain mutter.
+# moves); the text and the contract under a German layout; and the cases
+# that need no shell under plain mutter.
 tier gnome "$linux" bash scripts/with-gnome.sh ctest --preset ci -L '^gnome$' --timeout 120
 tier gnome-relative "$linux" env KEYLOOM_GNOME_PIPEWIRE=0 bash scripts/with-gnome.sh \
   ctest --preset ci -L '^gnome$' -R 'Pointer|Cursor' --timeout 120
+tier gnome-de "$linux" env KEYLOOM_GNOME_LAYOUT=de bash scripts/with-gnome.sh \
+  ctest --preset ci -L '^gnome$' -R 'TextOfAny|InPrograms|Contract|Activated' --timeout 120
 tier mutter "$linux" bash scripts/with-gnome.sh --mutter ctest --preset ci -L '^mutter$' --timeout 120
 # The same cases for KDE Plasma under a headless KWin; the text again under a German layout,
 # and pasted into programs by a KWin that cannot load keyboard options of ours.

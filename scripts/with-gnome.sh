@@ -6,7 +6,8 @@
 # --mutter: plain mutter instead (no shell, no extension), as GNOME's
 # compositor runs under other shells. A private PipeWire daemon runs beside
 # the compositor (screen casts, which the absolute pointer moves need) unless
-# KEYLOOM_GNOME_PIPEWIRE=0.
+# KEYLOOM_GNOME_PIPEWIRE=0. KEYLOOM_GNOME_LAYOUT=de gives the session that
+# keyboard layout (default: us).
 # Everything is private: a runtime folder (0700), a session bus, a stand-in
 # system bus, the XDG folders (settings, extensions); hot corners and
 # animations are off and the overview, where the shell starts, is hidden (by a small extension
@@ -72,6 +73,9 @@ gsettings set org.gnome.shell enabled-extensions "['$uuid', 'ready@keyloom.org']
 gsettings set org.gnome.desktop.interface enable-hot-corners false
 # No window moves under the pointer without it knowing (a map animation).
 gsettings set org.gnome.desktop.interface enable-animations false
+if [[ -n "${KEYLOOM_GNOME_LAYOUT:-}" ]]; then
+  gsettings set org.gnome.desktop.input-sources sources "[('xkb', '$KEYLOOM_GNOME_LAYOUT')]"
+fi
 
 if [[ ${KEYLOOM_GNOME_PIPEWIRE-1} != 0 ]]; then
   setsid pipewire >"$runtime/pipewire.log" 2>&1 </dev/null &

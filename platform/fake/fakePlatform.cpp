@@ -68,6 +68,7 @@ void FakePlatform::typeKeys(const std::string& text, const std::vector<KeyStroke
                             const StopCheck&) {
     lastStrokes = strokes;
     write("type " + text);
+    typingFailure_ = untypableTexts.count(text) != 0 ? "\"" + text + "\" was not typed" : "";
 }
 
 std::optional<long> FakePlatform::startProgram(const std::string& commandLine) {

@@ -35,6 +35,7 @@ public:
     std::set<std::string> missingTitles;                 // activation by these titles fails
     std::set<std::string> failingPrograms;               // these command lines do not start
     std::set<std::string> unopenableDocuments;           // these paths do not open
+    std::set<std::string> untypableTexts;                // typing these reports a failure
     int windowlessPolls = 0;  // process activations that fail before one succeeds
     std::map<int, std::int16_t> keyStates;  // getAsyncKeyState answers
     bool buttonsSwapped = false;
@@ -67,6 +68,7 @@ public:
     bool lockKeyOn(LockKey key) override { return locks[static_cast<std::size_t>(key)]; }
     bool activateWindow(const std::string& title) override;
     // Types all at once: nothing is asked between slices.
+    std::string typingFailure() override { return typingFailure_; }
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
                   const StopCheck& stopAsked) override;
     std::optional<long> startProgram(const std::string& commandLine) override;
@@ -105,6 +107,7 @@ private:
 
     std::ostream* sink_;
     long nextPid_ = 1000;
+    std::string typingFailure_;
 };
 
 }  // namespace keyloom::platform

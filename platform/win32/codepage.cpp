@@ -30,12 +30,4 @@ std::string legacyToUtf8(std::string_view bytes) {
     return win32::toUtf8(win32::fromAnsi(bytes));
 }
 
-std::string win32::toFileText(std::string_view utf8) {
-    auto ansi = toAnsiExactly(toWide(utf8));
-    // ANSI bytes that are also valid UTF-8 would be read back as UTF-8: only
-    // text that is the same either way (plain ASCII) may go that way.
-    if (!ansi || (*ansi != utf8 && isValidUtf8(*ansi))) return std::string(utf8);
-    return *ansi;
-}
-
 }  // namespace keyloom::platform

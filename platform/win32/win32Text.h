@@ -19,9 +19,4 @@ std::optional<std::string> toAnsiExactly(std::wstring_view wide);
 // ANSI code page bytes to UTF-16; every byte gives a character.
 std::wstring fromAnsi(std::string_view bytes);
 
-// The bytes a macro file holds for `utf8`: the ANSI code page when every
-// character has its exact equivalent there and the bytes read back as the
-// same text, otherwise UTF-8 itself. (Defined with the code page readers.)
-std::string toFileText(std::string_view utf8);
-
 }  // namespace keyloom::platform::win32

@@ -9,8 +9,8 @@ Composed composeEntry(std::string_view command, int position, std::string_view v
     Composed out{std::nullopt, std::string(value)};
     if (command.empty()) return out;
     // A pause or a block with no count given runs once.
-    constexpr std::string_view kWait = vocabulary::wordOf(waitsNLoops::wait);
-    constexpr std::string_view kRepeat = vocabulary::wordOf(waitsNLoops::repeat);
+    const std::string_view kWait = vocabulary::wordOf(waitsNLoops::wait);
+    const std::string_view kRepeat = vocabulary::wordOf(waitsNLoops::repeat);
     const bool counted = command == kWait || command == kRepeat;
     if (counted && (value.empty() || value == " ")) out.value.assign(1, '1');
     out.entry = position < kFirstBareCommand ? vocabulary::withValue(command, out.value)

@@ -190,6 +190,11 @@ INSTANTIATE_TEST_SUITE_P(
                 kLogToolkit},
         RunCase{"SendTextOtherCharacterIsTyped", {"SendText >.", "SendText >é", "SendText >"},
                 {"type .", "short 1", "type é", "short 1"}, kLogToolkit},
+        // Text the desktop could not deliver is reported, and the run goes on.
+        RunCase{"UndeliveredTextIsReported", {"SendText >日本", "Press_Tab"},
+                concat({{"type 日本", "message Cannot type this text: \"日本\" was not typed."},
+                        kTab}),
+                [](Harness& h) { h.fake.untypableTexts = {"日本"}; }},
         RunCase{"RunProgramWaitsForItsWindow", {"RunProgram >xterm -e cat", "Press_Tab"},
                 concat({{"run xterm -e cat", "short 20", "short 20"}, kTab}),
                 [](Harness& h) {

@@ -1,8 +1,9 @@
-// Text at the Windows boundary: the code page of macro files, UTF-16, ANSI.
+// Text at the Windows boundary: UTF-8 and UTF-16. How a macro file's bytes of
+// the ANSI code page are read is tests/unit/files/listReader_test.cpp's, a
+// unit test that runs under Wine too.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "files/listReader.h"
 #include "platform/codepage.h"
 #include "platform/win32/win32Text.h"
 
@@ -34,29 +35,6 @@ TEST(Codepage, Utf8IsValidatedAsOnLinux) {
         {"byte FF", "\xFF", false},
     };
     for (const Utf8Case& c : cases) EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << c.name;
-}
-
-// Bytes of the ANSI code page are read as tests/unit/files/listReader_test.cpp
-// reads them, a unit test that runs here too.
-TEST(Codepage, FileTextIsAnsiOnlyWhereItReadsBackTheSame) {
-    if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP();
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {"ascii", "SendText >hi\r\n", "SendText >hi\r\n"},
-        {"fits the code page", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xE9 \x80"},
-        {"beyond the code page", "\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC"},
-        {"no best fit", "\xEF\xAC\x81le", "\xEF\xAC\x81le"},  // U+FB01 is not "fi"
-        // "Ã©" is C3 A9 in 1252, which reads back as UTF-8 "é": keep UTF-8.
-        {"ANSI bytes that look like UTF-8", "\xC3\x83\xC2\xA9", "\xC3\x83\xC2\xA9"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(win32::toFileText(c.text), c.bytes) << c.name;
-        EXPECT_EQ(decodeFileText(win32::toFileText(c.text)), c.text) << c.name << " (read back)";
-    }
 }
 
 TEST(Codepage, Utf16ConversionsReplaceWhatIsMalformed) {
