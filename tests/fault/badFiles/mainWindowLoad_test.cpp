@@ -2,7 +2,6 @@
 // dialog answered with the file's path): each loads, entry for entry as the
 // file has them, and the window stays usable.
 #include <gtest/gtest.h>
-#include <wx/evtloop.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,17 +19,7 @@ namespace keyloom::fault {
 namespace {
 
 using test::dialogs;
-
-// Runs everything pending.
-void runPending() {
-    test::pumpUntil([] { return !wxEventLoopBase::GetActive()->Pending(); }, 600);
-}
-// Lets the window handle everything pending and draw itself.
-void settle(wxWindow* window) {
-    window->Update();
-    runPending();
-    window->Update();
-}
+using test::pump;
 
 class BadFileInMainWindow : public ::testing::TestWithParam<std::size_t> {
 protected:
@@ -49,7 +38,7 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     auto* frame = new ui::tKeyloomFrame(state, desktop, toolkit, windows);
     ASSERT_TRUE(frame->handlers().Form_Load(false));
     frame->Show();
-    settle(frame);
+    pump();
     dialogs().reset();
     dialogs().paths = {file().path};
     // Each message closed as with Escape: the box's default answer.
@@ -57,7 +46,7 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
 
     const auto start = std::chrono::steady_clock::now();
     frame->handlers().load_Click();
-    settle(frame);
+    frame->Update();  // drawn
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s: %lld entries loaded and drawn in %.2f s\n", file().name,
@@ -73,10 +62,10 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
 
     // Still usable: the list is cleared and built again.
     frame->handlers().clear_Click();
-    settle(frame);
+    pump();
     EXPECT_EQ(frame->listCount(), 0);
     frame->Destroy();
-    runPending();
+    pump();
 }
 
 INSTANTIATE_TEST_SUITE_P(Fault, BadFileInMainWindow, ::testing::Range<std::size_t>(0, badFiles().size()),
