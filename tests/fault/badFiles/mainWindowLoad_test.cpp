@@ -9,11 +9,7 @@
 
 #include "badFiles.h"
 #include "platform/fake/fakePlatform.h"
-#include "support/wxHarness.h"
-#include "ui/common/windowRegistry.h"
-#include "ui/common/wxText.h"
-#include "ui/common/wxToolkit.h"
-#include "ui/main/tKeyloomFrame.h"
+#include "tests/gui/guiProgram.h"
 
 namespace keyloom::fault {
 namespace {
@@ -31,15 +27,9 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     if (std::string(file().name) == "HundredMegabytes")
         GTEST_SKIP() << "a capacity case: minutes under the sanitizers";
 #endif
-    RunState state;
     platform::FakePlatform desktop;
-    ui::WxToolkit toolkit("");
-    ui::WindowRegistry windows;
-    auto* frame = new ui::tKeyloomFrame(state, desktop, toolkit, windows);
-    ASSERT_TRUE(frame->handlers().Form_Load(false));
-    frame->Show();
-    pump();
-    dialogs().reset();
+    test::GuiProgram program(&desktop);
+    ui::tKeyloomFrame* frame = program.main;
     dialogs().paths = {file().path};
     // Each message closed as with Escape: the box's default answer.
     dialogs().answers.assign(static_cast<std::size_t>(file().messages), wxID_CANCEL);
@@ -56,7 +46,7 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
                             [](const std::string& a) { return a.rfind("message ", 0) == 0; }),
               file().messages);
     ASSERT_EQ(frame->listCount(), static_cast<Index>(file().entries));
-    EXPECT_EQ(state.lastIndex, frame->listCount());
+    EXPECT_EQ(program.state.lastIndex, frame->listCount());
     for (std::size_t i = 0; i < file().first.size(); ++i)
         EXPECT_TRUE(frame->listEntry(static_cast<Index>(i)) == file().first[i]) << "entry " << i;
 
@@ -64,8 +54,6 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     frame->handlers().clear_Click();
     pump();
     EXPECT_EQ(frame->listCount(), 0);
-    frame->Destroy();
-    pump();
 }
 
 INSTANTIATE_TEST_SUITE_P(Fault, BadFileInMainWindow, ::testing::Range<std::size_t>(0, badFiles().size()),
