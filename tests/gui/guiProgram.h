@@ -1,6 +1,7 @@
 // The windowed program, put together in the test process as the keyloom
-// program does it: the system's desktop (or the one given), the wx toolkit,
-// the main window with its window registry. Events are run by the test (pump, pumpUntil); file
+// program does it (for the gui tier and the fault tier's window tests): the
+// system's desktop (or the one given), the wx toolkit, the main window with
+// its window registry. Events are run by the test (pump, pumpUntil); file
 // dialogs are really shown and answered as a user would, by choosing a path
 // and pressing OK; message boxes are answered from a script.
 #pragma once

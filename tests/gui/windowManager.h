@@ -5,11 +5,14 @@
 // WM_DELETE_WINDOW as its close box does.
 #pragma once
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <wx/toplevel.h>
+
+#include <algorithm>
+
+#include "x11/support/xState.h"
 
 namespace keyloom::test {
 
@@ -20,20 +23,7 @@ inline Window xWindowOf(wxTopLevelWindow* window) {
 
 // The window manager has taken the window on (it answers requests about it).
 inline bool managed(Display* display, wxTopLevelWindow* window) {
-    Window target = xWindowOf(window);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, DefaultRootWindow(display),
-                           XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data) != Success)
-        return false;
-    bool found = false;
-    for (unsigned long i = 0; data != nullptr && i < count; ++i)
-        found = found || reinterpret_cast<Window*>(data)[i] == target;
-    if (data != nullptr) XFree(data);
-    return found;
+    return std::ranges::count(clientWindows(display), xWindowOf(window)) > 0;
 }
 
 inline void askWindowManager(Display* display, Window window, const char* request, long data0) {

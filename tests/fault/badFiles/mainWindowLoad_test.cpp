@@ -2,7 +2,6 @@
 // dialog answered with the file's path): each loads, entry for entry as the
 // file has them, and the window stays usable.
 #include <gtest/gtest.h>
-#include <wx/evtloop.h>
 
 #include <algorithm>
 #include <chrono>
@@ -10,27 +9,13 @@
 
 #include "badFiles.h"
 #include "platform/fake/fakePlatform.h"
-#include "support/wxHarness.h"
-#include "ui/common/windowRegistry.h"
-#include "ui/common/wxText.h"
-#include "ui/common/wxToolkit.h"
-#include "ui/main/tKeyloomFrame.h"
+#include "tests/gui/guiProgram.h"
 
 namespace keyloom::fault {
 namespace {
 
 using test::dialogs;
-
-// Runs everything pending.
-void runPending() {
-    test::pumpUntil([] { return !wxEventLoopBase::GetActive()->Pending(); }, 600);
-}
-// Lets the window handle everything pending and draw itself.
-void settle(wxWindow* window) {
-    window->Update();
-    runPending();
-    window->Update();
-}
+using test::pump;
 
 class BadFileInMainWindow : public ::testing::TestWithParam<std::size_t> {
 protected:
@@ -42,22 +27,16 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
     if (std::string(file().name) == "HundredMegabytes")
         GTEST_SKIP() << "a capacity case: minutes under the sanitizers";
 #endif
-    RunState state;
     platform::FakePlatform desktop;
-    ui::WxToolkit toolkit("");
-    ui::WindowRegistry windows;
-    auto* frame = new ui::tKeyloomFrame(state, desktop, toolkit, windows);
-    ASSERT_TRUE(frame->handlers().Form_Load(false));
-    frame->Show();
-    settle(frame);
-    dialogs().reset();
+    test::GuiProgram program(&desktop);
+    ui::tKeyloomFrame* frame = program.main;
     dialogs().paths = {file().path};
     // Each message closed as with Escape: the box's default answer.
     dialogs().answers.assign(static_cast<std::size_t>(file().messages), wxID_CANCEL);
 
     const auto start = std::chrono::steady_clock::now();
     frame->handlers().load_Click();
-    settle(frame);
+    frame->Update();  // drawn
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s: %lld entries loaded and drawn in %.2f s\n", file().name,
@@ -67,16 +46,14 @@ TEST_P(BadFileInMainWindow, LoadsEveryEntryAndStaysUsable) {
                             [](const std::string& a) { return a.rfind("message ", 0) == 0; }),
               file().messages);
     ASSERT_EQ(frame->listCount(), static_cast<Index>(file().entries));
-    EXPECT_EQ(state.lastIndex, frame->listCount());
+    EXPECT_EQ(program.state.lastIndex, frame->listCount());
     for (std::size_t i = 0; i < file().first.size(); ++i)
         EXPECT_TRUE(frame->listEntry(static_cast<Index>(i)) == file().first[i]) << "entry " << i;
 
     // Still usable: the list is cleared and built again.
     frame->handlers().clear_Click();
-    settle(frame);
+    pump();
     EXPECT_EQ(frame->listCount(), 0);
-    frame->Destroy();
-    runPending();
 }
 
 INSTANTIATE_TEST_SUITE_P(Fault, BadFileInMainWindow, ::testing::Range<std::size_t>(0, badFiles().size()),

@@ -57,11 +57,6 @@ TEST(Palette, ArgumentCommandsGetTheSeparatorAndEveryLineItsBreak) {
 }
 
 TEST_F(Editor, PaletteLinesGoAtTheEndWhereverTheCaretIs) {
-    editor.List1_DblClick(3);   // Wait
-    editor.List1_DblClick(11);  // Press_Enter
-    EXPECT_EQ(view.textValue, "Wait >\nPress_Enter\n");
-    EXPECT_EQ(savedAs("a.tkl"), "Wait >\r\nPress_Enter\r\n\r\n");
-
     view.setText("abc");
     view.select(1, 2);
     editor.List1_DblClick(5);  // SendText continues the unbroken last line
