@@ -136,9 +136,14 @@ TEST_F(RecorderWindow, RecordsSavesAndPlaysBackIntoTheProbe) {
     const std::string file = folder.str("recording.tkl");
     dialogs().paths.push_back(file);
     GuiProgram::choose(recorder, "File", "Save");
+    std::string expected;
+    for (const std::string& line : recording) expected += line + "\r\n";
+    EXPECT_EQ(readFile(file), expected + "\r\n");
     auto* editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
     ASSERT_NE(editor, nullptr);
     EXPECT_FALSE(editor->IsShown());
+    EXPECT_EQ(dialogs().asked,
+              Strings{"save 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
 
     // Loaded into the main window and run: the probe gets the clicks where
     // they were recorded and the keys.
@@ -188,9 +193,15 @@ TEST_F(RecorderWindow, NewEmptiesWhileRecordingGoesOnAndTheCloseBoxGivesAFreshWi
     ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Recorder); }));
     EXPECT_TRUE(program->main->IsShown()) << "the close box closes the recorder only";
 
+    input.moveTo(0, 0);
     openRecorder();
     EXPECT_EQ(text(), "");
     EXPECT_EQ(ui::fromWx(Command1->GetLabel()), "Begin Recording");
+    pressButton();
+    ASSERT_TRUE(recorded("LUp", 0)) << "a fresh window writes LUp first";
+    input.moveTo(1, 1);
+    ASSERT_TRUE(recorded("MouseMove >1,1", 0));
+    EXPECT_EQ(count("MouseMove >0,0"), 0) << "0,0 is where a fresh window starts";
 }
 
 TEST_F(RecorderWindow, WithSwappedButtonsThePhysicalRightButtonIsThePrimaryOne) {
