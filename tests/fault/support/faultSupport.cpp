@@ -71,13 +71,10 @@ unsigned long windowOf(const std::string& display, long pid, const std::string& 
     const std::string command = "DISPLAY=" + display + " xdotool search --all --onlyvisible --pid " +
                                 std::to_string(pid) + " --name " + quoted("^" + title + "$") +
                                 " 2>/dev/null | head -n1";
-    const double deadline = test::monotonicNow() + timeoutSeconds;
-    do {
-        unsigned long window = std::strtoul(shell(command).c_str(), nullptr, 10);
-        if (window != 0) return window;
-        shell("sleep 0.1");
-    } while (test::monotonicNow() < deadline);
-    return 0;
+    unsigned long window = 0;
+    test::eventually([&] { return (window = std::strtoul(shell(command).c_str(), nullptr, 10)) != 0; },
+                     timeoutSeconds);
+    return window;
 }
 
 namespace {
@@ -106,6 +103,31 @@ void clickStop(const std::string& display, unsigned long window) {
     clickAt(display, window, 152 + 24, 72 + 56);
 }
 
+::testing::AssertionResult MacroRun::start(const Launch& where, bool withWindow,
+                                      const std::vector<std::string>& args) {
+    launch = where;
+    std::vector<std::string> argv = {withWindow ? KEYLOOM_BIN : KEYLOOM_PLAY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::string error;
+    if (!process.start(commandLine(launch, argv), &error)) return ::testing::AssertionFailure() << error;
+    if (withWindow && (window = windowOf(launch.display, process.pid(), "Tervel's Keyloom", 60)) == 0)
+        return ::testing::AssertionFailure() << "the main window did not show";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult MacroRun::began(std::pair<int, int> at, double seconds) {
+    if (test::eventually(
+            [&] {
+                if (window != 0) clickRun(launch.display, window);
+                return test::eventually([&] { return pointerOn(launch.display) == at; }, 2);
+            },
+            seconds))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the run did not begin"
+                                         << (process.wait(0) ? "; the program ended: " : ": ")
+                                         << readFile(launch.stderrFile);
+}
+
 void askToClose(Display* display, unsigned long window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -129,14 +151,12 @@ std::pair<int, int> pointerOn(const std::string& display) {
     return {x, y};
 }
 
-HeldInput heldInput(Display* display) {
-    return {test::keysDown(display), test::buttonsDown(display)};
-}
-
-std::string describe(const HeldInput& held) {
-    std::string text = "keycodes down:";
-    for (unsigned k : held.keys) text += " " + std::to_string(k);
-    return text + "; button mask " + std::to_string(held.buttons);
+std::string heldInput(Display* display) {
+    std::string text;
+    for (unsigned k : test::keysDown(display)) text += " " + std::to_string(k);
+    if (!text.empty()) text = "keycodes down:" + text + "; ";
+    if (unsigned buttons = test::buttonsDown(display)) text += "button mask " + std::to_string(buttons);
+    return text;
 }
 
 }  // namespace keyloom::fault

@@ -3,6 +3,8 @@
 // server's input state read back afterwards.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,19 +58,30 @@ unsigned long windowOf(const std::string& display, long pid, const std::string& 
 // Run 49 high at y 16, Stop 113 high at y 72).
 void clickRun(const std::string& display, unsigned long window);
 void clickStop(const std::string& display, unsigned long window);
+
+// A run of a macro in one of our programs on `launch.display`.
+struct MacroRun {
+    // Starts the keyloom program (`withWindow`, then waits for its main
+    // window) or the player, with `args`.
+    ::testing::AssertionResult start(const Launch& launch, bool withWindow,
+                                     const std::vector<std::string>& args);
+    // Waits until the run has put the pointer at `at` (its first entry does),
+    // pressing the main window's Run meanwhile: a long list loads in the
+    // background first, and a Run pressed before it is in runs the empty list.
+    ::testing::AssertionResult began(std::pair<int, int> at, double seconds = 60);
+
+    test::ChildProcess process;
+    unsigned long window = 0;  // the keyloom program's main window
+    Launch launch;
+};
 // Asks the window to close, as a window manager does for its close box
 // (WM_DELETE_WINDOW).
 void askToClose(Display* display, unsigned long window);
 // The pointer's position on `display`.
 std::pair<int, int> pointerOn(const std::string& display);
 
-// What is held on the server now: the keycodes down and the pointer buttons.
-struct HeldInput {
-    std::vector<unsigned> keys;
-    unsigned buttons = 0;
-    bool none() const { return keys.empty() && buttons == 0; }
-};
-HeldInput heldInput(Display* display);
-std::string describe(const HeldInput& held);
+// What is held on the server now, the keycodes down and the pointer
+// buttons; empty when nothing is.
+std::string heldInput(Display* display);
 
 }  // namespace keyloom::fault
