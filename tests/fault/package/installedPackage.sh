@@ -24,6 +24,10 @@ cleanup() {
 }
 trap cleanup EXIT
 failures=0
+eventually() {  # eventually COMMAND...: true once it succeeds, tried for ten seconds
+  for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
 check() {  # check DESCRIPTION COMMAND...
   local what=$1
   shift
@@ -113,30 +117,24 @@ printf 'MouseMove >321,234\r\n' >"$work/run.tkl"
 xdotool mousemove 600 500
 "$usr/bin/keyloom" "$work/run.tkl" 2>"$work/keyloom.log" &
 program_pid=$!
-window=
-for _ in $(seq 150); do
-  window=$(xdotool search --onlyvisible --pid "$program_pid" --name "^Tervel's Keyloom\$" 2>/dev/null | head -n1) || true
-  [[ -n "$window" ]] && break
-  sleep 0.1
-done
+windows() { xdotool search --onlyvisible --pid "$program_pid" --name "${1:-.}" 2>/dev/null; }
+eventually windows "^Tervel's Keyloom\$" >/dev/null || true
+window=$(windows "^Tervel's Keyloom\$" | head -n1) || true
 check "installed program shows its main window" test -n "$window"
 if [[ -n "$window" ]]; then
-  sleep 0.5
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
   # Run: 49 x 49 pixels at (152, 16) of the client area below the menu bar,
   # which is the bottom 260 pixels of the window (its fixed layout).
   eval "$(xdotool getwindowgeometry --shell "$window")"
   xdotool mousemove $((X + 176)) $((Y + HEIGHT - 260 + 40)) click 1
-  check "installed program loads its file and runs it" bash -c '
-    for _ in $(seq 50); do xdotool getmouselocation | grep -q "^x:321 y:234 " && exit 0; sleep 0.1; done
-    xdotool getmouselocation; exit 1'
-  xdotool key --window "$window" alt+h >/dev/null 2>&1; sleep 0.3
+  check "installed program loads its file and runs it" \
+    eventually bash -c 'xdotool getmouselocation | grep -q "^x:321 y:234 "'
+  xdotool key --window "$window" alt+h >/dev/null 2>&1
+  eventually bash -c '(( $(xdotool search --onlyvisible --pid "$1" --name . | wc -l) > 1 ))' _ "$program_pid" || true
   xdotool key m
-  check "installed program opens its help book" bash -c '
-    for _ in $(seq 100); do xdotool search --onlyvisible --pid "$1" --name "^Help" >/dev/null 2>&1 && exit 0; sleep 0.1; done
-    exit 1' _ "$program_pid"
-  check "installed program ends on SIGTERM" bash -c '
-    kill "$1"; for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || exit 0; sleep 0.1; done; exit 1' _ "$program_pid"
+  check "installed program opens its help book" eventually windows "^Help"
+  kill "$program_pid"
+  check "installed program ends on SIGTERM" eventually bash -c '! kill -0 "$1" 2>/dev/null' _ "$program_pid"
 fi
 
 if ((failures)); then

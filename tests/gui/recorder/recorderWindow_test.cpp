@@ -141,9 +141,7 @@ TEST_F(RecorderWindow, RecordsSavesAndPlaysBackIntoTheProbe) {
     EXPECT_EQ(readFile(file), expected + "\r\n");
     auto* editor = program->window<ui::macroEditorFrame>(ui::WindowId::Editor);
     ASSERT_NE(editor, nullptr);
-    EXPECT_FALSE(editor->IsShown());
-    EXPECT_EQ(dialogs().asked,
-              Strings{"save 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
+    EXPECT_FALSE(editor->IsShown());  // its dialog's filters are editorWindow_test's
 
     // Loaded into the main window and run: the probe gets the clicks where
     // they were recorded and the keys.
