@@ -15,10 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::ChildProcess;
 
-// The first window of process `pid` titled exactly "Tervel's Keyloom"; 0
-// when it has none within the timeout.
 unsigned long windowOf(long pid, double timeoutSeconds = 15) {
-    return fault::windowOf(std::getenv("DISPLAY"), pid, "Tervel's Keyloom", timeoutSeconds);
+    return fault::windowOf(std::getenv("DISPLAY"), pid, timeoutSeconds);
 }
 
 // How many visible windows (a menu counts) process `pid` shows.

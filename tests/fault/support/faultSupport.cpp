@@ -55,22 +55,9 @@ std::string shell(const std::string& command) {
     return out;
 }
 
-namespace {
-
-// `text` as one word of a shell command.
-std::string quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-}  // namespace
-
-unsigned long windowOf(const std::string& display, long pid, const std::string& title,
-                       double timeoutSeconds) {
+unsigned long windowOf(const std::string& display, long pid, double timeoutSeconds) {
     const std::string command = "DISPLAY=" + display + " xdotool search --all --onlyvisible --pid " +
-                                std::to_string(pid) + " --name " + quoted("^" + title + "$") +
-                                " 2>/dev/null | head -n1";
+                                std::to_string(pid) + " --name '^Tervel.s Keyloom$' 2>/dev/null | head -n1";
     unsigned long window = 0;
     test::eventually([&] { return (window = std::strtoul(shell(command).c_str(), nullptr, 10)) != 0; },
                      timeoutSeconds);
@@ -110,7 +97,7 @@ void clickStop(const std::string& display, unsigned long window) {
     argv.insert(argv.end(), args.begin(), args.end());
     std::string error;
     if (!process.start(commandLine(launch, argv), &error)) return ::testing::AssertionFailure() << error;
-    if (withWindow && (window = windowOf(launch.display, process.pid(), "Tervel's Keyloom", 60)) == 0)
+    if (withWindow && (window = windowOf(launch.display, process.pid(), 60)) == 0)
         return ::testing::AssertionFailure() << "the main window did not show";
     return ::testing::AssertionSuccess();
 }

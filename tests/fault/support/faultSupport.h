@@ -49,10 +49,9 @@ std::string shell(const std::string& command);
 using test::readFile;
 using test::writeFile;
 
-// The visible window of process `pid` titled exactly `title` on `display`;
-// 0 when none shows within the timeout.
-unsigned long windowOf(const std::string& display, long pid, const std::string& title,
-                       double timeoutSeconds);
+// The visible window of process `pid` titled "Tervel's Keyloom" (its main
+// window or its message box) on `display`; 0 when none shows within the timeout.
+unsigned long windowOf(const std::string& display, long pid, double timeoutSeconds);
 // Clicks the main window's Run or Stop button (its fixed layout: 49 pixels
 // wide at x 152 of the client area, which is the window's bottom 260 pixels;
 // Run 49 high at y 16, Stop 113 high at y 72).
