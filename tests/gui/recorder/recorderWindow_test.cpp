@@ -1,7 +1,7 @@
 // The recorder window on the screen: opened from the main window's Build
-// menu, recording keys, moves and clicks given through XTest, saved through
-// the editor's file dialog, loaded into the main window and run again into
-// the probe window; its close box and a fresh window after it.
+// menu, recording keys, moves and clicks given through XTest (the probe
+// window takes them), saved through the editor's file dialog and loaded into
+// the main window; its close box and a fresh window after it.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/textctrl.h>
@@ -83,7 +83,7 @@ protected:
     wxButton* Command1 = nullptr;
 };
 
-TEST_F(RecorderWindow, RecordsSavesAndPlaysBackIntoTheProbe) {
+TEST_F(RecorderWindow, RecordsSavesAndLoads) {
     ProbeProcess probe("keyloom recorder probe", ProbeOptions{.motion = false, .batch = false,
                                                               .geometry = "300x200+900+760"});
     ASSERT_TRUE(probe.start()) << probe.error();
@@ -143,37 +143,11 @@ TEST_F(RecorderWindow, RecordsSavesAndPlaysBackIntoTheProbe) {
     ASSERT_NE(editor, nullptr);
     EXPECT_FALSE(editor->IsShown());  // its dialog's filters are editorWindow_test's
 
-    // Loaded into the main window and run: the probe gets the clicks where
-    // they were recorded and the keys.
+    // Loaded into the main window. (Entries like these played into a window
+    // are the desktop contract's, tests/x11/desktop/contract_test.cpp.)
     dialogs().paths.push_back(file);
     program->chooseMenu("File", "Load");
-    ASSERT_EQ(program->main->handlers().macroList().count(), static_cast<Index>(recording.size()));
-    input.moveTo(5, 5);
-    probe.sync();
-    program->main->handlers().Command2_Click();
-    bool done = false;
-    std::vector<ProbeEvent> got = probe.readUntil(
-        [&](const ProbeEvent& e) {
-            return e.kind == "ButtonRelease" && e.x == px + 40 && e.y == py + 30;
-        },
-        30, &done);
-    ASSERT_TRUE(done) << "the second click did not reach the probe";
-    // Buttons and keys each in their order; a click passes through the window
-    // manager's click-to-focus grab and may reach the probe after later keys.
-    Strings buttons, keys;
-    for (const ProbeEvent& e : keysAndButtons(got)) {
-        if (e.isButton())
-            buttons.push_back(e.kind + " " + std::to_string(e.button) + " " + std::to_string(e.x) +
-                              "," + std::to_string(e.y));
-        else if (e.isPress())
-            keys.push_back(e.name);
-    }
-    const std::string at1 = std::to_string(px) + "," + std::to_string(py);
-    const std::string at2 = std::to_string(px + 40) + "," + std::to_string(py + 30);
-    EXPECT_TRUE(inOrder(buttons, {"ButtonPress 1 " + at1, "ButtonRelease 1 " + at1,
-                                  "ButtonPress 1 " + at2, "ButtonRelease 1 " + at2}))
-        << ::testing::PrintToString(buttons);
-    EXPECT_TRUE(inOrder(keys, {"h", "Shift_L", "A"})) << ::testing::PrintToString(keys);
+    EXPECT_EQ(program->main->handlers().macroList().count(), static_cast<Index>(recording.size()));
     probe.stop();
 }
 
