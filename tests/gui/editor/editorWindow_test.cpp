@@ -114,12 +114,13 @@ TEST_F(EditorWindow, PaletteLinesSavedAndOpenedAgainByteForByte) {
     GuiProgram::choose(editor, "File", "Save As...");
     EXPECT_EQ(readFile(file), "Wait >\r\nPress_Enter\r\n\r\n");
 
-    // The captions New and Open give are macroEditor_test's.
     GuiProgram::choose(editor, "File", "New");
     EXPECT_EQ(text(), "");
     dialogs().paths.push_back(file);
     GuiProgram::choose(editor, "File", "Open...");
     EXPECT_EQ(text(), "Wait >\nPress_Enter\n\n");
+    // The window shows the caption; which one is macroEditor_test's.
+    EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom: " + file);
     EXPECT_NE(editor->GetMenuBar()->FindMenuItem("File", ui::toWx(file)), wxNOT_FOUND)
         << "the path is in the recent files";
     EXPECT_EQ(dialogs().asked,

@@ -62,8 +62,6 @@ protected:
     wxWeakRef<tKeyloomFrame> frame;  // null once the window is gone
 };
 
-double seconds() { return keyloom::test::monotonicNow(); }
-
 using keyloom::test::tap;
 
 TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
@@ -141,10 +139,10 @@ TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
     for (const char* e : {"Press_Tab", "Wait >3", "Press_Enter"}) frame->listAppend(e);
     program->state.lastIndex = 2;
     after(0.5, [this] { press("Command1"); });
-    const double start = seconds();
+    const double start = keyloom::test::monotonicNow();
     press("Command2");
     ASSERT_TRUE(pumpUntil([&] { return !fake.log.empty() && program->state.runDepth == 0; }, 10));
-    const double took = seconds() - start;
+    const double took = keyloom::test::monotonicNow() - start;
     EXPECT_EQ(fake.log, tap(9)) << "Enter never came";
     EXPECT_EQ(program->state.stopFlag, 1);
     EXPECT_LT(took, 2.0) << "the wait ran on after Stop";

@@ -21,13 +21,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-Strings linesOf(const std::string& text) {
-    Strings lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // Whether `wanted` appears in `lines` in this order, other lines between.
 bool inOrder(const Strings& lines, const Strings& wanted) {
     auto at = lines.begin();
@@ -59,7 +52,12 @@ protected:
     }
 
     std::string text() const { return ui::fromWx(Text1->GetValue()); }
-    Strings lines() const { return linesOf(text()); }
+    Strings lines() const {
+        Strings lines;
+        std::istringstream in(text());
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
     long count(const std::string& line) const {
         Strings all = lines();
         return std::count(all.begin(), all.end(), line);
@@ -151,11 +149,14 @@ TEST_F(RecorderWindow, RecordsSavesAndLoads) {
     probe.stop();
 }
 
-// New during a recording is mRecord_test's (NewEmptiesTheTextAndTheRecordingGoesOn).
-TEST_F(RecorderWindow, TheCloseBoxClosesTheRecorderOnlyAndBuildRecordOpensAFreshOne) {
+// File, New empties the text (that the recording goes on is mRecord_test's
+// NewEmptiesTheTextAndTheRecordingGoesOn).
+TEST_F(RecorderWindow, NewEmptiesAndTheCloseBoxGivesAFreshWindow) {
     input.moveTo(300, 200);
     pressButton();
     ASSERT_TRUE(recorded("MouseMove >300,200", 0));
+    GuiProgram::choose(recorder, "File", "New");
+    EXPECT_EQ(text(), "");
     ASSERT_TRUE(pumpUntil([&] { return managed(x.get(), recorder); }));
     pressCloseBox(x.get(), recorder);
     ASSERT_TRUE(pumpUntil([&] { return !program->windows.loaded(ui::WindowId::Recorder); }));
