@@ -183,9 +183,7 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
 }
 
 TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
-    input.chord({XK_Alt_L, XK_h});
-    pumpFor(0.3);
-    input.chord({XK_a});
+    program->chooseMenu("Help", "About");  // menus from the keyboard: AddInsertDeleteAndClearByClicks
     ASSERT_TRUE(pumpUntil([&] { return program->windows.loaded(WindowId::About); }, 5));
     wxTopLevelWindow* about = program->windows.window(WindowId::About);
     ASSERT_TRUE(pumpUntil([&] { return about->IsShownOnScreen(); }, 5));
