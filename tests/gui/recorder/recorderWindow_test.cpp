@@ -141,8 +141,8 @@ TEST_F(RecorderWindow, RecordsSavesAndLoads) {
     ASSERT_NE(editor, nullptr);
     EXPECT_FALSE(editor->IsShown());  // its dialog's filters are editorWindow_test's
 
-    // Loaded into the main window. (Entries like these played into a window
-    // are the desktop contract's, tests/x11/desktop/contract_test.cpp.)
+    // Loaded into the main window. (Such entries played into a window are
+    // tests/x11/desktop's: input_test's MouseMove, contract_test's clicks and keys.)
     dialogs().paths.push_back(file);
     program->chooseMenu("File", "Load");
     EXPECT_EQ(program->main->handlers().macroList().count(), static_cast<Index>(recording.size()));
