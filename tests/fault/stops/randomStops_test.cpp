@@ -156,6 +156,7 @@ void Stops::stoppedRun(const Case& c, int round) {
     }
     const double asked = test::monotonicNow();
     stop(c.stop, run);
+    if (HasFatalFailure()) return;
     if (c.window && c.stop != Stop::Close && c.stop != Stop::Sigterm) {
         // The run has ended when it has let everything up; the window stays.
         EXPECT_TRUE(test::eventually([&] { return heldInput(x.get()).empty(); }, kBound))
