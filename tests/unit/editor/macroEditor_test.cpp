@@ -112,10 +112,11 @@ TEST_F(Editor, CaptionPassesFromTheTitleToUntitledOrAPath) {
     EXPECT_EQ(view.textValue, "");
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: Untitled");
 
-    writeFile(path("m.tkl"), "Press_Tab\r\n");
+    // Blanks kept, line breaks as the text box has them, a legacy code page decoded.
+    writeFile(path("m.tkl"), "  x\r\n\r\n\xE9\nend");
     open(path("m.tkl"));
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("m.tkl"));
-    EXPECT_EQ(view.textValue, "Press_Tab\n");
+    EXPECT_EQ(view.textValue, "  x\n\n\xC3\xA9\nend");
 
     savedAs("other.tkl");
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("m.tkl")) << "saving keeps the caption";
@@ -168,58 +169,52 @@ TEST_F(Editor, AnUnreadablePathSaysSoAndTakesNeitherCaptionNorRecentEntry) {
               1);
 }
 
-TEST_F(Editor, SaveAsAsksBeforeOverwritingAndSetsLastIndex) {
-    view.setText("A");
-    EXPECT_EQ(savedAs("a.txt"), "A\r\n");
-    EXPECT_EQ(state.lastIndex, 3);
-
-    // Read back: "A" and a line break; saved again: two line breaks.
-    open(path("a.txt"));
-    EXPECT_EQ(view.textValue, "A\n");
-    fake.answers.push_back(platform::MessageAnswer::No);
-    EXPECT_EQ(savedAs("a.txt"), "A\r\n") << "No keeps the file";
-    fake.answers.push_back(platform::MessageAnswer::Yes);
-    EXPECT_EQ(savedAs("a.txt"), "A\r\n\r\n");
-    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 2);
-}
-
-TEST_F(Editor, CloseOverwritesWithoutAskingThenClosesAndStaysOpenWhenCancelled) {
-    writeFile(path("c.tkl"), "old");
-    view.setText("Loop");
-    editor.mnuFileItem_Click(kClose);  // cancelled
-    EXPECT_EQ(view.unloads, 0);
-    EXPECT_EQ(readFile(path("c.tkl")), "old");
-
-    fake.dialogPaths.push_back(path("c.tkl"));
-    editor.mnuFileItem_Click(kClose);
-    EXPECT_EQ(readFile(path("c.tkl")), "Loop\r\n");
-    EXPECT_EQ(view.unloads, 1);
-    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 0);
-}
-
-TEST_F(Editor, CloseKeepsTheWindowAndTextAfterAFailedSave) {
-    view.setText("Loop");
-    fake.dialogPaths.push_back(path("no-such-folder/x.tkl"));
-    editor.mnuFileItem_Click(kClose);
-    EXPECT_EQ(view.unloads, 0);
-    EXPECT_EQ(view.textValue, "Loop");
-    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(),
-                         "message Error occurred trying to close file, please retry."),
-              1);
-}
-
-TEST_F(Editor, ExitClosesWithoutSavingAndCancelledDialogsChangeNothing) {
-    view.setText("text");
-    editor.mnuFileItem_Click(kOpen);
-    editor.mnuFileItem_Click(kSaveAs);
-    editor.mnuFileItem_Click(4);  // the separator
-    EXPECT_EQ(view.textValue, "text");
-    EXPECT_EQ(view.captionValue, "Tervel's Keyloom");
-    EXPECT_EQ(view.unloads, 0);
-    EXPECT_TRUE(fs::is_empty(dir));
-    editor.mnuFileItem_Click(kExit);
-    EXPECT_EQ(view.unloads, 1);
-    EXPECT_TRUE(fs::is_empty(dir));
+// The File menu as answered: Save As asks before it overwrites, Close does
+// not and closes once the save worked; a cancelled dialog changes nothing.
+TEST_F(Editor, FileMenuSavesAndClosesAsAnswered) {
+    using platform::MessageAnswer;
+    const std::string question = "message Overwrite existing file?";
+    const std::string failed = "message Error occurred trying to close file, please retry.";
+    struct Case {
+        int item;
+        std::string target;  // the dialog's answer; empty: cancelled
+        std::optional<MessageAnswer> answer;
+        std::string bytes;  // of the target (else of "old.tkl") afterwards
+        Index lastIndex;    // 7 before; a save sets the main list's count
+        int unloads;
+        Strings messages;
+    };
+    const std::vector<Case> cases = {
+        {kSaveAs, "new.tkl", {}, "Loop\r\n", 3, 0, {}},
+        {kSaveAs, "old.tkl", MessageAnswer::No, "old", 7, 0, {question}},
+        {kSaveAs, "old.tkl", MessageAnswer::Yes, "Loop\r\n", 3, 0, {question}},
+        {kSaveAs, "", {}, "old", 7, 0, {}},
+        {kClose, "old.tkl", {}, "Loop\r\n", 3, 1, {}},
+        {kClose, "no-such-folder/x.tkl", {}, "", 7, 0, {failed}},
+        {kClose, "", {}, "old", 7, 0, {}},
+        {kOpen, "", {}, "old", 7, 0, {}},
+        {4, "", {}, "old", 7, 0, {}},  // the separator
+        {kExit, "", {}, "old", 7, 1, {}},
+    };
+    fake.logToolkit = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.item) + " " + c.target);
+        fs::remove(path("new.tkl"));
+        writeFile(path("old.tkl"), "old");
+        view.setText("Loop");
+        view.unloads = 0;
+        state.lastIndex = 7;
+        fake.log.clear();
+        if (c.answer) fake.answers.push_back(*c.answer);
+        if (!c.target.empty()) fake.dialogPaths.push_back(path(c.target.c_str()));
+        editor.mnuFileItem_Click(c.item);
+        EXPECT_EQ(readFile(path(c.target.empty() ? "old.tkl" : c.target.c_str())), c.bytes);
+        EXPECT_EQ(state.lastIndex, c.lastIndex);
+        EXPECT_EQ(view.unloads, c.unloads);
+        EXPECT_EQ(fake.log, c.messages);
+        EXPECT_EQ(view.textValue, "Loop");
+        EXPECT_EQ(view.captionValue, "Tervel's Keyloom");
+    }
 }
 
 }  // namespace

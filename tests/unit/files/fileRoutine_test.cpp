@@ -27,7 +27,7 @@ Lines entriesOf(const MacroList& list) {
     return out;
 }
 
-// A fresh folder per test, the toolkit and the main list of the program.
+// A fresh folder per test and the toolkit.
 class FileRoutine : public ::testing::Test {
 protected:
     // The product takes paths as UTF-8 text.
@@ -35,9 +35,6 @@ protected:
 
     test::TempDir dir;
     platform::FakePlatform fake;
-    RunState state;
-    VectorList mainList{{"a", "b", "c"}};
-    Context context{fake, state, mainList};
 };
 
 TEST_F(FileRoutine, ListFileHasOneCrLfLinePerEntryInUtf8) {
@@ -133,44 +130,6 @@ TEST_F(FileRoutine, EditorTextEndsWithOneMoreLineBreak) {
         {"a\r\nb\rc", "a\r\nb\r\nc\r\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(textFileBytes(c.text), c.bytes) << c.text;
-}
-
-TEST_F(FileRoutine, SaveEditorTextAsksOnlyInModeOne) {
-    std::string file = at("e.txt");
-    writeFile(file, "old");
-    state.lastIndex = 7;
-
-    EXPECT_EQ(saveEditorText(file, 1, "A", context), SaveResult::Declined);
-    EXPECT_EQ(readFile(file), "old");
-    EXPECT_EQ(state.lastIndex, 7) << "a refused save ends before lastIndex";
-    EXPECT_EQ(fake.log, Lines{kQuestion});
-
-    fake.log.clear();
-    EXPECT_EQ(saveEditorText(file, 0, "A\n", context), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "A\r\n\r\n");
-    EXPECT_TRUE(fake.log.empty());
-    EXPECT_EQ(state.lastIndex, 3) << "the main list's entry count";
-
-    EXPECT_EQ(saveEditorText(at(""), 0, "A", context), SaveResult::Failed);
-    EXPECT_EQ(fake.log, Lines{kError});
-}
-
-// The editor as openEditorFile sees it.
-struct Editor : EditorFile {
-    std::string caption_ = kAppTitle;
-    std::string text;
-    Lines recent;
-    std::string caption() const override { return caption_; }
-    void setCaption(const std::string& c) override { caption_ = c; }
-    void setText(const std::string& t) override { text = t; }
-    void addRecentFile(const std::string& f) override { recent.push_back(f); }
-};
-
-TEST_F(FileRoutine, OpenEditorFileKeepsBlanksAndDecodesTheLegacyCodePage) {
-    writeFile(at("a.txt"), "  x\r\n\r\n\xE9\nend");
-    Editor editor;
-    openEditorFile(at("a.txt"), editor, fake);
-    EXPECT_EQ(editor.text, "  x\n\n\xC3\xA9\nend");
 }
 
 }  // namespace
