@@ -22,20 +22,30 @@ namespace {
 using keyloom::test::tap;
 using Lines = std::vector<std::string>;
 
-// The main window after start-up, against the fake platform.
+// The main window after start-up, against the fake platform; start-up finds
+// what an earlier run and the view left behind.
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(window.Form_Load(false)); }
+    void SetUp() override {
+        state.stopFlag = 1;
+        state.lastIndex = 9;
+        view.combo = "left over";
+        ASSERT_TRUE(window.Form_Load(false));
+    }
 
     // Adds entries as a user does: value commands by their first word.
     void add(const std::string& command, const std::string& value = "") {
+        choose(command);
+        view.value = value;
+        window.add2List_Click();
+    }
+    // A word of the builder's list is picked, any other text typed.
+    void choose(const std::string& command) {
         auto word = std::ranges::find(kCommandWords, command);
         if (word != kCommandWords.end())
             view.pick(static_cast<int>(word - kCommandWords.begin()));
         else
             view.type(command);
-        view.value = value;
-        window.add2List_Click();
     }
 
     RunState state;
@@ -45,80 +55,58 @@ protected:
     tKeyloom window{view, state, fake, fake, windows};
 };
 
-TEST(MainWindowStart, SecondCopyShowsTheMessageAndEnds) {
-    RunState state;
-    platform::FakePlatform fake;
+TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
+    EXPECT_EQ(window.trackingOff, 1);
+    EXPECT_EQ(view.combo, "");
+    EXPECT_EQ(view.comboItems.size(), 60u);
+    EXPECT_EQ(state.stopFlag, 0);
+    EXPECT_EQ(state.lastIndex, 0);
+    EXPECT_EQ(view.readout, "0,0") << "before the first tick";
+    EXPECT_TRUE(fake.log.empty());
+
+    FakeMainView second;
     fake.logToolkit = true;
-    FakeMainView view;
-    FakeWindows windows;
-    tKeyloom window(view, state, fake, fake, windows);
-    EXPECT_FALSE(window.Form_Load(true));
+    EXPECT_FALSE(tKeyloom(second, state, fake, fake, windows).Form_Load(true));
     EXPECT_EQ(fake.log, (Lines{"message The program is already running!",
                                "title Tervel's Keyloom"}));
-    EXPECT_TRUE(view.comboItems.empty()) << "no further start-up step";
+    EXPECT_TRUE(second.comboItems.empty()) << "a second copy takes no further start-up step";
 }
 
-TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
-    RunState fresh;
-    fresh.stopFlag = 1;
-    fresh.lastIndex = 9;
-    FakeMainView v;
-    v.combo = "left over";
-    tKeyloom w(v, fresh, fake, fake, windows);
-    ASSERT_TRUE(w.Form_Load(false));
-    EXPECT_EQ(w.trackingOff, 1);
-    EXPECT_EQ(v.combo, "");
-    EXPECT_EQ(v.comboItems.size(), 60u);
-    EXPECT_EQ(fresh.stopFlag, 0);
-    EXPECT_EQ(fresh.lastIndex, 0);
-    EXPECT_EQ(v.readout, "0,0") << "before the first tick";
-    EXPECT_TRUE(fake.log.empty());
-}
-
-TEST_F(MainWindow, AddAppendsAndEmptiesTheValue) {
-    add("Wait");
-    EXPECT_EQ(view.entries, Lines{"Wait >1"});
-    EXPECT_EQ(view.value, "") << "emptied after the default was filled in";
-    EXPECT_EQ(state.lastIndex, 0);
-    add("Press_Enter", "abc");
-    add("wait");
-    EXPECT_EQ(view.entries, (Lines{"Wait >1", "Press_Enter", "wait >"}));
-    EXPECT_EQ(state.lastIndex, 2) << "the index of the new last entry";
-    EXPECT_EQ(view.combo, "wait") << "the command field keeps its text";
-
-    add("", "5");
-    EXPECT_EQ(view.entries.size(), 3u);
-    EXPECT_EQ(view.value, "");
-    EXPECT_EQ(state.lastIndex, 3) << "the count before the (empty) change";
-}
-
-TEST_F(MainWindow, InsertGoesBeforeTheSelectedEntry) {
-    view.entries = {"a", "b", "c"};
-    view.selected = 2;
-    view.pick(10);  // Press_Tab
-    view.value = "x";
-    window.insert_Click();
-    EXPECT_EQ(view.entries, (Lines{"a", "b", "Press_Tab", "c"}));
-    EXPECT_EQ(view.value, "");
-    EXPECT_EQ(state.lastIndex, 3);
-
-    view.selected = -1;
-    view.value = "y";
-    window.insert_Click();
-    EXPECT_EQ(view.entries.size(), 4u) << "nothing inserted without a selection";
-    EXPECT_EQ(view.value, "") << "the value is emptied all the same";
-    EXPECT_EQ(state.lastIndex, 4);
-}
-
-TEST_F(MainWindow, DeleteRemovesOnlyTheSelectedEntry) {
-    view.entries = {"a", "b", "c"};
-    state.lastIndex = 2;
-    view.selected = 1;
-    window.deleteButton_Click();
-    EXPECT_EQ(view.entries, (Lines{"a", "c"}));
-    EXPECT_EQ(state.lastIndex, 2) << "the count after the removal";
-    window.deleteButton_Click();
-    EXPECT_EQ(view.entries, (Lines{"a", "c"}));
+// The builder's buttons, one step after another on the same list.
+TEST_F(MainWindow, AddInsertAndDeleteEditTheListAndEmptyTheValue) {
+    const auto Add = &tKeyloom::add2List_Click, Insert = &tKeyloom::insert_Click,
+               Delete = &tKeyloom::deleteButton_Click;
+    struct Step {
+        void (tKeyloom::*button)();
+        std::string command;
+        std::string value;
+        Index selected;
+        Lines entries;
+        Index lastIndex;
+    };
+    const Lines three = {"Wait >1", "Press_Enter", "wait >"};
+    const Lines four = {"Wait >1", "Press_Enter", "Press_Tab", "wait >"};
+    const std::vector<Step> steps = {
+        {Add, "Wait", "", -1, {"Wait >1"}, 0},  // the default count filled in
+        {Add, "Press_Enter", "abc", -1, {"Wait >1", "Press_Enter"}, 1},
+        {Add, "wait", "", -1, three, 2},  // the index of the new last entry
+        {Add, "", "5", -1, three, 3},      // the count before the (empty) change
+        {Insert, "Press_Tab", "x", 2, four, 3},  // before the selected entry
+        {Insert, "Press_Tab", "y", -1, four, 4},  // nothing without a selection
+        {Delete, "Press_Tab", "", 1, {"Wait >1", "Press_Tab", "wait >"}, 3},  // the count after
+        {Delete, "Press_Tab", "", -1, {"Wait >1", "Press_Tab", "wait >"}, 3},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::to_string(&step - steps.data()));
+        choose(step.command);
+        view.value = step.value;
+        view.selected = step.selected;
+        (window.*step.button)();
+        EXPECT_EQ(view.entries, step.entries);
+        EXPECT_EQ(state.lastIndex, step.lastIndex);
+        EXPECT_EQ(view.value, "");
+        EXPECT_EQ(view.combo, step.command) << "the command field keeps its text";
+    }
 }
 
 TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
