@@ -64,45 +64,45 @@ TEST_F(Editor, PaletteLinesGoAtTheEndWhereverTheCaretIs) {
     EXPECT_EQ(view.selectedText(), "b") << "the selection is left alone";
 }
 
-TEST_F(Editor, CutAndCopyAreEnabledWhenTheEditMenuOpensOnASelection) {
+// The Edit menu, one step after another on one text: opening it enables Cut
+// and Copy on a selection only; a paste replaces the selection; a copy of
+// nothing (a shortcut while the items are still enabled) empties the
+// clipboard, and a paste of nothing removes the selection.
+TEST_F(Editor, EditMenuGoesThroughTheClipboard) {
+    const int menuOpens = -1;
+    struct Step {
+        std::size_t from, to;
+        int item;
+        std::string text;
+        std::optional<std::string> clipboard;
+    };
+    const std::vector<Step> steps = {
+        {0, 0, menuOpens, "LClick\nLoop\n", std::nullopt},
+        {0, 1, menuOpens, "LClick\nLoop\n", std::nullopt},
+        {0, 6, kCopy, "LClick\nLoop\n", "LClick"},
+        {7, 11, kCut, "LClick\n\n", "Loop"},
+        {0, 0, kPaste, "LoopLClick\n\n", "Loop"},
+        {0, 4, kPaste, "LoopLClick\n\n", "Loop"},
+        {0, 0, kCopy, "LoopLClick\n\n", ""},
+        {0, 4, kPaste, "LClick\n\n", ""},
+    };
     view.setText("LClick\nLoop\n");
-    EXPECT_TRUE(view.cutCopyEnabled) << "both start enabled";
-    editor.mnuEdit_Click();
-    EXPECT_FALSE(view.cutCopyEnabled);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::to_string(&step - steps.data()));
+        view.select(step.from, step.to);
+        if (step.item == menuOpens) {
+            editor.mnuEdit_Click();
+            EXPECT_EQ(view.cutCopyEnabled, step.to > step.from);
+        } else {
+            editor.mnuEditItem_Click(step.item);
+        }
+        EXPECT_EQ(view.textValue, step.text);
+        EXPECT_EQ(fake.clipboard, step.clipboard);
+    }
+    fake.clipboard.reset();  // the clipboard holds no text
     view.select(0, 1);
-    editor.mnuEdit_Click();
-    EXPECT_TRUE(view.cutCopyEnabled);
-}
-
-TEST_F(Editor, CutCopyAndPasteGoThroughTheClipboard) {
-    view.setText("LClick\nLoop\n");
-    view.select(0, 6);
-    editor.mnuEditItem_Click(kCopy);
-    EXPECT_EQ(fake.clipboard, "LClick");
-    EXPECT_EQ(view.textValue, "LClick\nLoop\n");
-
-    view.select(7, 11);
-    editor.mnuEditItem_Click(kCut);
-    EXPECT_EQ(fake.clipboard, "Loop");
-    EXPECT_EQ(view.textValue, "LClick\n\n");
-
-    view.select(0, 0);
     editor.mnuEditItem_Click(kPaste);
-    EXPECT_EQ(view.textValue, "LoopLClick\n\n");
-    view.select(0, 4);
-    editor.mnuEditItem_Click(kPaste);  // replaces the selection
-    EXPECT_EQ(view.textValue, "LoopLClick\n\n");
-}
-
-TEST_F(Editor, CopyWithoutSelectionLeavesAnEmptyClipboardAndPasteOfNothingRemovesTheSelection) {
-    fake.clipboard = "old";
-    view.setText("Wait >2\n");
-    editor.mnuEditItem_Click(kCopy);  // a shortcut used while the items are still enabled
-    EXPECT_EQ(fake.clipboard, "");
-    fake.clipboard.reset();
-    view.select(0, 4);
-    editor.mnuEditItem_Click(kPaste);
-    EXPECT_EQ(view.textValue, " >2\n");
+    EXPECT_EQ(view.textValue, "Click\n\n");
 }
 
 TEST_F(Editor, CaptionPassesFromTheTitleToUntitledOrAPath) {
