@@ -31,8 +31,6 @@ TEST_P(RunnerTable, SendsExactlyTheseEvents) {
 const Lines kTab = tap(9), kEnter = tap(13);
 const Lines kAsked = {"message Focus Lost from application. Continue?", "title Tervel's Keyloom"};
 
-void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
-
 std::string caseName(const ::testing::TestParamInfo<RunCase>& param) { return param.param.name; }
 
 // `act` when window events run for the first time (during the first wait).

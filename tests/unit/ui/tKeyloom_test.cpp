@@ -217,22 +217,20 @@ TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
 }
 
 TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
+    const auto intervalAfter = [this](int ticks) {
+        for (int tick = 0; tick < ticks; ++tick) window.Timer1_Timer();
+        return view.timer(MainTimer::Timer1).interval;
+    };
     view.timer(MainTimer::Timer1).interval = 10;
     fake.cursor = {40, 50};
-    window.Timer1_Timer();  // the cursor came to (40,50)
-    for (int still = 1; still <= 100; ++still) {
-        window.Timer1_Timer();
-        EXPECT_EQ(view.timer(MainTimer::Timer1).interval, still < 100 ? 10 : 50) << still;
-    }
-    for (int tick = 1; tick <= 180; ++tick) {  // nine seconds more
-        window.Timer1_Timer();
-        EXPECT_EQ(view.timer(MainTimer::Timer1).interval, tick < 180 ? 50 : 100) << tick;
-    }
-    for (int tick = 0; tick < 500; ++tick) window.Timer1_Timer();
-    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 100);
+    EXPECT_EQ(intervalAfter(1), 10) << "the cursor came to (40,50)";
+    EXPECT_EQ(intervalAfter(99), 10);
+    EXPECT_EQ(intervalAfter(1), 50) << "a second without movement";
+    EXPECT_EQ(intervalAfter(179), 50);
+    EXPECT_EQ(intervalAfter(1), 100) << "nine seconds more";
+    EXPECT_EQ(intervalAfter(500), 100);
     fake.cursor = {41, 50};
-    window.Timer1_Timer();
-    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 10) << "the first movement";
+    EXPECT_EQ(intervalAfter(1), 10) << "the first movement";
     EXPECT_EQ(view.readout, "41,50");
 }
 
