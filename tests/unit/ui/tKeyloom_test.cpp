@@ -196,23 +196,20 @@ TEST_F(MainWindow, AddInsertAndDeleteEditTheListAndEmptyTheValue) {
     }
 }
 
+// One move after another; a held button leaves the tooltip as it was.
 TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
-    view.entries = {"short", "SendText >a text much wider than the list box itself"};
+    const std::string wide = "SendText >a text much wider than the list box itself";
+    view.entries = {"short", wide};
     struct Case {
         Index hit;
         bool button;
         std::string tip;
     };
-    const std::vector<Case> cases = {
-        {1, false, view.entries[1]}, {0, false, "short"},  {-1, false, ""},
-        {2, false, ""},              {0, true, ""},        {1, true, ""},
-    };
-    std::string before;
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{1, false, wide}, Case{0, true, wide}, Case{0, false, "short"},
+                          Case{2, false, ""}, Case{1, false, wide}, Case{-1, false, ""},
+                          Case{1, true, ""}}) {
         window.List1_MouseMove(c.hit, c.button);
-        // A held button leaves the tooltip as it was.
-        EXPECT_EQ(view.listTip, c.button ? before : c.tip) << c.hit;
-        before = view.listTip;
+        EXPECT_EQ(view.listTip, c.tip) << c.hit << c.button;
     }
 }
 
