@@ -120,12 +120,6 @@ protected:
         ASSERT_TRUE(window.Form_Load(false));
     }
 
-    // Adds entries as a user does: value commands by their first word.
-    void add(const std::string& command, const std::string& value = "") {
-        choose(command);
-        view.value = value;
-        window.add2List_Click();
-    }
     // A word of the builder's list is picked, any other text typed.
     void choose(const std::string& command) {
         auto word = std::ranges::find(kCommandWords, command);
@@ -256,9 +250,8 @@ TEST_F(MainWindow, ExitAndCloseUnloadEveryOtherWindow) {
 }
 
 TEST_F(MainWindow, ClosingDuringARunStopsItActingAndReleasesHeldKeys) {
-    add("Press_CTRL");
-    add("Wait", "3");
-    add("Press_Tab");
+    view.entries = {"Press_CTRL", "Wait >3", "Press_Tab"};
+    state.lastIndex = 3;
     fake.onEvents = [this] { window.Form_Unload(); };
     window.Command2_Click();
     // Ctrl goes down; closing during the wait releases it; Tab is never sent.
@@ -276,19 +269,20 @@ TEST_F(MainWindow, HelpThatCannotBeShownSaysSo) {
 }
 
 TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
-    window.startShortTimer(10);
-    EXPECT_EQ(view.timer(MainTimer::Timer3).interval, 10);
-    EXPECT_TRUE(window.shortTimerRunning(10));
-    EXPECT_FALSE(window.shortTimerRunning(1));
-    window.Timer3_Timer();
-    EXPECT_FALSE(window.shortTimerRunning(10));
-
-    window.startShortTimer(1);
-    EXPECT_EQ(view.timer(MainTimer::Timer4).interval, 1);
-    EXPECT_TRUE(window.shortTimerRunning(1));
-    window.Timer4_Timer();
-    EXPECT_FALSE(view.timer(MainTimer::Timer4).enabled);
-    EXPECT_FALSE(view.timer(MainTimer::Timer3).enabled);
+    struct Case {
+        int ms, otherMs;
+        MainTimer timer;
+        void (tKeyloom::*fires)();
+    };
+    for (const Case& c : {Case{10, 1, MainTimer::Timer3, &tKeyloom::Timer3_Timer},
+                          Case{1, 10, MainTimer::Timer4, &tKeyloom::Timer4_Timer}}) {
+        window.startShortTimer(c.ms);
+        EXPECT_EQ(view.timer(c.timer).interval, c.ms);
+        EXPECT_TRUE(window.shortTimerRunning(c.ms));
+        EXPECT_FALSE(window.shortTimerRunning(c.otherMs));
+        (window.*c.fires)();
+        EXPECT_FALSE(view.timer(c.timer).enabled);
+    }
 }
 
 TEST_F(MainWindow, RunPressedWhileAFileLoadsRunsThatFileOnceItIsIn) {
