@@ -28,6 +28,12 @@ struct Harness {
     }
 };
 
+inline std::vector<std::string> entriesOf(const MacroList& list) {
+    std::vector<std::string> out;
+    for (Index i = 0; i < list.count(); ++i) out.push_back(list.entry(i));
+    return out;
+}
+
 inline std::vector<std::string> tap(int vk) {
     return {"key " + std::to_string(vk) + " down", "key " + std::to_string(vk) + " up"};
 }

@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "platform/fake/fakePlatform.h"
 #include "support/fileBytes.h"
+#include "support/harness.h"
 #include "support/tempDir.h"
 
 namespace keyloom::fileRoutine {
@@ -17,15 +18,10 @@ using Lines = std::vector<std::string>;
 const std::string kQuestion = std::string("message ") + kOverwriteQuestion;
 const std::string kError = std::string("message ") + kSaveError;
 
+using test::entriesOf;
 using test::namesIn;
 using test::readFile;
 using test::writeFile;
-
-Lines entriesOf(const MacroList& list) {
-    Lines out;
-    for (Index i = 0; i < list.count(); ++i) out.push_back(list.entry(i));
-    return out;
-}
 
 // A fresh folder per test and the toolkit.
 class FileRoutine : public ::testing::Test {

@@ -5,16 +5,13 @@
 #include <filesystem>
 
 #include "support/fileBytes.h"
+#include "support/harness.h"
 #include "support/tempDir.h"
 
 namespace keyloom {
 namespace {
 
-std::vector<std::string> entriesOf(const LineList& list) {
-    std::vector<std::string> out;
-    for (Index i = 0; i < list.count(); ++i) out.push_back(list.entry(i));
-    return out;
-}
+using test::entriesOf;
 
 // Bytes of a file in, entries out, and the first line that is no text.
 TEST(ListReader, ReadsEntriesAsTheMainListLoadsThem) {

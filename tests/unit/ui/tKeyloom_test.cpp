@@ -69,8 +69,7 @@ struct FakeMainView : tKeyloomView {
     bool loadingGoesOn(const std::string&, double) override { return true; }
     void loadingEnded() override {}
     void listReplace(LineList list) override {
-        entries.clear();
-        for (Index i = 0; i < list.count(); ++i) entries.push_back(list.entry(i));
+        entries = keyloom::test::entriesOf(list);
         selected = -1;
     }
     Index listSelection() const override { return selected; }
