@@ -63,7 +63,7 @@ std::optional<std::string> tKeyloom::takeEntry() {
 
 void tKeyloom::add2List_Click() {
     state_.lastIndex = view_.listCount();
-    if (auto entry = takeEntry()) view_.listAppend(*entry);
+    if (auto entry = takeEntry()) view_.listInsert(view_.listCount(), *entry);
 }
 
 void tKeyloom::insert_Click() {
@@ -80,7 +80,7 @@ void tKeyloom::deleteButton_Click() {
     state_.lastIndex = view_.listCount();
 }
 
-void tKeyloom::clear_Click() { view_.listClear(); }
+void tKeyloom::clear_Click() { view_.listReplace(LineList()); }
 
 void tKeyloom::List1_MouseMove(Index hit, bool buttonDown) {
     if (buttonDown) return;

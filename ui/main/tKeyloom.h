@@ -33,10 +33,8 @@ public:
     // List1: entries counted from 0; the selection is -1 when none.
     virtual Index listCount() const = 0;
     virtual std::string listEntry(Index index) const = 0;
-    virtual void listAppend(const std::string& entry) = 0;
     virtual void listInsert(Index index, const std::string& entry) = 0;
     virtual void listRemove(Index index) = 0;
-    virtual void listClear() = 0;
     virtual void listReplace(LineList entries) = 0;
     virtual Index listSelection() const = 0;
     virtual void setListToolTip(const std::string& text) = 0;

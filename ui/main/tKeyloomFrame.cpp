@@ -240,13 +240,9 @@ Index tKeyloomFrame::listCount() const { return List1->count(); }
 
 std::string tKeyloomFrame::listEntry(Index index) const { return std::string(List1->entry(index)); }
 
-void tKeyloomFrame::listAppend(const std::string& entry) { List1->insert(List1->count(), entry); }
-
 void tKeyloomFrame::listInsert(Index index, const std::string& entry) { List1->insert(index, entry); }
 
 void tKeyloomFrame::listRemove(Index index) { List1->remove(index); }
-
-void tKeyloomFrame::listClear() { List1->replace(LineList()); }
 
 void tKeyloomFrame::listReplace(LineList entries) { List1->replace(std::move(entries)); }
 

@@ -38,10 +38,8 @@ public:
     // tKeyloomView.
     Index listCount() const override;
     std::string listEntry(Index index) const override;
-    void listAppend(const std::string& entry) override;
     void listInsert(Index index, const std::string& entry) override;
     void listRemove(Index index) override;
-    void listClear() override;
     void listReplace(LineList entries) override;
     Index listSelection() const override;
     void setListToolTip(const std::string& text) override;

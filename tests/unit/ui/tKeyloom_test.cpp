@@ -54,16 +54,11 @@ struct FakeMainView : tKeyloomView {
 
     Index listCount() const override { return static_cast<Index>(entries.size()); }
     std::string listEntry(Index i) const override { return entries[static_cast<std::size_t>(i)]; }
-    void listAppend(const std::string& e) override { entries.push_back(e); }
     void listInsert(Index i, const std::string& e) override {
         entries.insert(entries.begin() + i, e);
     }
     void listRemove(Index i) override {
         entries.erase(entries.begin() + i);
-        selected = -1;
-    }
-    void listClear() override {
-        entries.clear();
         selected = -1;
     }
     bool loadingGoesOn(const std::string&, double) override { return true; }
