@@ -42,6 +42,8 @@ SetUp atFirstEvents(std::function<void(Harness&)> act) {
     };
 }
 
+const SetUp kRunAtFirstEvents = atFirstEvents([](Harness& h) { h.engine.command2Click(); });
+
 // Stop pressed when window events run for the `n`th time.
 SetUp stopAtEvents(int n) {
     return [n](Harness& h) {
@@ -52,6 +54,9 @@ SetUp stopAtEvents(int n) {
 }
 
 const SetUp kLogToolkit = [](Harness& h) { h.fake.logToolkit = true; };
+void logWarnings(Harness& h) {
+    h.engine.warn = [&h](const std::string& w) { h.fake.log.push_back("warn " + w); };
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Tokens, RunnerTable,
@@ -116,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                 stopAtEvents(3)},
         RunCase{"RunDuringWaitNestsAndOuterRunCarriesOn", {"Press_Tab", "Wait >1", "Press_Enter"},
                 concat({kTab, {"wait 0.500"}, kTab, {"wait 0.500"}, kEnter, kEnter}),
-                atFirstEvents([](Harness& h) { h.engine.command2Click(); })},
+                kRunAtFirstEvents},
         // Ctrl goes up once, at the very end, after the outer run's remaining entries.
         RunCase{"StoppedRunReleasesHeldKeysOnlyWhenOutermostRunEnds",
                 {"Press_CTRL", "Wait >1", "Press_Tab"},
@@ -160,6 +165,32 @@ INSTANTIATE_TEST_SUITE_P(
                     h.list.entries().push_back("Press_ESC");
                     h.list.entries().push_back("Press_Home");
                 })},
+        // Another program's run has the desktop: this one waits for it, and a
+        // Run pressed meanwhile (or while text is typed) is refused.
+        RunCase{"RunWaitsForTheDesktopRefusingRunsPressedMeanwhile", {"Press_Tab"},
+                concat({{"warn another Keyloom run is acting on this desktop: waiting until it ends",
+                         "wait 0.050"},
+                        kTab}),
+                [](Harness& h) {
+                    h.fake.busyClaims = 1;
+                    logWarnings(h);
+                    kRunAtFirstEvents(h);
+                }},
+        RunCase{"StopWhileWaitingForTheDesktopEndsTheRun", {"Press_Tab"}, {"wait 0.050"},
+                [](Harness& h) {
+                    h.fake.busyClaims = -1;
+                    stopAtEvents(1)(h);
+                }},
+        // The program going away while text is typed: its failure is not told.
+        RunCase{"RunAndAbandonWhileTyping", {"SendText >日本", "Press_Tab"}, {"type 日本"},
+                [](Harness& h) {
+                    h.fake.untypableTexts = {"日本"};
+                    h.fake.typingAsksStop = true;
+                    atFirstEvents([](Harness& at) {
+                        at.engine.command2Click();
+                        at.fake.stopRequest = platform::StopRequest::Abandon;
+                    })(h);
+                }},
         RunCase{"ArgumentIsReadFromTheEntryAsItIsNow", {"Press_Shift SendText >abc"},
                 {"key 16 down", "type xyz", "key 16 up"},
                 atFirstEvents([](Harness& h) { h.list.entries()[0] = "changed >xyz"; })}),
@@ -202,9 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"warn entry 1: MouseMove argument \"100\" is not x,y in whole numbers from -32768 "
                  "to 32767; skipped",
                  "move 3 4"},
-                [](Harness& h) {
-                    h.engine.warn = [&h](const std::string& w) { h.fake.log.push_back("warn " + w); };
-                }},
+                logWarnings},
         RunCase{"RunProgramWaitsForItsWindow", {"RunProgram >xterm -e cat", "Press_Tab"},
                 concat({{"run xterm -e cat", "short 20", "short 20"}, kTab}),
                 [](Harness& h) {
