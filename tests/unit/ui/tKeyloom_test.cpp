@@ -42,14 +42,12 @@ struct FakeMainView : tKeyloomView {
     std::array<Timer, 3> timers;
     int unloads = 0;
 
-    // The user picks a word of the list, or types a text.
-    void pick(int position) {
-        comboPosition = position;
-        combo = std::string(kCommandWords[static_cast<std::size_t>(position)]);
-    }
-    void type(std::string text) {
-        comboPosition = -1;
-        combo = std::move(text);
+    // The user picks a word of the builder's list, or types any other text.
+    void choose(const std::string& text) {
+        auto word = std::ranges::find(kCommandWords, text);
+        const bool listed = word != kCommandWords.end();
+        comboPosition = listed ? static_cast<int>(word - kCommandWords.begin()) : -1;
+        combo = text;
     }
 
     Index listCount() const override { return static_cast<Index>(entries.size()); }
@@ -71,7 +69,10 @@ struct FakeMainView : tKeyloomView {
     void setListToolTip(const std::string& t) override { listTip = t; }
     std::string comboText() const override { return combo; }
     int comboSelection() const override { return comboPosition; }
-    void setComboText(const std::string& t) override { type(t); }
+    void setComboText(const std::string& t) override {
+        combo = t;
+        comboPosition = -1;
+    }
     void fillComboList() override {
         comboItems.assign(kCommandWords.begin(), kCommandWords.end());
     }
@@ -112,15 +113,6 @@ protected:
         state.lastIndex = 9;
         view.combo = "left over";
         ASSERT_TRUE(window.Form_Load(false));
-    }
-
-    // A word of the builder's list is picked, any other text typed.
-    void choose(const std::string& command) {
-        auto word = std::ranges::find(kCommandWords, command);
-        if (word != kCommandWords.end())
-            view.pick(static_cast<int>(word - kCommandWords.begin()));
-        else
-            view.type(command);
     }
 
     RunState state;
@@ -172,7 +164,7 @@ TEST_F(MainWindow, AddInsertAndDeleteEditTheListAndEmptyTheValue) {
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(std::to_string(&step - steps.data()));
-        choose(step.command);
+        view.choose(step.command);
         view.value = step.value;
         view.selected = step.selected;
         (window.*step.button)();
