@@ -27,7 +27,6 @@ bool tKeyloom::Form_Load(bool anotherCopyRunning) {
         return false;
     }
     trackingOff = 1;
-    view_.setComboText("");
     view_.fillComboList();
     state_.stopFlag = 0;
     state_.lastIndex = 0;

@@ -42,8 +42,8 @@ public:
     // Combo1: its text, and the list position it was picked at (-1 when typed).
     virtual std::string comboText() const = 0;
     virtual int comboSelection() const = 0;
-    virtual void setComboText(const std::string& text) = 0;
-    virtual void fillComboList() = 0;  // the 60 command words
+    // Empties the field and fills its list with the 60 command words.
+    virtual void fillComboList() = 0;
 
     // Text1.
     virtual std::string valueText() const = 0;

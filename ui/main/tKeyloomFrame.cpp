@@ -261,11 +261,10 @@ std::string tKeyloomFrame::comboText() const { return fromWx(Combo1->GetValue())
 
 int tKeyloomFrame::comboSelection() const { return Combo1->GetSelection(); }
 
-void tKeyloomFrame::setComboText(const std::string& text) { Combo1->SetValue(toWx(text)); }
-
 void tKeyloomFrame::fillComboList() {
-    // Once the window is built and shown, on the event loop's first turn:
-    // nobody can open the list before.
+    Combo1->SetValue(wxString());
+    // The list once the window is built and shown, on the event loop's first
+    // turn: nobody can open it before.
     CallAfter([this] {
         wxArrayString words;
         for (std::string_view w : kCommandWords) words.push_back(toWx(w));

@@ -45,7 +45,6 @@ public:
     void setListToolTip(const std::string& text) override;
     std::string comboText() const override;
     int comboSelection() const override;
-    void setComboText(const std::string& text) override;
     void fillComboList() override;
     std::string valueText() const override;
     void setValueText(const std::string& text) override;

@@ -69,11 +69,8 @@ struct FakeMainView : tKeyloomView {
     void setListToolTip(const std::string& t) override { listTip = t; }
     std::string comboText() const override { return combo; }
     int comboSelection() const override { return comboPosition; }
-    void setComboText(const std::string& t) override {
-        combo = t;
-        comboPosition = -1;
-    }
     void fillComboList() override {
+        choose("");
         comboItems.assign(kCommandWords.begin(), kCommandWords.end());
     }
     std::string valueText() const override { return value; }
