@@ -65,7 +65,6 @@ tKeyloomFrame::tKeyloomFrame(RunState& state, platform::Desktop& desktop, WxTool
               wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX)),
       state_(state),
       toolkit_(toolkit),
-      windows_(windows),
       handlers_(*this, state, desktop, toolkit, windows) {
     SetName("tKeyloom");
     // The pictures can follow once the window is built and shown: the window
@@ -222,17 +221,11 @@ void tKeyloomFrame::teardown() {
     if (state_.runDepth == 0 && !handlers_.loading()) Destroy();
 }
 
-void tKeyloomFrame::onClose(wxCloseEvent&) {
-    if (closing_) return;
-    handlers_.Form_Unload();
-    teardown();
-}
+void tKeyloomFrame::onClose(wxCloseEvent&) { endProgram(); }
 
 void tKeyloomFrame::endProgram() {
     if (closing_) return;
-    if (handlers_.engine().running()) handlers_.engine().abandon();
-    for (WindowId id : {WindowId::Editor, WindowId::Recorder, WindowId::Tracker, WindowId::About})
-        windows_.unload(id);
+    handlers_.Form_Unload();
     teardown();
 }
 

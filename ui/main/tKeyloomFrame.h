@@ -82,7 +82,6 @@ private:
 
     RunState& state_;
     WxToolkit& toolkit_;
-    Windows& windows_;
     std::array<Timer, 3> timers_;
     bool closing_ = false;
     std::unique_ptr<wxProgressDialog> loadingSign_;
