@@ -58,8 +58,10 @@ void logWarnings(Harness& h) {
     h.engine.warn = [&h](const std::string& w) { h.fake.log.push_back("warn " + w); };
 }
 
+// Tokens, the flow of blocks and loops, what happens during a run, and the
+// commands.
 INSTANTIATE_TEST_SUITE_P(
-    Tokens, RunnerTable,
+    Runner, RunnerTable,
     ::testing::Values(
         RunCase{"Empty", {}, {}},
         // Words compare with their letter case; a tab or a glued marker is
@@ -78,12 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         // blanks right after it are dropped.
         RunCase{"ArgumentAfterTheSecondMarker",
                 {"SendText >>>", "SetFocus >Calc > Window", "Message >"},
-                {"type >", "activate Window", "message "}}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(
-    Flow, RunnerTable,
-    ::testing::Values(
+                {"type >", "activate Window", "message "}},
         RunCase{"WaitsThatDoNotPause", {"Wait >0", "Wait >-3", "Wait >abc", "Wait >", "Wait"}, {}},
         RunCase{"RepeatOneZeroOrNegativeRunsOnce",
                 {"Repeat >1", "Press_Tab", "End_Repeat", "Repeat >0", "Press_Tab", "End_Repeat",
@@ -98,12 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                 concat({kTab, kTab, kEnter, kEnter})},
         RunCase{"TokensAfterEndRepeatRunAfterThePasses",
                 {"Repeat >2", "Press_Tab", "End_Repeat Press_Enter"},
-                concat({kTab, kTab, kEnter})}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(
-    DuringARun, RunnerTable,
-    ::testing::Values(
+                concat({kTab, kTab, kEnter})},
         // Loop ends its pass at once, skipping the rest of its entry.
         RunCase{"LoopRestartsUntilStopLettingEventsRun", {"Press_Tab", "Loop Press_Enter"},
                 repeated(concat({kTab, {"events"}}), 3),
@@ -193,15 +185,10 @@ INSTANTIATE_TEST_SUITE_P(
                 }},
         RunCase{"ArgumentIsReadFromTheEntryAsItIsNow", {"Press_Shift SendText >abc"},
                 {"key 16 down", "type xyz", "key 16 up"},
-                atFirstEvents([](Harness& h) { h.list.entries()[0] = "changed >xyz"; })}),
-    caseName);
-
-// A window that cannot be found asks whether to go on: No ends the run
-// before the next entry (the rest of this one still runs); an empty title
-// matches nothing.
-INSTANTIATE_TEST_SUITE_P(
-    Commands, RunnerTable,
-    ::testing::Values(
+                atFirstEvents([](Harness& h) { h.list.entries()[0] = "changed >xyz"; })},
+        // A window that cannot be found asks whether to go on: No ends the run
+        // before the next entry (the rest of this one still runs); an empty
+        // title matches nothing.
         RunCase{"SetFocusFailsAndAsks",
                 {"SetFocus >Nowhere", "SetFocus >   ", "SetFocus >Nowhere Press_Enter",
                  "Press_Tab"},
