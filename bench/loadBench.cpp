@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "load-bench: wrong entry count\n");
                 return 1;
             }
-            main->listClear();
+            main->listReplace(LineList());
             floorList->Clear();
             settle(main);
             settle(floorFrame);

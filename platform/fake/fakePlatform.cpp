@@ -65,10 +65,11 @@ bool FakePlatform::activateWindow(const std::string& title) {
 }
 
 void FakePlatform::typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
-                            const StopCheck&) {
+                            const StopCheck& stopAsked) {
     lastStrokes = strokes;
     write("type " + text);
     typingFailure_ = untypableTexts.count(text) != 0 ? "\"" + text + "\" was not typed" : "";
+    if (typingAsksStop) stopAsked();
 }
 
 std::optional<long> FakePlatform::startProgram(const std::string& commandLine) {

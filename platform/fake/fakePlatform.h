@@ -37,6 +37,8 @@ public:
     std::set<std::string> unopenableDocuments;           // these paths do not open
     std::set<std::string> untypableTexts;                // typing these reports a failure
     int windowlessPolls = 0;  // process activations that fail before one succeeds
+    int busyClaims = 0;  // claimRun() answers false this many times (always when < 0)
+    bool typingAsksStop = false;  // typeKeys asks once, after typing, whether to stop
     std::map<int, std::int16_t> keyStates;  // getAsyncKeyState answers
     bool buttonsSwapped = false;
     std::array<bool, 3> locks{};  // Caps, Num, Scroll; toggled by their key-down events
@@ -67,7 +69,7 @@ public:
     int swapMouseButton(int swap) override;
     bool lockKeyOn(LockKey key) override { return locks[static_cast<std::size_t>(key)]; }
     bool activateWindow(const std::string& title) override;
-    // Types all at once: nothing is asked between slices.
+    // Types all at once: nothing is asked between slices (see typingAsksStop).
     std::string typingFailure() override { return typingFailure_; }
     void typeKeys(const std::string& text, const std::vector<KeyStroke>& strokes,
                   const StopCheck& stopAsked) override;
@@ -75,6 +77,11 @@ public:
     bool activateProcessWindow(long pid) override;
     bool openDocument(const std::string& path) override;
     bool stopKeyPressed() override;
+    bool claimRun() override {
+        if (busyClaims == 0) return true;
+        --busyClaims;
+        return false;
+    }
 
     // EventLoop and Dialogs.
     double now() override { return clock; }

@@ -27,7 +27,6 @@ bool tKeyloom::Form_Load(bool anotherCopyRunning) {
         return false;
     }
     trackingOff = 1;
-    view_.setComboText("");
     view_.fillComboList();
     state_.stopFlag = 0;
     state_.lastIndex = 0;
@@ -63,7 +62,7 @@ std::optional<std::string> tKeyloom::takeEntry() {
 
 void tKeyloom::add2List_Click() {
     state_.lastIndex = view_.listCount();
-    if (auto entry = takeEntry()) view_.listAppend(*entry);
+    if (auto entry = takeEntry()) view_.listInsert(view_.listCount(), *entry);
 }
 
 void tKeyloom::insert_Click() {
@@ -80,7 +79,7 @@ void tKeyloom::deleteButton_Click() {
     state_.lastIndex = view_.listCount();
 }
 
-void tKeyloom::clear_Click() { view_.listClear(); }
+void tKeyloom::clear_Click() { view_.listReplace(LineList()); }
 
 void tKeyloom::List1_MouseMove(Index hit, bool buttonDown) {
     if (buttonDown) return;

@@ -33,10 +33,8 @@ public:
     // List1: entries counted from 0; the selection is -1 when none.
     virtual Index listCount() const = 0;
     virtual std::string listEntry(Index index) const = 0;
-    virtual void listAppend(const std::string& entry) = 0;
     virtual void listInsert(Index index, const std::string& entry) = 0;
     virtual void listRemove(Index index) = 0;
-    virtual void listClear() = 0;
     virtual void listReplace(LineList entries) = 0;
     virtual Index listSelection() const = 0;
     virtual void setListToolTip(const std::string& text) = 0;
@@ -44,8 +42,8 @@ public:
     // Combo1: its text, and the list position it was picked at (-1 when typed).
     virtual std::string comboText() const = 0;
     virtual int comboSelection() const = 0;
-    virtual void setComboText(const std::string& text) = 0;
-    virtual void fillComboList() = 0;  // the 60 command words
+    // Empties the field and fills its list with the 60 command words.
+    virtual void fillComboList() = 0;
 
     // Text1.
     virtual std::string valueText() const = 0;

@@ -65,7 +65,6 @@ tKeyloomFrame::tKeyloomFrame(RunState& state, platform::Desktop& desktop, WxTool
               wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX)),
       state_(state),
       toolkit_(toolkit),
-      windows_(windows),
       handlers_(*this, state, desktop, toolkit, windows) {
     SetName("tKeyloom");
     // The pictures can follow once the window is built and shown: the window
@@ -222,17 +221,11 @@ void tKeyloomFrame::teardown() {
     if (state_.runDepth == 0 && !handlers_.loading()) Destroy();
 }
 
-void tKeyloomFrame::onClose(wxCloseEvent&) {
-    if (closing_) return;
-    handlers_.Form_Unload();
-    teardown();
-}
+void tKeyloomFrame::onClose(wxCloseEvent&) { endProgram(); }
 
 void tKeyloomFrame::endProgram() {
     if (closing_) return;
-    if (handlers_.engine().running()) handlers_.engine().abandon();
-    for (WindowId id : {WindowId::Editor, WindowId::Recorder, WindowId::Tracker, WindowId::About})
-        windows_.unload(id);
+    handlers_.Form_Unload();
     teardown();
 }
 
@@ -240,13 +233,9 @@ Index tKeyloomFrame::listCount() const { return List1->count(); }
 
 std::string tKeyloomFrame::listEntry(Index index) const { return std::string(List1->entry(index)); }
 
-void tKeyloomFrame::listAppend(const std::string& entry) { List1->insert(List1->count(), entry); }
-
 void tKeyloomFrame::listInsert(Index index, const std::string& entry) { List1->insert(index, entry); }
 
 void tKeyloomFrame::listRemove(Index index) { List1->remove(index); }
-
-void tKeyloomFrame::listClear() { List1->replace(LineList()); }
 
 void tKeyloomFrame::listReplace(LineList entries) { List1->replace(std::move(entries)); }
 
@@ -265,11 +254,10 @@ std::string tKeyloomFrame::comboText() const { return fromWx(Combo1->GetValue())
 
 int tKeyloomFrame::comboSelection() const { return Combo1->GetSelection(); }
 
-void tKeyloomFrame::setComboText(const std::string& text) { Combo1->SetValue(toWx(text)); }
-
 void tKeyloomFrame::fillComboList() {
-    // Once the window is built and shown, on the event loop's first turn:
-    // nobody can open the list before.
+    Combo1->SetValue(wxString());
+    // The list once the window is built and shown, on the event loop's first
+    // turn: nobody can open it before.
     CallAfter([this] {
         wxArrayString words;
         for (std::string_view w : kCommandWords) words.push_back(toWx(w));

@@ -38,16 +38,13 @@ public:
     // tKeyloomView.
     Index listCount() const override;
     std::string listEntry(Index index) const override;
-    void listAppend(const std::string& entry) override;
     void listInsert(Index index, const std::string& entry) override;
     void listRemove(Index index) override;
-    void listClear() override;
     void listReplace(LineList entries) override;
     Index listSelection() const override;
     void setListToolTip(const std::string& text) override;
     std::string comboText() const override;
     int comboSelection() const override;
-    void setComboText(const std::string& text) override;
     void fillComboList() override;
     std::string valueText() const override;
     void setValueText(const std::string& text) override;
@@ -85,7 +82,6 @@ private:
 
     RunState& state_;
     WxToolkit& toolkit_;
-    Windows& windows_;
     std::array<Timer, 3> timers_;
     bool closing_ = false;
     std::unique_ptr<wxProgressDialog> loadingSign_;

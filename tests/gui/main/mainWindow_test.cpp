@@ -113,8 +113,7 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
 TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
     wxToolTip::SetDelay(10);
     const std::string wide = "SendText >a line much wider than the list box can show at once";
-    frame->listAppend("Press_Tab");
-    frame->listAppend(wide);
+    frame->listReplace(LineList::split("Press_Tab\n" + wide));
     wxVListBox* list = find<wxVListBox>("List1");
     pumpFor(0.2);
     int rowHeight = 0;
@@ -136,7 +135,7 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
 }
 
 TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
-    for (const char* e : {"Press_Tab", "Wait >3", "Press_Enter"}) frame->listAppend(e);
+    frame->listReplace(LineList::split("Press_Tab\nWait >3\nPress_Enter"));
     program->state.lastIndex = 2;
     after(0.5, [this] { press("Command1"); });
     const double start = keyloom::test::monotonicNow();

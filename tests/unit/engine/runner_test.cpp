@@ -42,6 +42,8 @@ SetUp atFirstEvents(std::function<void(Harness&)> act) {
     };
 }
 
+const SetUp kRunAtFirstEvents = atFirstEvents([](Harness& h) { h.engine.command2Click(); });
+
 // Stop pressed when window events run for the `n`th time.
 SetUp stopAtEvents(int n) {
     return [n](Harness& h) {
@@ -52,9 +54,14 @@ SetUp stopAtEvents(int n) {
 }
 
 const SetUp kLogToolkit = [](Harness& h) { h.fake.logToolkit = true; };
+void logWarnings(Harness& h) {
+    h.engine.warn = [&h](const std::string& w) { h.fake.log.push_back("warn " + w); };
+}
 
+// Tokens, the flow of blocks and loops, what happens during a run, and the
+// commands.
 INSTANTIATE_TEST_SUITE_P(
-    Tokens, RunnerTable,
+    Runner, RunnerTable,
     ::testing::Values(
         RunCase{"Empty", {}, {}},
         // Words compare with their letter case; a tab or a glued marker is
@@ -73,12 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         // blanks right after it are dropped.
         RunCase{"ArgumentAfterTheSecondMarker",
                 {"SendText >>>", "SetFocus >Calc > Window", "Message >"},
-                {"type >", "activate Window", "message "}}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(
-    Flow, RunnerTable,
-    ::testing::Values(
+                {"type >", "activate Window", "message "}},
         RunCase{"WaitsThatDoNotPause", {"Wait >0", "Wait >-3", "Wait >abc", "Wait >", "Wait"}, {}},
         RunCase{"RepeatOneZeroOrNegativeRunsOnce",
                 {"Repeat >1", "Press_Tab", "End_Repeat", "Repeat >0", "Press_Tab", "End_Repeat",
@@ -93,12 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                 concat({kTab, kTab, kEnter, kEnter})},
         RunCase{"TokensAfterEndRepeatRunAfterThePasses",
                 {"Repeat >2", "Press_Tab", "End_Repeat Press_Enter"},
-                concat({kTab, kTab, kEnter})}),
-    caseName);
-
-INSTANTIATE_TEST_SUITE_P(
-    DuringARun, RunnerTable,
-    ::testing::Values(
+                concat({kTab, kTab, kEnter})},
         // Loop ends its pass at once, skipping the rest of its entry.
         RunCase{"LoopRestartsUntilStopLettingEventsRun", {"Press_Tab", "Loop Press_Enter"},
                 repeated(concat({kTab, {"events"}}), 3),
@@ -116,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                 stopAtEvents(3)},
         RunCase{"RunDuringWaitNestsAndOuterRunCarriesOn", {"Press_Tab", "Wait >1", "Press_Enter"},
                 concat({kTab, {"wait 0.500"}, kTab, {"wait 0.500"}, kEnter, kEnter}),
-                atFirstEvents([](Harness& h) { h.engine.command2Click(); })},
+                kRunAtFirstEvents},
         // Ctrl goes up once, at the very end, after the outer run's remaining entries.
         RunCase{"StoppedRunReleasesHeldKeysOnlyWhenOutermostRunEnds",
                 {"Press_CTRL", "Wait >1", "Press_Tab"},
@@ -160,17 +157,38 @@ INSTANTIATE_TEST_SUITE_P(
                     h.list.entries().push_back("Press_ESC");
                     h.list.entries().push_back("Press_Home");
                 })},
+        // Another program's run has the desktop: this one waits for it, and a
+        // Run pressed meanwhile (or while text is typed) is refused.
+        RunCase{"RunWaitsForTheDesktopRefusingRunsPressedMeanwhile", {"Press_Tab"},
+                concat({{"warn another Keyloom run is acting on this desktop: waiting until it ends",
+                         "wait 0.050"},
+                        kTab}),
+                [](Harness& h) {
+                    h.fake.busyClaims = 1;
+                    logWarnings(h);
+                    kRunAtFirstEvents(h);
+                }},
+        RunCase{"StopWhileWaitingForTheDesktopEndsTheRun", {"Press_Tab"}, {"wait 0.050"},
+                [](Harness& h) {
+                    h.fake.busyClaims = -1;
+                    stopAtEvents(1)(h);
+                }},
+        // The program going away while text is typed: its failure is not told.
+        RunCase{"RunAndAbandonWhileTyping", {"SendText >日本", "Press_Tab"}, {"type 日本"},
+                [](Harness& h) {
+                    h.fake.untypableTexts = {"日本"};
+                    h.fake.typingAsksStop = true;
+                    atFirstEvents([](Harness& at) {
+                        at.engine.command2Click();
+                        at.fake.stopRequest = platform::StopRequest::Abandon;
+                    })(h);
+                }},
         RunCase{"ArgumentIsReadFromTheEntryAsItIsNow", {"Press_Shift SendText >abc"},
                 {"key 16 down", "type xyz", "key 16 up"},
-                atFirstEvents([](Harness& h) { h.list.entries()[0] = "changed >xyz"; })}),
-    caseName);
-
-// A window that cannot be found asks whether to go on: No ends the run
-// before the next entry (the rest of this one still runs); an empty title
-// matches nothing.
-INSTANTIATE_TEST_SUITE_P(
-    Commands, RunnerTable,
-    ::testing::Values(
+                atFirstEvents([](Harness& h) { h.list.entries()[0] = "changed >xyz"; })},
+        // A window that cannot be found asks whether to go on: No ends the run
+        // before the next entry (the rest of this one still runs); an empty
+        // title matches nothing.
         RunCase{"SetFocusFailsAndAsks",
                 {"SetFocus >Nowhere", "SetFocus >   ", "SetFocus >Nowhere Press_Enter",
                  "Press_Tab"},
@@ -202,14 +220,19 @@ INSTANTIATE_TEST_SUITE_P(
                 {"warn entry 1: MouseMove argument \"100\" is not x,y in whole numbers from -32768 "
                  "to 32767; skipped",
                  "move 3 4"},
-                [](Harness& h) {
-                    h.engine.warn = [&h](const std::string& w) { h.fake.log.push_back("warn " + w); };
-                }},
+                logWarnings},
         RunCase{"RunProgramWaitsForItsWindow", {"RunProgram >xterm -e cat", "Press_Tab"},
                 concat({{"run xterm -e cat", "short 20", "short 20"}, kTab}),
                 [](Harness& h) {
                     h.fake.logToolkit = true;
                     h.fake.windowlessPolls = 2;
+                }},
+        // A program without a window is no error: the wait gives up once 5 s
+        // have gone by (the clock's sum of 250 polls lies a rounding below).
+        RunCase{"WindowlessProgramIsWaitedForFiveSeconds", {"RunProgram >daemon"},
+                concat({{"run daemon"}, Lines(251, "short 20")}), [](Harness& h) {
+                    h.fake.logToolkit = true;
+                    h.fake.windowlessPolls = 1000000;
                 }}),
     caseName);
 
@@ -222,14 +245,6 @@ TEST(Runner, ListsAndBlocksBeyond32767EntriesRunToTheEnd) {
     entries[39999] = "Press_Home";
     Harness h(entries);
     EXPECT_EQ(h.run(), concat({kEnter, repeated(kTab, 3), tap(36)}));
-}
-
-TEST(Runner, WindowlessProgramIsNoError) {
-    Harness h({"RunProgram >daemon"});
-    h.fake.windowlessPolls = 1000000;
-    EXPECT_EQ(h.run(), (Lines{"run daemon"}));
-    EXPECT_GE(h.fake.clock, 1005.0);
-    EXPECT_LT(h.fake.clock, 1005.1);
 }
 
 }  // namespace
