@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: windows-key-throughput [TAPS] [ROUNDS]\n");
         return 2;
     }
-    test::Probe probe("Keyloom Key Throughput", 30min, "--count");
+    test::Probe probe("Keyloom Key Throughput", "--count");
     if (!probe.ready()) {
         std::fprintf(stderr, "the probe window never got the focus\n");
         return 1;
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
             double elapsed = m.run(taps);
             counted += events;
             std::optional<std::pair<long, bool>> got;
-            test::eventually([&] { return (got = probe.keyCount()) && got->first >= counted; }, 120s);
+            test::eventually([&] { return (got = probe.keyCount()) && got->first >= counted; }, 120);
             if (round == 0) continue;
             m.rates.push_back(static_cast<double>(events) / elapsed);
             m.inOrder = m.inOrder && got && got->first == counted && got->second;

@@ -1,6 +1,6 @@
 // keyloom-probe: a window that reports the input it receives.
 //
-//   keyloom-probe [--motion] [--batch] [--geometry WxH+X+Y] TITLE
+//   keyloom-probe [--batch] [--geometry WxH+X+Y] TITLE
 //
 // Opens a top-level window titled TITLE (a TITLE that is no UTF-8 is taken
 // for Latin-1 and set as WM_NAME alone), maps it, waits until it is viewable,
@@ -16,7 +16,7 @@
 //   KeyRelease ...
 //   ButtonPress button=B x=X y=Y state=0xM time=T       (root coordinates)
 //   ButtonRelease ...
-//   MotionNotify x=X y=Y state=0xM time=T                (with --motion)
+//   MotionNotify x=X y=Y state=0xM time=T
 //
 // The keysym is the one the key gives with the state of the event (what a
 // program sees), its name that of XKeysymToString.
@@ -49,7 +49,6 @@ namespace {
 
 struct Options {
     std::string title;
-    bool motion = false;
     bool batch = false;
     unsigned width = 800;
     unsigned height = 600;
@@ -58,14 +57,12 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "usage: keyloom-probe [--motion] [--batch] [--geometry WxH+X+Y] TITLE\n";
+    "usage: keyloom-probe [--batch] [--geometry WxH+X+Y] TITLE\n";
 
 bool parseArgs(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--motion") {
-            options.motion = true;
-        } else if (arg == "--batch") {
+        if (arg == "--batch") {
             options.batch = true;
         } else if (arg == "--geometry" && i + 1 < argc) {
             int flags = XParseGeometry(argv[++i], &options.x, &options.y, &options.width,
@@ -121,7 +118,7 @@ Window Probe::createWindow() {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(d_, screen);
     attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            StructureNotifyMask | (options_.motion ? PointerMotionMask : 0);
+                            StructureNotifyMask | PointerMotionMask;
     Window w = XCreateWindow(d_, RootWindow(d_, screen), options_.x, options_.y, options_.width,
                              options_.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWBackPixel | CWEventMask, &attributes);

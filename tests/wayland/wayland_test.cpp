@@ -28,13 +28,6 @@
 namespace keyloom::test {
 namespace {
 
-ProbeOptions withMotion(const std::string& geometry = {}) {
-    ProbeOptions options;
-    options.motion = true;
-    options.geometry = geometry;
-    return options;
-}
-
 constexpr const char* kNoCompositor = "no Wayland compositor: run under scripts/with-sway.sh";
 
 // The desktop the tests run on (KEYLOOM_TEST_DESKTOP, set by the tier).
@@ -87,7 +80,7 @@ protected:
         ASSERT_EQ(chosen.name, expectedDesktop());
         desktop = std::move(chosen.desktop);
         // The windows of earlier tests gone: titles answer only for ours.
-        for (int i = 0; i < 100 && desktop->activateWindow("Keyloom"); ++i) usleep(50000);
+        eventually([&] { return !desktop->activateWindow("Keyloom"); }, 5);
         ASSERT_TRUE(probe.start()) << probe.error();
     }
     // Everything the probe received from what was sent so far.
@@ -97,7 +90,7 @@ protected:
     }
 
     std::unique_ptr<platform::Desktop> desktop;
-    ProbeProcess probe{"Keyloom wayland probe", withMotion(), KEYLOOM_WAYLAND_PROBE};
+    ProbeProcess probe{"Keyloom wayland probe", {}, KEYLOOM_WAYLAND_PROBE};
 };
 
 // More distinct characters than a keyboard map has spare keys.
@@ -213,11 +206,9 @@ TEST_F(Wayland, TextArrivesInPrograms) {
         ASSERT_TRUE(child.start(program.command, nullptr, program.field ? "" : "/dev/null"));
         // Plain mutter focuses the new window; the field says when it has the focus.
         bool shown = withoutShell() && child.readLine(10) == std::optional<std::string>("ready");
-        for (int i = 0; i < 200 && !shown && !(shown = desktop->activateWindow(program.title)); ++i)
-            usleep(50000);
-        ASSERT_TRUE(shown) << program.title << " did not show its window";
-        for (int i = 0; i < 200 && access(file.c_str(), F_OK) != 0; ++i)
-            usleep(50000);  // it has begun
+        ASSERT_TRUE(shown || eventually([&] { return desktop->activateWindow(program.title); }, 10))
+            << program.title << " did not show its window";
+        eventually([&] { return access(file.c_str(), F_OK) == 0; }, 10);  // it has begun
         std::string expected;
         for (const TextCase& c : kTextCases) {
             if (program.field && c.notation.find('{') != std::string::npos) continue;
@@ -226,7 +217,7 @@ TEST_F(Wayland, TextArrivesInPrograms) {
             expected += c.expected;
         }
         desktop->sync();
-        for (int i = 0; i < 200 && readFile(file).size() < expected.size(); ++i) usleep(50000);
+        eventually([&] { return readFile(file).size() >= expected.size(); }, 10);
         EXPECT_EQ(readFile(file), expected) << program.title;
         child.signal(SIGTERM);
         child.wait(10);
@@ -239,8 +230,7 @@ TEST_F(Wayland, TextArrivesInPrograms) {
 }
 
 TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
-    ProbeProcess filling("Keyloom filling probe", withMotion("1280x800+0+0"),
-                         KEYLOOM_WAYLAND_PROBE);
+    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"}, KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
     for (platform::Point to : {platform::Point{100, 200}, platform::Point{1000, 700}}) {
         desktop->setCursorPos(to.x, to.y);
@@ -259,8 +249,7 @@ TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
 // engine into a probe that fills the output, so that its positions are the
 // layout's.
 TEST_F(Wayland, TheDesktopContractHolds) {
-    ProbeProcess filling("Keyloom filling probe", ProbeOptions{false, false, "1280x800+0+0"},
-                         KEYLOOM_WAYLAND_PROBE);
+    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"}, KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
     std::ostringstream messages;
     platform::ConsoleToolkit toolkit(messages);
@@ -317,7 +306,7 @@ TEST_F(Wayland, TheCursorPositionIsReadBack) {
     for (const auto& [to, read] : moves) {
         desktop->setCursorPos(to.x, to.y);
         platform::Point seen;  // KWin tells it a moment later
-        for (int i = 0; i < 250 && !((seen = desktop->getCursorPos()) == read); ++i) usleep(20000);
+        eventually([&] { return (seen = desktop->getCursorPos()) == read; }, 5);
         EXPECT_EQ(seen, read) << to.x << "," << to.y;
     }
 }
@@ -328,14 +317,11 @@ TEST_F(Wayland, WithoutTheExtensionNothingFailsSilently) {
     if (expectedDesktop() != "wayland-gnome" || withoutShell())
         GTEST_SKIP() << "the extension is GNOME Shell's";
     auto extensionAnswers = [](bool wanted) {
-        bool answers = !wanted;
-        for (int i = 0; i < 100 && answers != wanted; ++i) {
-            answers = std::system("gdbus call --session --dest org.keyloom.Shell --object-path "
-                                  "/org/keyloom/Shell --method org.keyloom.Shell1.Barriers "
-                                  ">/dev/null 2>&1") == 0;
-            if (answers != wanted) usleep(50000);
-        }
-        return answers == wanted;
+        return eventually([&] {
+            return wanted == (std::system("gdbus call --session --dest org.keyloom.Shell --object-path "
+                                          "/org/keyloom/Shell --method org.keyloom.Shell1.Barriers "
+                                          ">/dev/null 2>&1") == 0);
+        }, 5);
     };
     ASSERT_EQ(std::system("gnome-extensions disable keyloom@keyloom.org"), 0);
     ASSERT_TRUE(extensionAnswers(false));
@@ -358,7 +344,7 @@ TEST_F(Wayland, WindowsAreActivatedByTitle) {
     if (withoutShell()) GTEST_SKIP() << kNeedsShell;
     std::vector<std::unique_ptr<ProbeProcess>> windows;
     for (const std::string& title : kContractTitles) {
-        windows.push_back(std::make_unique<ProbeProcess>(title, ProbeOptions{}, KEYLOOM_WAYLAND_PROBE));
+        windows.push_back(std::make_unique<ProbeProcess>(title, std::vector<std::string>{}, KEYLOOM_WAYLAND_PROBE));
         ASSERT_TRUE(windows.back()->start()) << windows.back()->error();
     }
     for (const auto& [title, index] : kContractActivations) {
@@ -381,12 +367,7 @@ TEST_F(Wayland, AStartedProgramsWindowIsActivated) {
         std::string("sh -c 'sleep 2 | ") + KEYLOOM_WAYLAND_PROBE + " Keyloom-started >/dev/null'";
     auto pid = desktop->startProgram(command);
     ASSERT_TRUE(pid.has_value());
-    bool activated = false;
-    for (int i = 0; i < 250 && !activated; ++i) {
-        activated = desktop->activateProcessWindow(*pid);
-        if (!activated) usleep(20000);
-    }
-    EXPECT_TRUE(activated);
+    EXPECT_TRUE(eventually([&] { return desktop->activateProcessWindow(*pid); }, 5));
     EXPECT_EQ(lines(received(), "Focus"), std::vector<std::string>{"FocusOut"});
 }
 

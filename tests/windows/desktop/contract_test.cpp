@@ -62,7 +62,7 @@ void expectNothingHeld(platform::Win32Desktop& desktop) {
 }
 
 // The characters of the probe's "char U+XXXX" lines after its mark, in UTF-8.
-std::string charactersReceived(const Probe& probe) {
+std::string charactersReceived(Probe& probe) {
     std::wstring text;
     for (const std::string& line : probe.linesAfterMark({"char"})) {
         unsigned long c = std::stoul(line.substr(7), nullptr, 16);
@@ -78,7 +78,7 @@ std::string charactersReceived(const Probe& probe) {
 
 TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
     platform::Win32Desktop desktop;
-    Probe probe{"Keyloom Contract Probe", std::chrono::seconds(170)};
+    Probe probe{"Keyloom Contract Probe"};
     ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
     POINT origin{0, 0};
     ClientToScreen(probe.window(), &origin);

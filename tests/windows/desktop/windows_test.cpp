@@ -56,7 +56,7 @@ TEST(Windows, ActivationRestoresAMinimizedWindow) {
 // A started program's process id activates its window, in front of another.
 TEST(Windows, StartedProgramRunsAndItsWindowIsActivatedByItsProcess) {
     Win32Desktop desktop;
-    auto pid = desktop.startProgram(narrow(probeProgram()) + " \"Started Probe\" --no-input");
+    auto pid = desktop.startProgram("\"" + probeProgram() + "\" \"Started Probe\" --no-input");
     ASSERT_TRUE(pid.has_value());
     HWND started = nullptr;
     ASSERT_TRUE(eventually([&] { return (started = FindWindowW(L"KeyloomProbe", L"Started Probe")) != nullptr; }));
@@ -79,9 +79,7 @@ TEST(Windows, ShellOpensProgramsAndReportsMissingDocuments) {
     Win32Desktop desktop;
     EXPECT_FALSE(desktop.openDocument("C:\\no such folder\\missing document.txt"));
     EXPECT_FALSE(desktop.openDocument("Z:\\nowhere\\ﬁle ünïcode.txt"));
-    std::wstring program = probeProgram();
-    program = program.substr(1, program.size() - 2);  // unquoted
-    EXPECT_TRUE(desktop.openDocument(narrow(program)));
+    EXPECT_TRUE(desktop.openDocument(probeProgram()));
     HWND opened = nullptr;
     EXPECT_TRUE(eventually([&] { return (opened = FindWindowW(L"KeyloomProbe", nullptr)) != nullptr; }));
     if (opened != nullptr) PostMessageW(opened, WM_CLOSE, 0, 0);

@@ -10,29 +10,28 @@
 namespace keyloom::test {
 namespace {
 
-std::wstring writeMacro(const std::string& name, const std::string& bytes) {
+std::string writeMacro(const std::string& name, const std::string& bytes) {
     const auto path = std::filesystem::temp_directory_path() / wide(name);
     writeFile(path, bytes);
-    return path.wstring();
+    return narrow(path.wstring());
 }
 
 // The player, started with a console of its own (without a window), through
 // which Ctrl+C reaches it.
 class Player {
 public:
-    explicit Player(const std::wstring& macro)
-        : process_(playerProgram() + L" \"" + macro + L"\"", 60s, CREATE_NO_WINDOW) {}
+    explicit Player(const std::string& macro) { process_.start({playerProgram(), macro}); }
 
     // Ctrl+C as typed in the player's console.
     bool pressCtrlC() {
         FreeConsole();
-        if (!AttachConsole(process_.pid())) return false;
+        if (!AttachConsole(static_cast<DWORD>(process_.pid()))) return false;
         SetConsoleCtrlHandler(nullptr, TRUE);  // not for us
         BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
         FreeConsole();
         return sent != 0;
     }
-    std::optional<int> exitCode(std::chrono::milliseconds timeout) { return process_.wait(timeout); }
+    std::optional<int> exitCode(double timeoutSeconds) { return process_.wait(timeoutSeconds); }
 
 private:
     ChildProcess process_;
@@ -44,7 +43,7 @@ TEST(Player, OpensAFileWhoseNameIsBeyondTheAnsiCodePage) {
     Probe probe("Unicode Name Probe");
     ASSERT_TRUE(probe.ready());
     Player player(writeMacro("\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2.tkl", "Press_F5\r\n"));
-    EXPECT_EQ(player.exitCode(30s), std::optional<int>(0));
+    EXPECT_EQ(player.exitCode(30), std::optional<int>(0));
     EXPECT_TRUE(probe.waitFor("keyup 116 -"));
 }
 
@@ -57,7 +56,7 @@ TEST(Player, CtrlCEndsALongWaitAndReleasesWhatTheRunHolds) {
                              "Press_CTRL\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nWait >600\r\nLoop\r\n"));
     ASSERT_TRUE(probe.waitFor("keydown 9 shift+ctrl"));
     ASSERT_TRUE(player.pressCtrlC());
-    EXPECT_EQ(player.exitCode(3s), std::optional<int>(0))
+    EXPECT_EQ(player.exitCode(3), std::optional<int>(0))
         << "a wait of 10 minutes was not cut short, or the run went on";
     EXPECT_TRUE(probe.waitFor("keyup 17 -"));
     EXPECT_TRUE(probe.waitForPrefix("button left up")) << "the left button stayed down";

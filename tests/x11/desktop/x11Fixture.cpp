@@ -1,7 +1,6 @@
 #include "x11Fixture.h"
 
 #include <X11/XKBlib.h>
-#include <X11/extensions/XTest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -98,11 +97,6 @@ std::vector<std::string> X11ProbeTest::describe(const std::vector<ProbeEvent>& e
     return out;
 }
 
-void X11ProbeTest::moveCursor(int px, int py) const {
-    XTestFakeMotionEvent(x.get(), -1, px, py, CurrentTime);
-    XSync(x.get(), False);
-}
-
 std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {
     desktop->sync();
     std::vector<ProbeEvent> events;
@@ -118,15 +112,5 @@ std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {
     events.insert(events.end(), rest.begin(), rest.end());
     return events;
 }
-
-std::pair<int, int> X11ProbeTest::cursor() const {
-    Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, winX = 0, winY = 0;
-    unsigned mask = 0;
-    XQueryPointer(x.get(), DefaultRootWindow(x.get()), &root, &child, &rootX, &rootY, &winX, &winY,
-                  &mask);
-    return {rootX, rootY};
-}
-
 
 }  // namespace keyloom::test

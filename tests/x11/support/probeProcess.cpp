@@ -54,17 +54,12 @@ std::vector<ProbeEvent> keysAndButtons(const std::vector<ProbeEvent>& events) {
     return out;
 }
 
-ProbeProcess::ProbeProcess(std::string title, ProbeOptions options, std::string program)
+ProbeProcess::ProbeProcess(std::string title, std::vector<std::string> options, std::string program)
     : title_(std::move(title)), options_(std::move(options)), program_(std::move(program)) {}
 
 bool ProbeProcess::start(double timeoutSeconds) {
     std::vector<std::string> argv{program_.empty() ? KEYLOOM_PROBE : program_};
-    if (options_.motion) argv.emplace_back("--motion");
-    if (options_.batch) argv.emplace_back("--batch");
-    if (!options_.geometry.empty()) {
-        argv.emplace_back("--geometry");
-        argv.push_back(options_.geometry);
-    }
+    argv.insert(argv.end(), options_.begin(), options_.end());
     argv.push_back(title_);
     if (!process_.start(argv, &error_)) return false;
     auto line = process_.readLine(timeoutSeconds);

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "x11/support/childProcess.h"
+#include "support/childProcess.h"
 
 namespace keyloom::test {
 
@@ -47,22 +47,18 @@ ProbeEvent parseProbeLine(const std::string& line);
 // Key and button events only, in order.
 std::vector<ProbeEvent> keysAndButtons(const std::vector<ProbeEvent>& events);
 
-struct ProbeOptions {
-    bool motion = false;       // report MotionNotify
-    bool batch = false;        // write lines out per burst, not per line
-    std::string geometry;      // WxH+X+Y; empty: the probe's default
-};
-
 class ProbeProcess {
 public:
-    // `program`: another probe that speaks the same lines (empty: keyloom-probe).
-    explicit ProbeProcess(std::string title, ProbeOptions options = {}, std::string program = {});
+    // `options`: the probe's ("--geometry WxH+X+Y", "--batch": lines written
+    // out per burst); `program`: another probe that speaks the same lines
+    // (empty: keyloom-probe).
+    explicit ProbeProcess(std::string title, std::vector<std::string> options = {},
+                          std::string program = {});
 
     // Starts the probe and waits for "ready": false when it does not come
     // within the timeout (the reason in `error()`).
     bool start(double timeoutSeconds = 60);
     const std::string& error() const { return error_; }
-    const std::string& title() const { return title_; }
 
     // The window in root coordinates, from the "ready" line.
     int left() const { return ready_.x; }
@@ -85,7 +81,7 @@ public:
 
 private:
     std::string title_;
-    ProbeOptions options_;
+    std::vector<std::string> options_;
     std::string program_;
     ChildProcess process_;
     ProbeEvent ready_;

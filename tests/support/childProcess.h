@@ -1,10 +1,14 @@
-// A program started by a test or a benchmark, with its standard input and
-// output on pipes: lines are read with a timeout, the program is stopped and
-// reaped when the object goes away.
+// A program started by a test or a benchmark, on POSIX and on Windows, with
+// its standard input and output on pipes: lines are read with a timeout, the
+// program is stopped and reaped when the object goes away (a stray modal
+// dialog makes the test fail, not hang).
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
-#include <sys/types.h>
+#endif
 
 #include <functional>
 #include <optional>
@@ -21,8 +25,9 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Starts argv[0] (a path) with `argv`; standard error stays ours. With
-    // `outputTo` the program writes its standard output to that file instead
-    // of a pipe to us.
+    // `outputTo` (POSIX) the program writes its standard output to that file
+    // instead of a pipe to us. On Windows a console program gets a console
+    // of its own, without a window, through which Ctrl+C reaches it.
     bool start(const std::vector<std::string>& argv, std::string* error = nullptr,
                const std::string& outputTo = {});
 
@@ -32,24 +37,36 @@ public:
 
     void writeLine(const std::string& text);
     void closeInput();
-    void signal(int signalNumber);
 
-    // Waits for the program to end: its exit status, 128 + the signal when a
-    // signal ended it, nothing when it still runs at the timeout.
+    // Waits for the program to end: its exit status (POSIX: 128 + the signal
+    // when a signal ended it), nothing when it still runs at the timeout.
     std::optional<int> wait(double timeoutSeconds);
+    bool running() const { return pid_ > 0; }
+    long pid() const { return pid_; }
+#ifndef _WIN32
+    void signal(int signalNumber);
     // Resources the ended program used (wait4).
     const rusage& usage() const { return usage_; }
-    bool running() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
+#endif
 
 private:
-    pid_t pid_ = -1;
+    // Adds what the program writes within `timeoutSeconds` to `buffer_`;
+    // false when nothing came.
+    bool readMore(double timeoutSeconds);
+
+    long pid_ = -1;
+#ifdef _WIN32
+    HANDLE process_ = nullptr;
+    HANDLE in_ = nullptr;
+    HANDLE out_ = nullptr;
+#else
     int in_ = -1;
     int out_ = -1;
+    rusage usage_{};
+#endif
     bool outputEnded_ = false;
     std::string buffer_;     // output read but not yet returned, from `start_` on
     std::size_t start_ = 0;
-    rusage usage_{};
 };
 
 // Monotonic seconds.
