@@ -23,7 +23,7 @@
 #include "engine/engine.h"
 #include "platform/consoleToolkit.h"
 #include "platform/x11/x11Desktop.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 namespace {
 

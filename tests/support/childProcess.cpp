@@ -67,8 +67,8 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::start(const std::vector<std::string>& argv, std::string* error,
                          const std::string&) {
-    std::wstring commandLine;
-    for (const std::string& a : argv) commandLine += L"\"" + platform::win32::toWide(a) + L"\" ";
+    std::wstring commandLine = L"\"" + platform::win32::toWide(windowsPath(argv[0])) + L"\"";
+    for (std::size_t i = 1; i < argv.size(); ++i) commandLine += L" \"" + platform::win32::toWide(argv[i]) + L"\"";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE childIn = nullptr, childOut = nullptr;
     if (!CreatePipe(&childIn, &in_, &inherit, 0) || !CreatePipe(&out_, &childOut, &inherit, 0))

@@ -69,6 +69,17 @@ private:
     std::size_t start_ = 0;
 };
 
+#ifdef _WIN32
+// A path given at build time, reachable from the program: under Wine a Unix
+// path is reached through drive Z:.
+inline std::string windowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+#endif
+
 // Monotonic seconds.
 double monotonicNow();
 // Polls `check` until it holds or `timeoutSeconds` pass.

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/probeProcess.h"
+
 namespace keyloom::test {
 
 struct ContractRow {
@@ -48,6 +50,22 @@ inline const std::vector<std::pair<std::string, int>> kContractActivations = {
     {"Keyloom Focus Alpha", 0}, {"keyloom focus alpha beta", 1}, {"KEYLOOM FOCUS GAMMA", 2},
     {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"Keyloom Focus Alpha", 0}};
 inline const std::vector<std::string> kContractNoMatch = {"Keyloom Focus Nowhere", "", "Focus Alpha"};
+
+// A probe's key or button event in the contract's form: the key named `key`
+// with the modifiers its state holds (1 shift, 2 lock, 4 ctrl, 8 alt) unless
+// it is a modifier or lock key itself; a button at its point of the window.
+inline std::string contractLine(const ProbeEvent& e, const ProbeProcess& probe,
+                                const std::string& key, bool modifierKey) {
+    std::string line = e.isPress() ? "down " : "up ";
+    if (e.isButton())
+        return line + "button" + std::to_string(e.button) + " " + std::to_string(e.x - probe.left()) +
+               "," + std::to_string(e.y - probe.top());
+    line += key;
+    const std::pair<unsigned, const char*> bits[] = {{1U, " shift"}, {2U, " lock"}, {4U, " ctrl"}, {8U, " alt"}};
+    for (auto [mask, word] : bits)
+        if (!modifierKey && (e.state & mask) != 0) line += word;
+    return line;
+}
 
 inline std::vector<ContractRow> desktopContractRows() {
     using Lines = std::vector<std::string>;

@@ -23,7 +23,7 @@
 #include "support/desktopContract.h"
 #include "platform/systemDesktop.h"
 #include "support/fileBytes.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 namespace keyloom::test {
 namespace {
@@ -275,21 +275,8 @@ TEST_F(Wayland, TheDesktopContractHolds) {
             // GNOME's barrier key: the shell takes its press, mutter passes
             // the release on (a release of a key never pressed).
             if (base == "XF86Launch9" && !e.isPress()) continue;
-            std::string line = e.isPress() ? "down " : "up ";
-            if (e.isButton()) {
-                line += "button" + std::to_string(e.button) + " " + std::to_string(e.x) + "," +
-                        std::to_string(e.y);
-            } else {
-                line += base;
-                // A modifier key's own state is not the contract's.
-                const std::set<std::string> modifiers = {"Shift_L", "Control_L", "Alt_L", "Caps_Lock",
-                                                         "Num_Lock"};
-                const std::pair<unsigned, const char*> bits[] = {
-                    {1U, " shift"}, {2U, " lock"}, {4U, " ctrl"}, {8U, " alt"}};
-                for (auto [mask, word] : bits)
-                    if (!modifiers.contains(base) && (e.state & mask) != 0) line += word;
-            }
-            seen.push_back(line);
+            const std::set<std::string> modifiers = {"Shift_L", "Control_L", "Alt_L", "Caps_Lock", "Num_Lock"};
+            seen.push_back(contractLine(e, filling, base, modifiers.contains(base)));
         }
         EXPECT_EQ(seen, row.expected);
     }

@@ -14,7 +14,7 @@
 #include "tests/gui/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
 #include "ui/recorder/mRecordFrame.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 namespace keyloom::test {
 namespace {

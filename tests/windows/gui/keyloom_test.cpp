@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "probe.h"
+#include "windowsSupport.h"
 #include "support/fileBytes.h"
 
 namespace keyloom::test {
@@ -99,7 +99,7 @@ std::string tempFile(const std::string& name, const std::string& bytes) {
     return narrow(path.wstring());
 }
 
-std::string keyloomProgram() { return buildPath(KEYLOOM_GUI_PROGRAM); }
+std::string keyloomProgram() { return KEYLOOM_GUI_PROGRAM; }
 
 DWORD processOf(const ChildProcess& program) { return static_cast<DWORD>(program.pid()); }
 
@@ -137,18 +137,21 @@ TEST_F(Keyloom, RunsAsASingleCopy) {
 }
 
 TEST_F(Keyloom, MacroFileGivenAtStartPlaysOnRun) {
-    Probe probe("Gui Target Probe");
-    ASSERT_TRUE(probe.ready());
+    ProbeProcess probe("Gui Target Probe");
+    ASSERT_TRUE(probe.start()) << probe.error();
     start({tempFile("gui.tkl", "SetFocus >Gui Target Probe\r\nPress_Tab\r\nSendText >hello!\r\n")});
     HWND run = nullptr;
     ASSERT_TRUE(eventually([&] { return (run = childWindow(main, L"Button", L"Run")) != nullptr; }));
-    probe.mark();
+    receivedNow(probe);
     PostMessageW(run, BM_CLICK, 0, 0);
-    ASSERT_TRUE(probe.waitFor("char U+0021", 30)) << "the macro did not reach the probe";
-    EXPECT_EQ(
-        probe.linesAfterMark({"keydown 9", "char"}),
-        (std::vector<std::string>{"keydown 9 -", "char U+0009", "char U+0068", "char U+0065",
-                                  "char U+006C", "char U+006C", "char U+006F", "char U+0021"}));
+    bool done = false;
+    std::vector<std::string> got;
+    for (const ProbeEvent& e : probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x21"; }, 30, &done))
+        if (e.kind == "Char" || e.line.rfind("KeyPress keycode=9 ", 0) == 0) got.push_back(e.line);
+    ASSERT_TRUE(done) << "the macro did not reach the probe";
+    EXPECT_EQ(got, (std::vector<std::string>{"KeyPress keycode=9 state=0x0", "Char keysym=0x9", "Char keysym=0x68",
+                                             "Char keysym=0x65", "Char keysym=0x6c", "Char keysym=0x6c",
+                                             "Char keysym=0x6f", "Char keysym=0x21"}));
 }
 
 // Windows does not keep overlapping controls apart: the editor's text box

@@ -20,7 +20,7 @@
 #include "support/fileBytes.h"
 #include "support/tempDir.h"
 #include "support/childProcess.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::test {

@@ -1,5 +1,6 @@
-// The probe window (tests/probe) run from a test: start it, wait until it
-// holds the focus, read what it received.
+// The probe window run from a test (tests/probe on X11, tests/wayland/probe,
+// tests/windows/probe: the same lines): start it, wait until it holds the
+// focus, read what it received.
 //
 //     ProbeProcess probe("keyloom probe");
 //     ASSERT_TRUE(probe.start()) << probe.error();
@@ -8,7 +9,8 @@
 //
 // `sync()` is a barrier: the probe answers it only after printing every event
 // the server sent it before. Input sent on another connection is covered once
-// that connection has synced (X11Desktop::sync, XSync).
+// that connection has synced (X11Desktop::sync, XSync). The Windows probe
+// has no barrier: tests there read until what they expect has come.
 #pragma once
 
 #include <functional>
@@ -23,8 +25,8 @@ namespace keyloom::test {
 // One line of the probe.
 struct ProbeEvent {
     std::string kind;  // "KeyPress", "KeyRelease", "ButtonPress", "ButtonRelease",
-                       // "MotionNotify", "ready", "synced";
-                       // the Wayland probe's "FocusIn", "FocusOut"
+                       // "MotionNotify", "ready", "synced"; the Wayland probe's
+                       // "FocusIn", "FocusOut"; the Windows probe's "Char"
     unsigned keycode = 0;
     unsigned long keysym = 0;
     std::string name;  // keysym name
@@ -88,7 +90,8 @@ private:
     std::string error_;
 };
 
-// The path of the player (set by the build).
+// The paths of the player and the probe (set by the build).
 std::string playerPath();
+std::string probePath();
 
 }  // namespace keyloom::test

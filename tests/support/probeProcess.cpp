@@ -1,4 +1,4 @@
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 #include <sstream>
 
@@ -12,6 +12,7 @@ unsigned long number(const std::string& text) {
 }  // namespace
 
 std::string playerPath() { return KEYLOOM_PLAY; }
+std::string probePath() { return KEYLOOM_PROBE; }
 
 ProbeEvent parseProbeLine(const std::string& line) {
     ProbeEvent event;
@@ -58,7 +59,7 @@ ProbeProcess::ProbeProcess(std::string title, std::vector<std::string> options, 
     : title_(std::move(title)), options_(std::move(options)), program_(std::move(program)) {}
 
 bool ProbeProcess::start(double timeoutSeconds) {
-    std::vector<std::string> argv{program_.empty() ? KEYLOOM_PROBE : program_};
+    std::vector<std::string> argv{program_.empty() ? probePath() : program_};
     argv.insert(argv.end(), options_.begin(), options_.end());
     argv.push_back(title_);
     if (!process_.start(argv, &error_)) return false;
