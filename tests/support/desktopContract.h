@@ -37,6 +37,7 @@ inline const std::vector<std::pair<std::string, std::string>> kContractTexts = {
     {"!\"#$&'*:<?@|_[]\\/=;,.`", "!\"#$&'*:<?@|_[]\\/=;,.`"},  // no ">": it starts the argument
     {"+(abc)d{+}{^}{%}{~}{(}{)}{{}{}}x{h 3}~y", "ABCd+^%~(){}xhhh\ry"},
     {"é€日😀 ñß Ω→ ÄÖÜ", "é€日😀 ñß Ω→ ÄÖÜ"},
+    {"Съешь ещё 日本語、中文、한국어 👍🏽", "Съешь ещё 日本語、中文、한국어 👍🏽"},
     {"a\tb\nc{TAB}d{ENTER}", "a\tb\rc\td\r"},
 };
 

@@ -24,6 +24,7 @@
 #include "platform/systemDesktop.h"
 #include "support/fileBytes.h"
 #include "support/probeProcess.h"
+#include "x11/support/offMapText.h"
 
 namespace keyloom::test {
 namespace {
@@ -93,32 +94,13 @@ protected:
     ProbeProcess probe{"Keyloom wayland probe", {}, KEYLOOM_WAYLAND_PROBE};
 };
 
-// More distinct characters than a keyboard map has spare keys.
-std::string manyHanCharacters() {
-    std::string text;
-    for (char32_t c = 0x4E00; c < 0x4E00 + 300; ++c) {
-        char utf8[8] = {};
-        xkb_keysym_to_utf8(0x01000000U | static_cast<std::uint32_t>(c), utf8, sizeof utf8);
-        text += utf8;
-    }
-    return text;
+// The contract's texts, and more distinct characters than a keyboard map
+// has spare keys.
+std::vector<std::pair<std::string, std::string>> textCases() {
+    auto cases = kContractTexts;
+    cases.emplace_back(mixedOffMapText(400), mixedOffMapText(400));
+    return cases;
 }
-
-struct TextCase {
-    std::string notation;
-    std::string expected;
-};
-const std::vector<TextCase> kTextCases = {
-    {"The quick brown fox 0123456789", "The quick brown fox 0123456789"},
-    {"!\"#$&'*:<>?@|_[]\\/=;,.`", "!\"#$&'*:<>?@|_[]\\/=;,.`"},
-    {"Grüße, Äpfel, Öl und Maß", "Grüße, Äpfel, Öl und Maß"},
-    {"Съешь же ещё этих мягких булок", "Съешь же ещё этих мягких булок"},
-    {"日本語のテキスト、中文、한국어", "日本語のテキスト、中文、한국어"},
-    {"😀🎉👍🏽 é€", "😀🎉👍🏽 é€"},
-    {"+(abc)d{+}{~}x{h 3}", "ABCd+~xhhh"},
-    {"a{TAB}b{ENTER}", "a\tb\r"},
-    {manyHanCharacters(), manyHanCharacters()},
-};
 
 void typeText(platform::Desktop& desktop, const std::string& notation) {
     KeyStringResult parsed = parseKeyString(notation);
@@ -128,10 +110,10 @@ void typeText(platform::Desktop& desktop, const std::string& notation) {
 
 TEST_F(Wayland, TextOfAnyScriptArrivesAsWritten) {
     // Plain mutter pastes text off the keymap, which the probe does not take.
-    for (const TextCase& c : kTextCases) {
-        if (withoutShell() && !std::all_of(c.expected.begin(), c.expected.end(), isascii)) continue;
-        typeText(*desktop, c.notation);
-        EXPECT_EQ(typedText(received()), c.expected);
+    for (const auto& [notation, expected] : textCases()) {
+        if (withoutShell() && !std::all_of(expected.begin(), expected.end(), isascii)) continue;
+        typeText(*desktop, notation);
+        EXPECT_EQ(typedText(received()), expected);
     }
     // Caps Lock on changes nothing of it.
     const std::string capsText = withoutShell() ? "Caps aB1!" : "Caps aB1! äÖ";
@@ -210,11 +192,11 @@ TEST_F(Wayland, TextArrivesInPrograms) {
             << program.title << " did not show its window";
         eventually([&] { return access(file.c_str(), F_OK) == 0; }, 10);  // it has begun
         std::string expected;
-        for (const TextCase& c : kTextCases) {
-            if (program.field && c.notation.find('{') != std::string::npos) continue;
-            typeText(*desktop, c.notation);
+        for (const auto& [notation, text] : textCases()) {
+            if (program.field && notation.find('{') != std::string::npos) continue;
+            typeText(*desktop, notation);
             EXPECT_EQ(desktop->typingFailure(), "") << program.title;
-            expected += c.expected;
+            expected += text;
         }
         desktop->sync();
         eventually([&] { return readFile(file).size() >= expected.size(); }, 10);
