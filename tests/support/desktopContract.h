@@ -14,10 +14,13 @@
 // layout it supports (X11: US and German).
 #pragma once
 
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/engine.h"
+#include "platform/consoleToolkit.h"
 #include "support/probeProcess.h"
 
 namespace keyloom::test {
@@ -51,6 +54,17 @@ inline const std::vector<std::pair<std::string, int>> kContractActivations = {
     {"Keyloom Focus Alpha", 0}, {"keyloom focus alpha beta", 1}, {"KEYLOOM FOCUS GAMMA", 2},
     {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"Keyloom Focus Alpha", 0}};
 inline const std::vector<std::string> kContractNoMatch = {"Keyloom Focus Nowhere", "", "Focus Alpha"};
+
+// Runs `entries` on `desktop` as the Run button does, its messages written to
+// `messages`.
+inline void playEntries(platform::Desktop& desktop, std::vector<std::string> entries,
+                        std::ostream& messages = std::cerr) {
+    platform::ConsoleToolkit toolkit{messages};
+    VectorList list(std::move(entries));
+    RunState state;
+    state.lastIndex = list.count();
+    Engine(state, list, desktop, toolkit).command2Click();
+}
 
 // A probe's key or button event in the contract's form: the key named `key`
 // with the modifiers its state holds (1 shift, 2 lock, 4 ctrl, 8 alt) unless

@@ -234,23 +234,15 @@ TEST_F(Wayland, TheDesktopContractHolds) {
     ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"}, KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
     std::ostringstream messages;
-    platform::ConsoleToolkit toolkit(messages);
-    RunState state;
-    VectorList list;
-    Engine engine(state, list, *desktop, toolkit);
     for (const ContractRow& row : desktopContractRows()) {
         if (row.swapped) continue;  // the compositor's setting, which no protocol changes
         SCOPED_TRACE(row.name);
         desktop->setCursorPos(kContractCursor.first, kContractCursor.second);
-        auto play = [&](std::vector<std::string> entries) {
-            list.entries() = std::move(entries);
-            state.lastIndex = list.count();
-            engine.command2Click();
-            desktop->sync();
-        };
-        play({"CapsOff", "NumOff", "ScrollOff"});  // no lock left on by the row before
+        playEntries(*desktop, {"CapsOff", "NumOff", "ScrollOff"}, messages);  // no lock left on by the row before
+        desktop->sync();
         filling.sync();
-        play(row.entries);
+        playEntries(*desktop, row.entries, messages);
+        desktop->sync();
         std::vector<std::string> seen;
         for (const ProbeEvent& e : keysAndButtons(filling.sync())) {
             const std::string base = e.line.substr(e.line.find(" base=") + 6);

@@ -6,8 +6,6 @@
 #include <map>
 #include <set>
 
-#include "engine/engine.h"
-#include "platform/consoleToolkit.h"
 #include "platform/win32/win32Desktop.h"
 #include "platform/codepage.h"
 #include "support/desktopContract.h"
@@ -32,14 +30,6 @@ std::string keyName(unsigned vk) {
     return kKeyNames.count(vk) ? kKeyNames.at(vk) : std::to_string(vk);
 }
 
-void play(platform::Win32Desktop& desktop, std::vector<std::string> entries) {
-    platform::ConsoleToolkit toolkit{std::cerr};
-    VectorList list(std::move(entries));
-    RunState state;
-    state.lastIndex = list.count();
-    Engine(state, list, desktop, toolkit).command2Click();
-}
-
 void expectNothingHeld(platform::Win32Desktop& desktop) {
     for (int vk : {1, 2, 16, 17, 18}) EXPECT_GE(desktop.getAsyncKeyState(vk), 0) << vk;
 }
@@ -61,7 +51,7 @@ TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
         desktop.swapMouseButton(row.swapped ? 1 : 0);
         ASSERT_TRUE(settleCursor(probe.left() + kContractCursor.first, probe.top() + kContractCursor.second));
         receivedNow(probe);
-        play(desktop, row.entries);
+        playEntries(desktop, row.entries);
         std::vector<std::string> got;
         for (const ProbeEvent& e : keysAndButtonsReceived(probe, row.expected.size()))
             got.push_back(contractLine(e, probe, keyName(e.keycode), kModifierKeys.contains(e.keycode)));
@@ -76,7 +66,7 @@ TEST(Contract, EveryTextArrivesAsWritten) {
     ProbeProcess probe{"Keyloom Contract Text Probe"};
     ASSERT_TRUE(probe.start()) << probe.error();
     for (const auto& [text, expected] : kContractTexts) {
-        play(desktop, {"SendText >" + text});
+        playEntries(desktop, {"SendText >" + text});
         std::string got;
         probe.readUntil([&](const ProbeEvent& e) {
             if (e.kind == "Char") platform::appendUtf8(got, static_cast<char32_t>(e.keysym));
@@ -93,7 +83,7 @@ TEST(Contract, OneCharacterTextTapsItsKey) {
     platform::Win32Desktop desktop;
     ProbeProcess probe{"Keyloom One Character Probe"};
     ASSERT_TRUE(probe.start()) << probe.error();
-    play(desktop, {"SendText >q", "SendText >zz"});
+    playEntries(desktop, {"SendText >q", "SendText >zz"});
     std::vector<std::string> q;
     for (const ProbeEvent& e : probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x7a"; }, 10))
         if (e.isKey() && e.keycode == 81) q.push_back(e.line);
