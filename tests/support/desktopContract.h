@@ -46,13 +46,14 @@ inline const std::vector<std::pair<std::string, std::string>> kContractTexts = {
 
 // Activation by title: with windows of kContractTitles open, each title
 // asked for activates the window at its index (the exact title first, then
-// ignoring letter case, then a title that begins with it); the titles of
-// kContractNoMatch activate nothing.
+// ignoring letter case, beyond ASCII too, then a title that begins with it);
+// the titles of kContractNoMatch activate nothing.
 inline const std::vector<std::string> kContractTitles = {
-    "Keyloom Focus Alpha", "keyloom focus alpha beta", "Keyloom Focus Gamma"};
+    "Keyloom Focus Alpha", "keyloom focus alpha beta", "Keyloom Focus Gamma", "Keyloom Focus — Ünïcödé"};
 inline const std::vector<std::pair<std::string, int>> kContractActivations = {
     {"Keyloom Focus Alpha", 0}, {"keyloom focus alpha beta", 1}, {"KEYLOOM FOCUS GAMMA", 2},
-    {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"Keyloom Focus Alpha", 0}};
+    {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"KEYLOOM FOCUS — ÜNÏCÖDÉ", 3},
+    {"Keyloom Focus Alpha", 0}};
 inline const std::vector<std::string> kContractNoMatch = {"Keyloom Focus Nowhere", "", "Focus Alpha"};
 
 // Runs `entries` on `desktop` as the Run button does, its messages written to

@@ -49,7 +49,7 @@ TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
             ASSERT_TRUE(readUntilLine(probe, "KeyRelease keycode=" + std::to_string(vk) + " "));
         }
         desktop.swapMouseButton(row.swapped ? 1 : 0);
-        ASSERT_TRUE(settleCursor(probe.left() + kContractCursor.first, probe.top() + kContractCursor.second));
+        ASSERT_TRUE(settleCursor(desktop, probe.left() + kContractCursor.first, probe.top() + kContractCursor.second));
         receivedNow(probe);
         playEntries(desktop, row.entries);
         std::vector<std::string> got;
@@ -96,19 +96,6 @@ TEST(Contract, AsyncKeyStateFollowsInjectedKeys) {
     EXPECT_LT(desktop.getAsyncKeyState(16), 0);
     desktop.keybdEvent(16, 0, platform::kKeyUp);
     EXPECT_GE(desktop.getAsyncKeyState(16), 0);
-}
-
-// Under Wine a pointer event from before can arrive after a move and put the
-// cursor back (see settleCursor): the cursor is put until it stays.
-TEST(Contract, CursorGoesWhereItIsPut) {
-    platform::Win32Desktop desktop;
-    for (platform::Point p : {platform::Point{120, 210}, platform::Point{300, 250}}) {
-        EXPECT_TRUE(eventually([&] {
-            desktop.setCursorPos(p.x, p.y);
-            Sleep(30);
-            return desktop.getCursorPos() == p;
-        })) << p.x << "," << p.y;
-    }
 }
 
 }  // namespace

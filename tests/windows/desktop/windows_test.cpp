@@ -12,12 +12,6 @@ namespace {
 
 using platform::Win32Desktop;
 
-// Windows' upper case: letter case beyond ASCII.
-TEST(TitleMatch, WindowsFoldingCoversUnicode) {
-    EXPECT_EQ(platform::win32::foldTitle("\xC3\xBCn\xC3\xAF" "code"),
-              platform::win32::foldTitle("\xC3\x9CN\xC3\x8F" "CODE"));
-}
-
 // The desktop contract's activations: each window shown active, and the
 // keys sent next reach it and no other.
 TEST(Windows, ActivationByTitleFocusesThatWindow) {

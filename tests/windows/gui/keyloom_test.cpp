@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/win32Desktop.h"
 #include "windowsSupport.h"
 #include "support/fileBytes.h"
 
@@ -194,9 +195,10 @@ TEST_F(Keyloom, ReadoutShowsOnlyTheLatestPosition) {
     };
     HWND readout = nullptr;
     ASSERT_TRUE(eventually([&] { return (readout = firstWhere(isReadout, main)) != nullptr; }));
-    ASSERT_TRUE(settleCursor(1000, 888));
+    platform::Win32Desktop desktop;
+    ASSERT_TRUE(settleCursor(desktop, 1000, 888));
     Sleep(300);
-    ASSERT_TRUE(settleCursor(5, 5));
+    ASSERT_TRUE(settleCursor(desktop, 5, 5));
     Sleep(300);
     // "5,5" on the left; the right part, where only "1000,888" reached, all
     // the background's colour.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "platform/win32/win32Text.h"
 #include "support/probeProcess.h"
 
@@ -43,17 +44,15 @@ inline std::vector<ProbeEvent> keysAndButtonsReceived(ProbeProcess& probe, std::
     return keysAndButtons(events);
 }
 
-// Puts the cursor at (x, y) and waits until it stays there. Under Wine a
-// pointer event from before (a window appearing, an earlier move) can arrive
-// after a move and put the cursor back; checks that move the cursor and then
-// click wait for it to settle first.
-inline bool settleCursor(int x, int y) {
+// Puts the cursor at (x, y) through the desktop and waits until it stays
+// there. Under Wine a pointer event from before (a window appearing, an
+// earlier move) can arrive after a move and put the cursor back; checks that
+// move the cursor and then click wait for it to settle first.
+inline bool settleCursor(platform::Desktop& desktop, int x, int y) {
     int steady = 0;
     return eventually([&] {
-        POINT p{};
-        GetCursorPos(&p);
-        if (p.x != x || p.y != y) {
-            SetCursorPos(x, y);
+        if (!(desktop.getCursorPos() == platform::Point{x, y})) {
+            desktop.setCursorPos(x, y);
             steady = 0;
         }
         Sleep(30);
