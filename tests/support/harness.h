@@ -15,10 +15,8 @@ struct Harness {
     platform::FakePlatform fake;
     Engine engine{state, list, fake, fake};
 
-    explicit Harness(std::vector<std::string> entries = {}) { load(std::move(entries)); }
-
-    // Replaces the list as a file load does: lastIndex = the entry count.
-    void load(std::vector<std::string> entries) {
+    // The list as a file load leaves it: lastIndex = the entry count.
+    explicit Harness(std::vector<std::string> entries = {}) {
         list.entries() = std::move(entries);
         state.lastIndex = list.count();
     }
@@ -29,6 +27,12 @@ struct Harness {
         return fake.log;
     }
 };
+
+inline std::vector<std::string> entriesOf(const MacroList& list) {
+    std::vector<std::string> out;
+    for (Index i = 0; i < list.count(); ++i) out.push_back(list.entry(i));
+    return out;
+}
 
 inline std::vector<std::string> tap(int vk) {
     return {"key " + std::to_string(vk) + " down", "key " + std::to_string(vk) + " up"};

@@ -14,12 +14,6 @@ namespace {
 using platform::KeyStroke;
 using Kind = KeyStroke::Kind;
 
-std::string utf8(char32_t c) {
-    std::string out;
-    platform::appendUtf8(out, c);
-    return out;
-}
-
 // Strokes written out: 'x' types x, tapN taps vk N, downN/upN press and
 // release vk N.
 std::string show(const std::vector<KeyStroke>& strokes) {
@@ -27,7 +21,11 @@ std::string show(const std::vector<KeyStroke>& strokes) {
     for (const KeyStroke& s : strokes) {
         if (!out.empty()) out += ' ';
         switch (s.kind) {
-        case Kind::Char: out += "'" + utf8(s.ch) + "'"; break;
+        case Kind::Char:
+            out += '\'';
+            platform::appendUtf8(out, s.ch);
+            out += '\'';
+            break;
         case Kind::Tap: out += "tap" + std::to_string(s.vk); break;
         case Kind::Press: out += "down" + std::to_string(s.vk); break;
         case Kind::Release: out += "up" + std::to_string(s.vk); break;

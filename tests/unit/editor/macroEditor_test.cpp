@@ -31,12 +31,6 @@ struct Editor : ::testing::Test {
     void SetUp() override { fake.logToolkit = true; }
 
     std::string path(const char* name) const { return dir.str(name); }
-    // Bytes of the file the editor's text gives.
-    std::string savedAs(const std::string& name) {
-        fake.dialogPaths.push_back(path(name.c_str()));
-        editor.mnuFileItem_Click(kSaveAs);
-        return readFile(path(name.c_str()));
-    }
     void open(const std::string& fileName) {
         fake.dialogPaths.push_back(fileName);
         editor.mnuFileItem_Click(kOpen);
@@ -64,45 +58,45 @@ TEST_F(Editor, PaletteLinesGoAtTheEndWhereverTheCaretIs) {
     EXPECT_EQ(view.selectedText(), "b") << "the selection is left alone";
 }
 
-TEST_F(Editor, CutAndCopyAreEnabledWhenTheEditMenuOpensOnASelection) {
+// The Edit menu, one step after another on one text: opening it enables Cut
+// and Copy on a selection only; a paste replaces the selection; a copy of
+// nothing (a shortcut while the items are still enabled) empties the
+// clipboard, and a paste of nothing removes the selection.
+TEST_F(Editor, EditMenuGoesThroughTheClipboard) {
+    const int menuOpens = -1;
+    struct Step {
+        std::size_t from, to;
+        int item;
+        std::string text;
+        std::optional<std::string> clipboard;
+    };
+    const std::vector<Step> steps = {
+        {0, 0, menuOpens, "LClick\nLoop\n", std::nullopt},
+        {0, 1, menuOpens, "LClick\nLoop\n", std::nullopt},
+        {0, 6, kCopy, "LClick\nLoop\n", "LClick"},
+        {7, 11, kCut, "LClick\n\n", "Loop"},
+        {0, 0, kPaste, "LoopLClick\n\n", "Loop"},
+        {0, 4, kPaste, "LoopLClick\n\n", "Loop"},
+        {0, 0, kCopy, "LoopLClick\n\n", ""},
+        {0, 4, kPaste, "LClick\n\n", ""},
+    };
     view.setText("LClick\nLoop\n");
-    EXPECT_TRUE(view.cutCopyEnabled) << "both start enabled";
-    editor.mnuEdit_Click();
-    EXPECT_FALSE(view.cutCopyEnabled);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::to_string(&step - steps.data()));
+        view.select(step.from, step.to);
+        if (step.item == menuOpens) {
+            editor.mnuEdit_Click();
+            EXPECT_EQ(view.cutCopyEnabled, step.to > step.from);
+        } else {
+            editor.mnuEditItem_Click(step.item);
+        }
+        EXPECT_EQ(view.textValue, step.text);
+        EXPECT_EQ(fake.clipboard, step.clipboard);
+    }
+    fake.clipboard.reset();  // the clipboard holds no text
     view.select(0, 1);
-    editor.mnuEdit_Click();
-    EXPECT_TRUE(view.cutCopyEnabled);
-}
-
-TEST_F(Editor, CutCopyAndPasteGoThroughTheClipboard) {
-    view.setText("LClick\nLoop\n");
-    view.select(0, 6);
-    editor.mnuEditItem_Click(kCopy);
-    EXPECT_EQ(fake.clipboard, "LClick");
-    EXPECT_EQ(view.textValue, "LClick\nLoop\n");
-
-    view.select(7, 11);
-    editor.mnuEditItem_Click(kCut);
-    EXPECT_EQ(fake.clipboard, "Loop");
-    EXPECT_EQ(view.textValue, "LClick\n\n");
-
-    view.select(0, 0);
     editor.mnuEditItem_Click(kPaste);
-    EXPECT_EQ(view.textValue, "LoopLClick\n\n");
-    view.select(0, 4);
-    editor.mnuEditItem_Click(kPaste);  // replaces the selection
-    EXPECT_EQ(view.textValue, "LoopLClick\n\n");
-}
-
-TEST_F(Editor, CopyWithoutSelectionLeavesAnEmptyClipboardAndPasteOfNothingRemovesTheSelection) {
-    fake.clipboard = "old";
-    view.setText("Wait >2\n");
-    editor.mnuEditItem_Click(kCopy);  // a shortcut used while the items are still enabled
-    EXPECT_EQ(fake.clipboard, "");
-    fake.clipboard.reset();
-    view.select(0, 4);
-    editor.mnuEditItem_Click(kPaste);
-    EXPECT_EQ(view.textValue, " >2\n");
+    EXPECT_EQ(view.textValue, "Click\n\n");
 }
 
 TEST_F(Editor, CaptionPassesFromTheTitleToUntitledOrAPath) {
@@ -112,25 +106,20 @@ TEST_F(Editor, CaptionPassesFromTheTitleToUntitledOrAPath) {
     EXPECT_EQ(view.textValue, "");
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: Untitled");
 
-    writeFile(path("m.tkl"), "Press_Tab\r\n");
+    // Blanks kept, line breaks as the text box has them, a legacy code page decoded.
+    writeFile(path("m.tkl"), "  x\r\n\r\n\xE9\nend");
     open(path("m.tkl"));
+    EXPECT_EQ(fake.log.front(),
+              "open-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl|");
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("m.tkl"));
-    EXPECT_EQ(view.textValue, "Press_Tab\n");
+    EXPECT_EQ(view.textValue, "  x\n\n\xC3\xA9\nend");
 
-    savedAs("other.tkl");
+    fake.dialogPaths.push_back(path("other.tkl"));
+    editor.mnuFileItem_Click(kSaveAs);
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: " + path("m.tkl")) << "saving keeps the caption";
     editor.mnuFileItem_Click(kNew);
     EXPECT_EQ(view.captionValue, "Tervel's Keyloom: Untitled");
     EXPECT_EQ(view.recentItems, Strings{path("m.tkl")}) << "New keeps the recent files";
-}
-
-TEST_F(Editor, OpenUsesFilterCWithTheTklFilesPreselected) {
-    writeFile(path("m.tkl"), "LClick");
-    open(path("m.tkl"));
-    EXPECT_EQ(fake.log.front(),
-              "open-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl|");
-    editor.mnuFileItem_Click(kSaveAs);  // cancelled
-    EXPECT_EQ(fake.log.back(), "save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl");
 }
 
 TEST_F(Editor, RecentFilesGrowByOneEntryPerNewPath) {
@@ -168,58 +157,52 @@ TEST_F(Editor, AnUnreadablePathSaysSoAndTakesNeitherCaptionNorRecentEntry) {
               1);
 }
 
-TEST_F(Editor, SaveAsAsksBeforeOverwritingAndSetsLastIndex) {
-    view.setText("A");
-    EXPECT_EQ(savedAs("a.txt"), "A\r\n");
-    EXPECT_EQ(state.lastIndex, 3);
-
-    // Read back: "A" and a line break; saved again: two line breaks.
-    open(path("a.txt"));
-    EXPECT_EQ(view.textValue, "A\n");
-    fake.answers.push_back(platform::MessageAnswer::No);
-    EXPECT_EQ(savedAs("a.txt"), "A\r\n") << "No keeps the file";
-    fake.answers.push_back(platform::MessageAnswer::Yes);
-    EXPECT_EQ(savedAs("a.txt"), "A\r\n\r\n");
-    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 2);
-}
-
-TEST_F(Editor, CloseOverwritesWithoutAskingThenClosesAndStaysOpenWhenCancelled) {
-    writeFile(path("c.tkl"), "old");
-    view.setText("Loop");
-    editor.mnuFileItem_Click(kClose);  // cancelled
-    EXPECT_EQ(view.unloads, 0);
-    EXPECT_EQ(readFile(path("c.tkl")), "old");
-
-    fake.dialogPaths.push_back(path("c.tkl"));
-    editor.mnuFileItem_Click(kClose);
-    EXPECT_EQ(readFile(path("c.tkl")), "Loop\r\n");
-    EXPECT_EQ(view.unloads, 1);
-    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "message Overwrite existing file?"), 0);
-}
-
-TEST_F(Editor, CloseKeepsTheWindowAndTextAfterAFailedSave) {
-    view.setText("Loop");
-    fake.dialogPaths.push_back(path("no-such-folder/x.tkl"));
-    editor.mnuFileItem_Click(kClose);
-    EXPECT_EQ(view.unloads, 0);
-    EXPECT_EQ(view.textValue, "Loop");
-    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(),
-                         "message Error occurred trying to close file, please retry."),
-              1);
-}
-
-TEST_F(Editor, ExitClosesWithoutSavingAndCancelledDialogsChangeNothing) {
-    view.setText("text");
-    editor.mnuFileItem_Click(kOpen);
-    editor.mnuFileItem_Click(kSaveAs);
-    editor.mnuFileItem_Click(4);  // the separator
-    EXPECT_EQ(view.textValue, "text");
-    EXPECT_EQ(view.captionValue, "Tervel's Keyloom");
-    EXPECT_EQ(view.unloads, 0);
-    EXPECT_TRUE(fs::is_empty(dir));
-    editor.mnuFileItem_Click(kExit);
-    EXPECT_EQ(view.unloads, 1);
-    EXPECT_TRUE(fs::is_empty(dir));
+// The File menu as answered: Save As asks before it overwrites, Close does
+// not and closes once the save worked; a cancelled dialog changes nothing.
+TEST_F(Editor, FileMenuSavesAndClosesAsAnswered) {
+    using platform::MessageAnswer;
+    const std::string question = "message Overwrite existing file?";
+    const std::string failed = "message Error occurred trying to close file, please retry.";
+    struct Case {
+        int item;
+        std::string target;  // the dialog's answer; empty: cancelled
+        std::optional<MessageAnswer> answer;
+        std::string bytes;  // of the target (else of "old.tkl") afterwards
+        Index lastIndex;    // 7 before; a save sets the main list's count
+        int unloads;
+        Strings messages;
+    };
+    const std::vector<Case> cases = {
+        {kSaveAs, "new.tkl", {}, "Loop\r\n", 3, 0, {}},
+        {kSaveAs, "old.tkl", MessageAnswer::No, "old", 7, 0, {question}},
+        {kSaveAs, "old.tkl", MessageAnswer::Yes, "Loop\r\n", 3, 0, {question}},
+        {kSaveAs, "", {}, "old", 7, 0, {}},
+        {kClose, "old.tkl", {}, "Loop\r\n", 3, 1, {}},
+        {kClose, "no-such-folder/x.tkl", {}, "", 7, 0, {failed}},
+        {kClose, "", {}, "old", 7, 0, {}},
+        {kOpen, "", {}, "old", 7, 0, {}},
+        {4, "", {}, "old", 7, 0, {}},  // the separator
+        {kExit, "", {}, "old", 7, 1, {}},
+    };
+    fake.logToolkit = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.item) + " " + c.target);
+        fs::remove(path("new.tkl"));
+        writeFile(path("old.tkl"), "old");
+        view.setText("Loop");
+        view.unloads = 0;
+        state.lastIndex = 7;
+        fake.log.clear();
+        if (c.answer) fake.answers.push_back(*c.answer);
+        if (!c.target.empty()) fake.dialogPaths.push_back(path(c.target.c_str()));
+        editor.mnuFileItem_Click(c.item);
+        EXPECT_EQ(readFile(path(c.target.empty() ? "old.tkl" : c.target.c_str())), c.bytes);
+        EXPECT_EQ(state.lastIndex, c.lastIndex);
+        EXPECT_EQ(view.unloads, c.unloads);
+        EXPECT_EQ(fake.log, c.messages);
+        EXPECT_EQ(view.textValue, "Loop");
+        EXPECT_EQ(view.captionValue, "Tervel's Keyloom");
+    }
 }
 
 }  // namespace

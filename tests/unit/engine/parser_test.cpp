@@ -4,7 +4,6 @@
 
 #include "actions/mEvents.h"
 #include "engine/number.h"
-#include "support/harness.h"
 
 namespace keyloom {
 namespace {
@@ -58,15 +57,6 @@ TEST(MouseMove, ParsesAsWritten) {
     };
     for (const auto& [arg, point] : cases)
         EXPECT_EQ(mEvents::parseMouseMove(arg), point) << '"' << arg << '"';
-}
-
-TEST(MouseMove, BadArgumentIsSkippedWithAWarning) {
-    test::Harness h({"Press_Tab", "MouseMove >100", "MouseMove >3,4"});
-    std::vector<std::string> warnings;
-    h.engine.warn = [&](const std::string& w) { warnings.push_back(w); };
-    EXPECT_EQ(h.run(), test::concat({test::tap(9), {"move 3 4"}}));
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_NE(warnings[0].find("entry 2"), std::string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "platform/fake/fakePlatform.h"
 #include "support/fileBytes.h"
+#include "support/harness.h"
 #include "support/tempDir.h"
 
 namespace keyloom::fileRoutine {
@@ -17,17 +18,12 @@ using Lines = std::vector<std::string>;
 const std::string kQuestion = std::string("message ") + kOverwriteQuestion;
 const std::string kError = std::string("message ") + kSaveError;
 
+using test::entriesOf;
 using test::namesIn;
 using test::readFile;
 using test::writeFile;
 
-Lines entriesOf(const MacroList& list) {
-    Lines out;
-    for (Index i = 0; i < list.count(); ++i) out.push_back(list.entry(i));
-    return out;
-}
-
-// A fresh folder per test, the toolkit and the main list of the program.
+// A fresh folder per test and the toolkit.
 class FileRoutine : public ::testing::Test {
 protected:
     // The product takes paths as UTF-8 text.
@@ -35,41 +31,32 @@ protected:
 
     test::TempDir dir;
     platform::FakePlatform fake;
-    RunState state;
-    VectorList mainList{{"a", "b", "c"}};
-    Context context{fake, state, mainList};
 };
 
+// Saved and loaded back: empty entries are not loaded.
 TEST_F(FileRoutine, ListFileHasOneCrLfLinePerEntryInUtf8) {
     struct Case {
         Lines entries;
         std::string bytes;
+        Lines loaded;
     };
     const std::vector<Case> cases = {
-        {{}, ""},
-        {{"Press_Tab"}, "Press_Tab\r\n"},
-        {{"Wait >2", "   ", "SendText >caf\xC3\xA9 \xE2\x82\xAC"},
-         "Wait >2\r\n   \r\nSendText >caf\xC3\xA9 \xE2\x82\xAC\r\n"},
-        {{"a\nb"}, "a\nb\r\n"},
+        {{}, "", {}},
+        {{"Press_Tab", "", " "}, "Press_Tab\r\n\r\n \r\n", {"Press_Tab", " "}},
+        {{"Wait >2", "SendText >caf\xC3\xA9 \xE2\x82\xAC"},
+         "Wait >2\r\nSendText >caf\xC3\xA9 \xE2\x82\xAC\r\n",
+         {"Wait >2", "SendText >caf\xC3\xA9 \xE2\x82\xAC"}},
+        {{"a\nb"}, "a\nb\r\n", {"a", "b"}},
     };
+    // A name beyond any single-byte code page.
+    const std::string file = at("Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC.txt");
     for (const Case& c : cases) {
-        std::string file = at("list.tkl");
-        fs::remove(file);
-        VectorList list(c.entries);
-        EXPECT_EQ(saveList(file, list, fake), SaveResult::Written);
-        EXPECT_EQ(readFile(file), c.bytes);
+        fs::remove(fs::u8path(file));
+        EXPECT_EQ(saveList(file, VectorList(c.entries), fake), SaveResult::Written);
+        EXPECT_EQ(readFile(fs::u8path(file)), c.bytes);
+        EXPECT_EQ(entriesOf(loadList(file, fake).value()), c.loaded);
     }
     EXPECT_TRUE(fake.log.empty()) << "a new file is written without a question";
-}
-
-TEST_F(FileRoutine, SavedListLoadsBackWithoutItsEmptyEntries) {
-    VectorList list({"Press_Tab", "", "SendText >a b", " ", "Loop"});
-    // A name beyond any single-byte code page.
-    std::string file = at("Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC.txt");
-    ASSERT_EQ(saveList(file, list, fake), SaveResult::Written);
-    auto loaded = loadList(file, fake);
-    ASSERT_TRUE(loaded.has_value());
-    EXPECT_EQ(entriesOf(*loaded), (Lines{"Press_Tab", "SendText >a b", " ", "Loop"}));
 }
 
 // The reader's verdicts (tests/unit/files/listReader_test.cpp) as the user
@@ -133,44 +120,6 @@ TEST_F(FileRoutine, EditorTextEndsWithOneMoreLineBreak) {
         {"a\r\nb\rc", "a\r\nb\r\nc\r\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(textFileBytes(c.text), c.bytes) << c.text;
-}
-
-TEST_F(FileRoutine, SaveEditorTextAsksOnlyInModeOne) {
-    std::string file = at("e.txt");
-    writeFile(file, "old");
-    state.lastIndex = 7;
-
-    EXPECT_EQ(saveEditorText(file, 1, "A", context), SaveResult::Declined);
-    EXPECT_EQ(readFile(file), "old");
-    EXPECT_EQ(state.lastIndex, 7) << "a refused save ends before lastIndex";
-    EXPECT_EQ(fake.log, Lines{kQuestion});
-
-    fake.log.clear();
-    EXPECT_EQ(saveEditorText(file, 0, "A\n", context), SaveResult::Written);
-    EXPECT_EQ(readFile(file), "A\r\n\r\n");
-    EXPECT_TRUE(fake.log.empty());
-    EXPECT_EQ(state.lastIndex, 3) << "the main list's entry count";
-
-    EXPECT_EQ(saveEditorText(at(""), 0, "A", context), SaveResult::Failed);
-    EXPECT_EQ(fake.log, Lines{kError});
-}
-
-// The editor as openEditorFile sees it.
-struct Editor : EditorFile {
-    std::string caption_ = kAppTitle;
-    std::string text;
-    Lines recent;
-    std::string caption() const override { return caption_; }
-    void setCaption(const std::string& c) override { caption_ = c; }
-    void setText(const std::string& t) override { text = t; }
-    void addRecentFile(const std::string& f) override { recent.push_back(f); }
-};
-
-TEST_F(FileRoutine, OpenEditorFileKeepsBlanksAndDecodesTheLegacyCodePage) {
-    writeFile(at("a.txt"), "  x\r\n\r\n\xE9\nend");
-    Editor editor;
-    openEditorFile(at("a.txt"), editor, fake);
-    EXPECT_EQ(editor.text, "  x\n\n\xC3\xA9\nend");
 }
 
 }  // namespace

@@ -19,31 +19,23 @@ struct FakeTrackView : mouseTrackView {
     void setTimerInterval(int ms) override { interval = ms; }
 };
 
-// A tracker over the fake desktop.
-class MouseTrack : public ::testing::Test {
-protected:
+// The pace itself is ReadoutPace's (tKeyloom_test.cpp); the tracker follows it.
+TEST(MouseTrack, FollowsTheCursorWithoutClampingAndSlowsDownWhileItStandsStill) {
     platform::FakePlatform fake;
     FakeTrackView view;
     mouseTrack track{view, fake};
-};
-
-TEST_F(MouseTrack, LoadPlacesTheWindowAtOnceBesideTheCursor) {
     fake.cursor = {100, 100};
     track.Form_Load();
-    // 200 twips at 96 dpi (15 twips a pixel) are 13 1/3 pixels.
+    // At once; 200 twips at 96 dpi (15 twips a pixel) are 13 1/3 pixels.
     EXPECT_EQ(view.corner, (platform::Point{113, 113}));
     EXPECT_EQ(view.label, "100,100");
-}
-
-TEST_F(MouseTrack, EachTickFollowsTheCursorWithoutClamping) {
-    fake.cursor = {1279, 1023};
+    for (int i = 0; i < 100; ++i) track.Timer1_Timer();
+    EXPECT_EQ(view.interval, 50) << "a second without movement";
+    fake.cursor = {1279, -20};
     track.Timer1_Timer();
-    EXPECT_EQ(view.corner, (platform::Point{1292, 1036}));
-    EXPECT_EQ(view.label, "1279,1023");
-    fake.cursor = {-20, 5};
-    track.Timer1_Timer();
-    EXPECT_EQ(view.corner, (platform::Point{-7, 18}));
-    EXPECT_EQ(view.label, "-20,5");
+    EXPECT_EQ(view.corner, (platform::Point{1292, -7}));
+    EXPECT_EQ(view.label, "1279,-20");
+    EXPECT_EQ(view.interval, 10);
 }
 
 TEST(TrackerPosition, OffsetFollowsTheScreenResolutionOnEachAxis) {
@@ -54,19 +46,6 @@ TEST(TrackerPosition, OffsetFollowsTheScreenResolutionOnEachAxis) {
     for (const Case& c : {Case{96, 96, {13, 13}}, Case{144, 144, {20, 20}},
                           Case{192, 96, {27, 13}}, Case{72, 120, {10, 17}}})
         EXPECT_EQ(trackerPosition({0, 0}, c.dpiX, c.dpiY), c.corner) << c.dpiX << "x" << c.dpiY;
-}
-
-TEST_F(MouseTrack, SlowsDownWhileTheCursorStandsStill) {
-    fake.cursor = {5, 5};
-    track.Form_Load();
-    for (int i = 0; i < 99; ++i) track.Timer1_Timer();
-    EXPECT_EQ(view.interval, 10);
-    track.Timer1_Timer();
-    EXPECT_EQ(view.interval, 50) << "a second without movement";
-    fake.cursor = {6, 5};
-    track.Timer1_Timer();
-    EXPECT_EQ(view.interval, 10);
-    EXPECT_EQ(view.corner, (platform::Point{19, 18}));
 }
 
 }  // namespace

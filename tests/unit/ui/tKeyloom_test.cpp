@@ -6,15 +6,16 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <utility>
 
-#include "fakeMainView.h"
 #include "platform/fake/fakePlatform.h"
 #include "support/fileBytes.h"
 #include "support/harness.h"
 #include "support/tempDir.h"
+#include "ui/main/commandWords.h"
 
 namespace keyloom::ui::test {
 namespace {
@@ -22,20 +23,109 @@ namespace {
 using keyloom::test::tap;
 using Lines = std::vector<std::string>;
 
-// The main window after start-up, against the fake platform.
+// The main window's controls in memory, and a registry of secondary windows
+// that records what was unloaded.
+struct FakeMainView : tKeyloomView {
+    std::vector<std::string> entries;
+    Index selected = -1;
+    std::string listTip;
+    std::string combo;
+    int comboPosition = -1;
+    std::vector<std::string> comboItems;
+    std::string value;
+    std::string readout;
+    std::string readoutTip;
+    struct Timer {
+        int interval = 0;
+        bool enabled = false;
+    };
+    std::array<Timer, 3> timers;
+    int unloads = 0;
+
+    // The user picks a word of the list, or types a text.
+    void pick(int position) {
+        comboPosition = position;
+        combo = std::string(kCommandWords[static_cast<std::size_t>(position)]);
+    }
+    void type(std::string text) {
+        comboPosition = -1;
+        combo = std::move(text);
+    }
+
+    Index listCount() const override { return static_cast<Index>(entries.size()); }
+    std::string listEntry(Index i) const override { return entries[static_cast<std::size_t>(i)]; }
+    void listAppend(const std::string& e) override { entries.push_back(e); }
+    void listInsert(Index i, const std::string& e) override {
+        entries.insert(entries.begin() + i, e);
+    }
+    void listRemove(Index i) override {
+        entries.erase(entries.begin() + i);
+        selected = -1;
+    }
+    void listClear() override {
+        entries.clear();
+        selected = -1;
+    }
+    bool loadingGoesOn(const std::string&, double) override { return true; }
+    void loadingEnded() override {}
+    void listReplace(LineList list) override {
+        entries = keyloom::test::entriesOf(list);
+        selected = -1;
+    }
+    Index listSelection() const override { return selected; }
+    void setListToolTip(const std::string& t) override { listTip = t; }
+    std::string comboText() const override { return combo; }
+    int comboSelection() const override { return comboPosition; }
+    void setComboText(const std::string& t) override { type(t); }
+    void fillComboList() override {
+        comboItems.assign(kCommandWords.begin(), kCommandWords.end());
+    }
+    std::string valueText() const override { return value; }
+    void setValueText(const std::string& t) override { value = t; }
+    void setReadout(const std::string& t) override { readout = t; }
+    void setReadoutToolTip(const std::string& t) override { readoutTip = t; }
+    void setTimerInterval(MainTimer t, int ms) override { timer(t).interval = ms; }
+    void enableTimer(MainTimer t, bool on) override { timer(t).enabled = on; }
+    bool timerEnabled(MainTimer t) const override {
+        return timers[static_cast<std::size_t>(t)].enabled;
+    }
+    void unloadWindow() override { ++unloads; }
+
+    Timer& timer(MainTimer t) { return timers[static_cast<std::size_t>(t)]; }
+};
+
+struct FakeWindows : Windows {
+    std::vector<std::string> log;
+    std::array<bool, 4> open{};
+
+    void show(WindowId id) override { open[static_cast<std::size_t>(id)] = true; }
+    void unload(WindowId id) override {
+        if (!loaded(id)) return;
+        constexpr const char* kNames[] = {"editor", "recorder", "tracker", "about"};
+        log.push_back(std::string("unload ") + kNames[static_cast<std::size_t>(id)]);
+        open[static_cast<std::size_t>(id)] = false;
+    }
+    bool loaded(WindowId id) const override { return open[static_cast<std::size_t>(id)]; }
+};
+
+// The main window after start-up, against the fake platform; start-up finds
+// what an earlier run and the view left behind.
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(window.Form_Load(false)); }
+    void SetUp() override {
+        state.stopFlag = 1;
+        state.lastIndex = 9;
+        view.combo = "left over";
+        ASSERT_TRUE(window.Form_Load(false));
+    }
 
-    // Adds entries as a user does: value commands by their first word.
-    void add(const std::string& command, const std::string& value = "") {
+    // A word of the builder's list is picked, any other text typed.
+    void choose(const std::string& command) {
         auto word = std::ranges::find(kCommandWords, command);
         if (word != kCommandWords.end())
             view.pick(static_cast<int>(word - kCommandWords.begin()));
         else
             view.type(command);
-        view.value = value;
-        window.add2List_Click();
     }
 
     RunState state;
@@ -45,119 +135,91 @@ protected:
     tKeyloom window{view, state, fake, fake, windows};
 };
 
-TEST(MainWindowStart, SecondCopyShowsTheMessageAndEnds) {
-    RunState state;
-    platform::FakePlatform fake;
+TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
+    EXPECT_EQ(window.trackingOff, 1);
+    EXPECT_EQ(view.combo, "");
+    EXPECT_EQ(view.comboItems.size(), 60u);
+    EXPECT_EQ(state.stopFlag, 0);
+    EXPECT_EQ(state.lastIndex, 0);
+    EXPECT_TRUE(fake.log.empty());
+
+    FakeMainView second;
     fake.logToolkit = true;
-    FakeMainView view;
-    FakeWindows windows;
-    tKeyloom window(view, state, fake, fake, windows);
-    EXPECT_FALSE(window.Form_Load(true));
+    EXPECT_FALSE(tKeyloom(second, state, fake, fake, windows).Form_Load(true));
     EXPECT_EQ(fake.log, (Lines{"message The program is already running!",
                                "title Tervel's Keyloom"}));
-    EXPECT_TRUE(view.comboItems.empty()) << "no further start-up step";
+    EXPECT_TRUE(second.comboItems.empty()) << "a second copy takes no further start-up step";
 }
 
-TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
-    RunState fresh;
-    fresh.stopFlag = 1;
-    fresh.lastIndex = 9;
-    FakeMainView v;
-    v.combo = "left over";
-    tKeyloom w(v, fresh, fake, fake, windows);
-    ASSERT_TRUE(w.Form_Load(false));
-    EXPECT_EQ(w.trackingOff, 1);
-    EXPECT_EQ(v.combo, "");
-    EXPECT_EQ(v.comboItems.size(), 60u);
-    EXPECT_EQ(fresh.stopFlag, 0);
-    EXPECT_EQ(fresh.lastIndex, 0);
-    EXPECT_EQ(v.readout, "0,0") << "before the first tick";
-    EXPECT_TRUE(fake.log.empty());
+// The builder's buttons, one step after another on the same list.
+TEST_F(MainWindow, AddInsertAndDeleteEditTheListAndEmptyTheValue) {
+    const auto Add = &tKeyloom::add2List_Click, Insert = &tKeyloom::insert_Click,
+               Delete = &tKeyloom::deleteButton_Click;
+    struct Step {
+        void (tKeyloom::*button)();
+        std::string command;
+        std::string value;
+        Index selected;
+        Lines entries;
+        Index lastIndex;
+    };
+    const Lines three = {"Wait >1", "Press_Enter", "wait >"};
+    const Lines four = {"Wait >1", "Press_Enter", "Press_Tab", "wait >"};
+    const std::vector<Step> steps = {
+        {Add, "Wait", "", -1, {"Wait >1"}, 0},  // the default count filled in
+        {Add, "Press_Enter", "abc", -1, {"Wait >1", "Press_Enter"}, 1},
+        {Add, "wait", "", -1, three, 2},  // the index of the new last entry
+        {Add, "", "5", -1, three, 3},      // the count before the (empty) change
+        {Insert, "Press_Tab", "x", 2, four, 3},  // before the selected entry
+        {Insert, "Press_Tab", "y", -1, four, 4},  // nothing without a selection
+        {Delete, "Press_Tab", "", 1, {"Wait >1", "Press_Tab", "wait >"}, 3},  // the count after
+        {Delete, "Press_Tab", "", -1, {"Wait >1", "Press_Tab", "wait >"}, 3},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::to_string(&step - steps.data()));
+        choose(step.command);
+        view.value = step.value;
+        view.selected = step.selected;
+        (window.*step.button)();
+        EXPECT_EQ(view.entries, step.entries);
+        EXPECT_EQ(state.lastIndex, step.lastIndex);
+        EXPECT_EQ(view.value, "");
+        EXPECT_EQ(view.combo, step.command) << "the command field keeps its text";
+    }
 }
 
-TEST_F(MainWindow, AddAppendsAndEmptiesTheValue) {
-    add("Wait");
-    EXPECT_EQ(view.entries, Lines{"Wait >1"});
-    EXPECT_EQ(view.value, "") << "emptied after the default was filled in";
-    EXPECT_EQ(state.lastIndex, 0);
-    add("Press_Enter", "abc");
-    add("wait");
-    EXPECT_EQ(view.entries, (Lines{"Wait >1", "Press_Enter", "wait >"}));
-    EXPECT_EQ(state.lastIndex, 2) << "the index of the new last entry";
-    EXPECT_EQ(view.combo, "wait") << "the command field keeps its text";
-
-    add("", "5");
-    EXPECT_EQ(view.entries.size(), 3u);
-    EXPECT_EQ(view.value, "");
-    EXPECT_EQ(state.lastIndex, 3) << "the count before the (empty) change";
-}
-
-TEST_F(MainWindow, InsertGoesBeforeTheSelectedEntry) {
-    view.entries = {"a", "b", "c"};
-    view.selected = 2;
-    view.pick(10);  // Press_Tab
-    view.value = "x";
-    window.insert_Click();
-    EXPECT_EQ(view.entries, (Lines{"a", "b", "Press_Tab", "c"}));
-    EXPECT_EQ(view.value, "");
-    EXPECT_EQ(state.lastIndex, 3);
-
-    view.selected = -1;
-    view.value = "y";
-    window.insert_Click();
-    EXPECT_EQ(view.entries.size(), 4u) << "nothing inserted without a selection";
-    EXPECT_EQ(view.value, "") << "the value is emptied all the same";
-    EXPECT_EQ(state.lastIndex, 4);
-}
-
-TEST_F(MainWindow, DeleteRemovesOnlyTheSelectedEntry) {
-    view.entries = {"a", "b", "c"};
-    state.lastIndex = 2;
-    view.selected = 1;
-    window.deleteButton_Click();
-    EXPECT_EQ(view.entries, (Lines{"a", "c"}));
-    EXPECT_EQ(state.lastIndex, 2) << "the count after the removal";
-    window.deleteButton_Click();
-    EXPECT_EQ(view.entries, (Lines{"a", "c"}));
-}
-
+// One move after another; a held button leaves the tooltip as it was.
 TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
-    view.entries = {"short", "SendText >a text much wider than the list box itself"};
+    const std::string wide = "SendText >a text much wider than the list box itself";
+    view.entries = {"short", wide};
     struct Case {
         Index hit;
         bool button;
         std::string tip;
     };
-    const std::vector<Case> cases = {
-        {1, false, view.entries[1]}, {0, false, "short"},  {-1, false, ""},
-        {2, false, ""},              {0, true, ""},        {1, true, ""},
-    };
-    std::string before;
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{1, false, wide}, Case{0, true, wide}, Case{0, false, "short"},
+                          Case{2, false, ""}, Case{1, false, wide}, Case{-1, false, ""},
+                          Case{1, true, ""}}) {
         window.List1_MouseMove(c.hit, c.button);
-        // A held button leaves the tooltip as it was.
-        EXPECT_EQ(view.listTip, c.button ? before : c.tip) << c.hit;
-        before = view.listTip;
+        EXPECT_EQ(view.listTip, c.tip) << c.hit << c.button;
     }
 }
 
 TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
+    const auto intervalAfter = [this](int ticks) {
+        for (int tick = 0; tick < ticks; ++tick) window.Timer1_Timer();
+        return view.timer(MainTimer::Timer1).interval;
+    };
     view.timer(MainTimer::Timer1).interval = 10;
     fake.cursor = {40, 50};
-    window.Timer1_Timer();  // the cursor came to (40,50)
-    for (int still = 1; still <= 100; ++still) {
-        window.Timer1_Timer();
-        EXPECT_EQ(view.timer(MainTimer::Timer1).interval, still < 100 ? 10 : 50) << still;
-    }
-    for (int tick = 1; tick <= 180; ++tick) {  // nine seconds more
-        window.Timer1_Timer();
-        EXPECT_EQ(view.timer(MainTimer::Timer1).interval, tick < 180 ? 50 : 100) << tick;
-    }
-    for (int tick = 0; tick < 500; ++tick) window.Timer1_Timer();
-    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 100);
+    EXPECT_EQ(intervalAfter(1), 10) << "the cursor came to (40,50)";
+    EXPECT_EQ(intervalAfter(99), 10);
+    EXPECT_EQ(intervalAfter(1), 50) << "a second without movement";
+    EXPECT_EQ(intervalAfter(179), 50);
+    EXPECT_EQ(intervalAfter(1), 100) << "nine seconds more";
+    EXPECT_EQ(intervalAfter(500), 100);
     fake.cursor = {41, 50};
-    window.Timer1_Timer();
-    EXPECT_EQ(view.timer(MainTimer::Timer1).interval, 10) << "the first movement";
+    EXPECT_EQ(intervalAfter(1), 10) << "the first movement";
     EXPECT_EQ(view.readout, "41,50");
 }
 
@@ -174,7 +236,6 @@ TEST_F(MainWindow, TrackerClosedElsewhereTakesTwoDoubleClicksToReturn) {
 TEST_F(MainWindow, ExitAndCloseUnloadEveryOtherWindow) {
     for (WindowId id : {WindowId::Editor, WindowId::Recorder, WindowId::Tracker, WindowId::About})
         windows.show(id);
-    windows.log.clear();
     window.Form_Unload();
     EXPECT_EQ(windows.log, (Lines{"unload editor", "unload recorder", "unload tracker",
                                   "unload about"}));
@@ -187,9 +248,8 @@ TEST_F(MainWindow, ExitAndCloseUnloadEveryOtherWindow) {
 }
 
 TEST_F(MainWindow, ClosingDuringARunStopsItActingAndReleasesHeldKeys) {
-    add("Press_CTRL");
-    add("Wait", "3");
-    add("Press_Tab");
+    view.entries = {"Press_CTRL", "Wait >3", "Press_Tab"};
+    state.lastIndex = 3;
     fake.onEvents = [this] { window.Form_Unload(); };
     window.Command2_Click();
     // Ctrl goes down; closing during the wait releases it; Tab is never sent.
@@ -207,19 +267,20 @@ TEST_F(MainWindow, HelpThatCannotBeShownSaysSo) {
 }
 
 TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
-    window.startShortTimer(10);
-    EXPECT_EQ(view.timer(MainTimer::Timer3).interval, 10);
-    EXPECT_TRUE(window.shortTimerRunning(10));
-    EXPECT_FALSE(window.shortTimerRunning(1));
-    window.Timer3_Timer();
-    EXPECT_FALSE(window.shortTimerRunning(10));
-
-    window.startShortTimer(1);
-    EXPECT_EQ(view.timer(MainTimer::Timer4).interval, 1);
-    EXPECT_TRUE(window.shortTimerRunning(1));
-    window.Timer4_Timer();
-    EXPECT_FALSE(view.timer(MainTimer::Timer4).enabled);
-    EXPECT_FALSE(view.timer(MainTimer::Timer3).enabled);
+    struct Case {
+        int ms, otherMs;
+        MainTimer timer;
+        void (tKeyloom::*fires)();
+    };
+    for (const Case& c : {Case{10, 1, MainTimer::Timer3, &tKeyloom::Timer3_Timer},
+                          Case{1, 10, MainTimer::Timer4, &tKeyloom::Timer4_Timer}}) {
+        window.startShortTimer(c.ms);
+        EXPECT_EQ(view.timer(c.timer).interval, c.ms);
+        EXPECT_TRUE(window.shortTimerRunning(c.ms));
+        EXPECT_FALSE(window.shortTimerRunning(c.otherMs));
+        (window.*c.fires)();
+        EXPECT_FALSE(view.timer(c.timer).enabled);
+    }
 }
 
 TEST_F(MainWindow, RunPressedWhileAFileLoadsRunsThatFileOnceItIsIn) {

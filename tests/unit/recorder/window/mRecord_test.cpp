@@ -22,8 +22,7 @@ constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
 struct FakeRecordView : mRecordView {
     std::string textValue;
     std::string buttonCaption = "Begin Recording";
-    std::map<RecordTimer, int> intervals{
-        {RecordTimer::Timer1, 0}, {RecordTimer::Timer2, 0}, {RecordTimer::Timer3, 0}};
+    std::map<RecordTimer, int> intervals;
     int unloads = 0;
 
     void appendLine(std::string_view line) override {
@@ -37,12 +36,12 @@ struct FakeRecordView : mRecordView {
     void unloadWindow() override { ++unloads; }
 
     bool running() const {
-        return intervals.at(RecordTimer::Timer1) == 150 && intervals.at(RecordTimer::Timer2) == 300 &&
-               intervals.at(RecordTimer::Timer3) == 200;
+        return intervals == decltype(intervals){{RecordTimer::Timer1, 150},
+                                                {RecordTimer::Timer2, 300},
+                                                {RecordTimer::Timer3, 200}};
     }
     bool stopped() const {
-        return intervals.at(RecordTimer::Timer1) == 0 && intervals.at(RecordTimer::Timer2) == 0 &&
-               intervals.at(RecordTimer::Timer3) == 0;
+        return std::ranges::all_of(intervals, [](const auto& timer) { return timer.second == 0; });
     }
 };
 
@@ -79,28 +78,10 @@ struct Recorder : ::testing::Test {
     }
 };
 
-TEST_F(Recorder, TheButtonStartsAndStopsTheThreeSamplers) {
-    EXPECT_TRUE(window->notRecording);
-    EXPECT_EQ(fake.resetCount, 1) << "loading resets the key-state table";
-    view.textValue = "an unsaved recording\n";
-    window->Command1_Click();
-    EXPECT_EQ(view.textValue, "") << "a new recording clears the old one without asking";
-    EXPECT_EQ(view.buttonCaption, "End Recording");
-    EXPECT_TRUE(view.running());
-    EXPECT_FALSE(window->notRecording);
-
-    fake.keyStates['H'] = kDown;
-    fake.cursor = {412, 97};
-    sampleAll();
-    window->Command1_Click();
-    EXPECT_EQ(view.buttonCaption, "Begin Recording");
-    EXPECT_TRUE(view.stopped());
-    EXPECT_EQ(view.textValue, "SendText >h\nMouseMove >412,97\nLUp\n") << "the text stays";
-}
-
-// A desktop that hides the cursor or the keys and buttons from programs:
-// the recorder says what it cannot record, and records what it can.
-TEST_F(Recorder, WhatTheDesktopHidesIsSaidNotRecordedAsNothing) {
+// The button starts and stops the three samplers. A desktop that hides the
+// cursor or the keys and buttons from programs: the recorder says what it
+// cannot record, and records what it can.
+TEST_F(Recorder, TheButtonRecordsWhatTheDesktopShowsAndSaysWhatItHides) {
     struct Case {
         bool cursorTold, inputSeen;
         std::size_t messages;
@@ -115,7 +96,11 @@ TEST_F(Recorder, WhatTheDesktopHidesIsSaidNotRecordedAsNothing) {
         fake.log.clear();
         fake.cursorTold = c.cursorTold;
         fake.inputSeen = c.inputSeen;
+        const int resets = fake.resetCount;
         open();
+        EXPECT_TRUE(window->notRecording);
+        EXPECT_EQ(fake.resetCount, resets + 1) << "loading resets the key-state table";
+        view.textValue = "an unsaved recording\n";
         window->Command1_Click();
         // One box, its parts apart by an empty line.
         ASSERT_EQ(fake.log.size(), c.messages == 0 ? 0U : 1U);
@@ -125,10 +110,16 @@ TEST_F(Recorder, WhatTheDesktopHidesIsSaidNotRecordedAsNothing) {
         }
         EXPECT_EQ(view.running(), c.records);
         if (!c.records) continue;
+        EXPECT_EQ(view.textValue, "") << "a new recording clears the old one without asking";
+        EXPECT_EQ(view.buttonCaption, "End Recording");
+        EXPECT_FALSE(window->notRecording);
         fake.keyStates['H'] = kDown;
         fake.cursor = {412, 97};
         sampleAll();
-        EXPECT_EQ(view.textValue, c.text);
+        window->Command1_Click();
+        EXPECT_EQ(view.buttonCaption, "Begin Recording");
+        EXPECT_TRUE(view.stopped());
+        EXPECT_EQ(view.textValue, c.text) << "the text stays";
         fake.keyStates.clear();
     }
 }
@@ -175,38 +166,41 @@ TEST_F(Recorder, SamplerStateIsKeptBetweenRecordingsAndFreshInANewWindow) {
     EXPECT_EQ(view.textValue, "LUp\n") << "0,0 is where a new window starts; LUp comes first";
 }
 
+// Saving goes through one editor, made when first needed, and its dialog:
+// the text as shown, asking before it overwrites; a cancel says nothing, a
+// failure says so; the recording goes on with its text.
 TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
     test::TempDir dir;
-    const std::string file = dir.str("recording.tkl");
     window->Command1_Click();
     fake.cursor = {5, 6};
     sampleAll();
     view.textValue += "Wait >2";  // typed by hand
     fake.logToolkit = true;
-    fake.dialogPaths.push_back(file);
-    window->save_Click();
-    EXPECT_TRUE(view.running()) << "saving does not stop the recording";
+    const std::string dialog = "save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl";
+    const std::string title = "title Tervel's Keyloom", bytes = "MouseMove >5,6\r\nLUp\r\nWait >2\r\n";
+    struct Case {
+        std::string target;  // empty: the dialog is cancelled
+        Strings log;
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        {"", {dialog}, ""},
+        {"r.tkl", {dialog}, bytes},
+        {"r.tkl", {dialog, "message Overwrite existing file?", title}, bytes},
+        {"none/r.tkl", {dialog, "message Error occurred trying to close file, please retry.", title}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        fake.log.clear();
+        if (!c.target.empty()) fake.dialogPaths.push_back(dir.str(c.target));
+        window->save_Click();
+        EXPECT_EQ(fake.log, c.log);
+        EXPECT_EQ(test::readFile(dir / c.target), c.bytes);
+        EXPECT_TRUE(view.running());
+        EXPECT_EQ(view.textValue, "MouseMove >5,6\nLUp\nWait >2");
+    }
     EXPECT_EQ(editorsCreated, 1);
-    EXPECT_EQ(fake.log, Strings{"save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl"});
-    EXPECT_EQ(test::readFile(dir / "recording.tkl"), "MouseMove >5,6\r\nLUp\r\nWait >2\r\n");
     EXPECT_EQ(state.lastIndex, 2);
-
-    // Saving again over it asks first, through the same editor's dialog.
-    fake.dialogPaths.push_back(file);
-    window->save_Click();
-    EXPECT_EQ(editorsCreated, 1);
-    EXPECT_EQ(fake.log[2], "message Overwrite existing file?");
-}
-
-TEST_F(Recorder, ACancelledSaveSaysNothingAFailedOneSaysSoAndTheRecordingStays) {
-    view.textValue = "LDown\n";
-    window->save_Click();
-    EXPECT_EQ(fake.log, Strings{});
-    test::TempDir dir;
-    fake.dialogPaths.push_back(dir.str("no such folder/r.tkl"));
-    window->save_Click();
-    EXPECT_EQ(fake.log, Strings{"message Error occurred trying to close file, please retry."});
-    EXPECT_EQ(view.textValue, "LDown\n");
 }
 
 }  // namespace
