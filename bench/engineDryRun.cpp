@@ -17,7 +17,7 @@
 
 #include "bench/benchTable.h"
 #include "files/listReader.h"
-#include "x11/support/childProcess.h"
+#include "support/childProcess.h"
 
 namespace {
 

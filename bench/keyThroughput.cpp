@@ -23,7 +23,7 @@
 #include "engine/engine.h"
 #include "platform/consoleToolkit.h"
 #include "platform/x11/x11Desktop.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 9;
     const int events = 2 * entries;
 
-    test::ProbeProcess probe("keyloom key throughput", {.motion = false, .batch = true, .geometry = {}});
+    test::ProbeProcess probe("keyloom key throughput", {"--batch"});
     if (!probe.start()) {
         std::cerr << "key-throughput: " << probe.error() << '\n';
         return 1;

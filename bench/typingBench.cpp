@@ -41,7 +41,7 @@
 #include "platform/x11/x11Desktop.h"
 #include "support/fileBytes.h"
 #include "x11/support/offMapText.h"
-#include "x11/support/childProcess.h"
+#include "support/childProcess.h"
 #include "x11/support/xState.h"
 
 namespace {

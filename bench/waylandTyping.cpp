@@ -36,7 +36,7 @@
 #include "platform/linux/keysyms.h"
 #include "platform/systemDesktop.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 namespace {
 

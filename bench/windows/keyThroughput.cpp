@@ -16,13 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
 #include "platform/consoleToolkit.h"
 #include "platform/win32/win32Desktop.h"
-#include "probe.h"
+#include "windowsSupport.h"
 
 namespace {
 
@@ -81,6 +82,13 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// The key events the probe counted, and whether they came in order.
+std::optional<std::pair<long, bool>> keyCount(test::ProbeProcess& probe) {
+    for (const test::ProbeEvent& e : probe.sync(10))
+        if (e.kind == "count") return std::make_pair(std::atol(e.line.c_str() + 6), e.line.find(" in-order") != std::string::npos);
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,9 +98,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: windows-key-throughput [TAPS] [ROUNDS]\n");
         return 2;
     }
-    test::Probe probe("Keyloom Key Throughput", 30min, "--count");
-    if (!probe.ready()) {
-        std::fprintf(stderr, "the probe window never got the focus\n");
+    test::ProbeProcess probe("Keyloom Key Throughput", {"--count"});
+    if (!probe.start()) {
+        std::fprintf(stderr, "%s\n", probe.error().c_str());
         return 1;
     }
     const long events = 2L * taps;
@@ -106,7 +114,7 @@ int main(int argc, char** argv) {
             double elapsed = m.run(taps);
             counted += events;
             std::optional<std::pair<long, bool>> got;
-            test::eventually([&] { return (got = probe.keyCount()) && got->first >= counted; }, 120s);
+            test::eventually([&] { return (got = keyCount(probe)) && got->first >= counted; }, 120);
             if (round == 0) continue;
             m.rates.push_back(static_cast<double>(events) / elapsed);
             m.inOrder = m.inOrder && got && got->first == counted && got->second;

@@ -1,6 +1,6 @@
 // keyloom-probe: a window that reports the input it receives.
 //
-//   keyloom-probe [--motion] [--batch] [--geometry WxH+X+Y] TITLE
+//   keyloom-probe [--batch] [--geometry WxH+X+Y] TITLE
 //
 // Opens a top-level window titled TITLE (a TITLE that is no UTF-8 is taken
 // for Latin-1 and set as WM_NAME alone), maps it, waits until it is viewable,
@@ -16,14 +16,14 @@
 //   KeyRelease ...
 //   ButtonPress button=B x=X y=Y state=0xM time=T       (root coordinates)
 //   ButtonRelease ...
-//   MotionNotify x=X y=Y state=0xM time=T                (with --motion)
+//   MotionNotify x=X y=Y state=0xM time=T
 //
 // The keysym is the one the key gives with the state of the event (what a
 // program sees), its name that of XKeysymToString.
 //
 // A line "sync" on standard input is a barrier: every event the server sent
-// before it is printed, then "synced". Any other line, the end of standard
-// input when it is a pipe, SIGTERM, SIGINT or SIGHUP end the probe.
+// before it is printed, then "synced". Any other line or the end of standard
+// input when it is a pipe end the probe.
 // --batch writes lines out each time the event queue runs dry instead of after
 // every line (for benchmarks). Exit status: 0, or 1 when the window cannot be
 // shown with the focus within 30 seconds, 2 on a usage error.
@@ -32,9 +32,7 @@
 #include <X11/Xutil.h>
 #include <glib.h>
 #include <poll.h>
-#include <sys/signalfd.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -49,7 +47,6 @@ namespace {
 
 struct Options {
     std::string title;
-    bool motion = false;
     bool batch = false;
     unsigned width = 800;
     unsigned height = 600;
@@ -58,14 +55,12 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "usage: keyloom-probe [--motion] [--batch] [--geometry WxH+X+Y] TITLE\n";
+    "usage: keyloom-probe [--batch] [--geometry WxH+X+Y] TITLE\n";
 
 bool parseArgs(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--motion") {
-            options.motion = true;
-        } else if (arg == "--batch") {
+        if (arg == "--batch") {
             options.batch = true;
         } else if (arg == "--geometry" && i + 1 < argc) {
             int flags = XParseGeometry(argv[++i], &options.x, &options.y, &options.width,
@@ -80,18 +75,14 @@ bool parseArgs(int argc, char** argv, Options& options) {
     return !options.title.empty();
 }
 
-double monotonicSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
+double monotonicSeconds() { return static_cast<double>(g_get_monotonic_time()) / 1e6; }
 
 class Probe {
 public:
     Probe(Display* display, const Options& options) : d_(display), options_(options) {}
 
     bool show();
-    int run(int signalFd);
+    int run();
 
 private:
     Window createWindow();
@@ -121,7 +112,7 @@ Window Probe::createWindow() {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(d_, screen);
     attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            StructureNotifyMask | (options_.motion ? PointerMotionMask : 0);
+                            StructureNotifyMask | PointerMotionMask;
     Window w = XCreateWindow(d_, RootWindow(d_, screen), options_.x, options_.y, options_.width,
                              options_.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWBackPixel | CWEventMask, &attributes);
@@ -322,18 +313,15 @@ bool Probe::readInput() {
     return true;
 }
 
-int Probe::run(int signalFd) {
+int Probe::run() {
     struct stat in {};
     bool watchInput = fstat(STDIN_FILENO, &in) == 0 && (S_ISFIFO(in.st_mode) || isatty(0));
     for (;;) {
         drainQueue();
         flushOut();
-        pollfd fds[3] = {{ConnectionNumber(d_), POLLIN, 0},
-                         {signalFd, POLLIN, 0},
-                         {watchInput ? STDIN_FILENO : -1, POLLIN, 0}};
-        if (poll(fds, 3, -1) < 0) continue;
-        if (fds[1].revents != 0) return 0;
-        if (fds[2].revents != 0 && !readInput()) return 0;
+        pollfd fds[2] = {{ConnectionNumber(d_), POLLIN, 0}, {watchInput ? STDIN_FILENO : -1, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) continue;
+        if (fds[1].revents != 0 && !readInput()) return 0;
         if ((fds[0].revents & (POLLERR | POLLHUP)) != 0) return 1;
     }
 }
@@ -347,13 +335,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGHUP);
-    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-    int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC);
 
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
@@ -368,7 +349,7 @@ int main(int argc, char** argv) {
         XCloseDisplay(display);
         return 1;
     }
-    int status = probe.run(signalFd);
+    int status = probe.run();
     XCloseDisplay(display);
     return status;
 }

@@ -14,9 +14,14 @@
 // layout it supports (X11: US and German).
 #pragma once
 
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "engine/engine.h"
+#include "platform/consoleToolkit.h"
+#include "support/probeProcess.h"
 
 namespace keyloom::test {
 
@@ -35,19 +40,48 @@ inline const std::vector<std::pair<std::string, std::string>> kContractTexts = {
     {"!\"#$&'*:<?@|_[]\\/=;,.`", "!\"#$&'*:<?@|_[]\\/=;,.`"},  // no ">": it starts the argument
     {"+(abc)d{+}{^}{%}{~}{(}{)}{{}{}}x{h 3}~y", "ABCd+^%~(){}xhhh\ry"},
     {"é€日😀 ñß Ω→ ÄÖÜ", "é€日😀 ñß Ω→ ÄÖÜ"},
+    {"Съешь ещё 日本語、中文、한국어 👍🏽", "Съешь ещё 日本語、中文、한국어 👍🏽"},
     {"a\tb\nc{TAB}d{ENTER}", "a\tb\rc\td\r"},
 };
 
 // Activation by title: with windows of kContractTitles open, each title
 // asked for activates the window at its index (the exact title first, then
-// ignoring letter case, then a title that begins with it); the titles of
-// kContractNoMatch activate nothing.
+// ignoring letter case, beyond ASCII too, then a title that begins with it);
+// the titles of kContractNoMatch activate nothing.
 inline const std::vector<std::string> kContractTitles = {
-    "Keyloom Focus Alpha", "keyloom focus alpha beta", "Keyloom Focus Gamma"};
+    "Keyloom Focus Alpha", "keyloom focus alpha beta", "Keyloom Focus Gamma", "Keyloom Focus — Ünïcödé"};
 inline const std::vector<std::pair<std::string, int>> kContractActivations = {
     {"Keyloom Focus Alpha", 0}, {"keyloom focus alpha beta", 1}, {"KEYLOOM FOCUS GAMMA", 2},
-    {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"Keyloom Focus Alpha", 0}};
+    {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"KEYLOOM FOCUS — ÜNÏCÖDÉ", 3},
+    {"Keyloom Focus Alpha", 0}};
 inline const std::vector<std::string> kContractNoMatch = {"Keyloom Focus Nowhere", "", "Focus Alpha"};
+
+// Runs `entries` on `desktop` as the Run button does, its messages written to
+// `messages`.
+inline void playEntries(platform::Desktop& desktop, std::vector<std::string> entries,
+                        std::ostream& messages = std::cerr) {
+    platform::ConsoleToolkit toolkit{messages};
+    VectorList list(std::move(entries));
+    RunState state;
+    state.lastIndex = list.count();
+    Engine(state, list, desktop, toolkit).command2Click();
+}
+
+// A probe's key or button event in the contract's form: the key named `key`
+// with the modifiers its state holds (1 shift, 2 lock, 4 ctrl, 8 alt) unless
+// it is a modifier or lock key itself; a button at its point of the window.
+inline std::string contractLine(const ProbeEvent& e, const ProbeProcess& probe,
+                                const std::string& key, bool modifierKey) {
+    std::string line = e.isPress() ? "down " : "up ";
+    if (e.isButton())
+        return line + "button" + std::to_string(e.button) + " " + std::to_string(e.x - probe.left()) +
+               "," + std::to_string(e.y - probe.top());
+    line += key;
+    const std::pair<unsigned, const char*> bits[] = {{1U, " shift"}, {2U, " lock"}, {4U, " ctrl"}, {8U, " alt"}};
+    for (auto [mask, word] : bits)
+        if (!modifierKey && (e.state & mask) != 0) line += word;
+    return line;
+}
 
 inline std::vector<ContractRow> desktopContractRows() {
     using Lines = std::vector<std::string>;

@@ -23,17 +23,11 @@
 #include "support/desktopContract.h"
 #include "platform/systemDesktop.h"
 #include "support/fileBytes.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
+#include "x11/support/offMapText.h"
 
 namespace keyloom::test {
 namespace {
-
-ProbeOptions withMotion(const std::string& geometry = {}) {
-    ProbeOptions options;
-    options.motion = true;
-    options.geometry = geometry;
-    return options;
-}
 
 constexpr const char* kNoCompositor = "no Wayland compositor: run under scripts/with-sway.sh";
 
@@ -87,7 +81,7 @@ protected:
         ASSERT_EQ(chosen.name, expectedDesktop());
         desktop = std::move(chosen.desktop);
         // The windows of earlier tests gone: titles answer only for ours.
-        for (int i = 0; i < 100 && desktop->activateWindow("Keyloom"); ++i) usleep(50000);
+        eventually([&] { return !desktop->activateWindow("Keyloom"); }, 5);
         ASSERT_TRUE(probe.start()) << probe.error();
     }
     // Everything the probe received from what was sent so far.
@@ -97,35 +91,16 @@ protected:
     }
 
     std::unique_ptr<platform::Desktop> desktop;
-    ProbeProcess probe{"Keyloom wayland probe", withMotion(), KEYLOOM_WAYLAND_PROBE};
+    ProbeProcess probe{"Keyloom wayland probe", {}, KEYLOOM_WAYLAND_PROBE};
 };
 
-// More distinct characters than a keyboard map has spare keys.
-std::string manyHanCharacters() {
-    std::string text;
-    for (char32_t c = 0x4E00; c < 0x4E00 + 300; ++c) {
-        char utf8[8] = {};
-        xkb_keysym_to_utf8(0x01000000U | static_cast<std::uint32_t>(c), utf8, sizeof utf8);
-        text += utf8;
-    }
-    return text;
+// The contract's texts, and more distinct characters than a keyboard map
+// has spare keys.
+std::vector<std::pair<std::string, std::string>> textCases() {
+    auto cases = kContractTexts;
+    cases.emplace_back(mixedOffMapText(400), mixedOffMapText(400));
+    return cases;
 }
-
-struct TextCase {
-    std::string notation;
-    std::string expected;
-};
-const std::vector<TextCase> kTextCases = {
-    {"The quick brown fox 0123456789", "The quick brown fox 0123456789"},
-    {"!\"#$&'*:<>?@|_[]\\/=;,.`", "!\"#$&'*:<>?@|_[]\\/=;,.`"},
-    {"Grüße, Äpfel, Öl und Maß", "Grüße, Äpfel, Öl und Maß"},
-    {"Съешь же ещё этих мягких булок", "Съешь же ещё этих мягких булок"},
-    {"日本語のテキスト、中文、한국어", "日本語のテキスト、中文、한국어"},
-    {"😀🎉👍🏽 é€", "😀🎉👍🏽 é€"},
-    {"+(abc)d{+}{~}x{h 3}", "ABCd+~xhhh"},
-    {"a{TAB}b{ENTER}", "a\tb\r"},
-    {manyHanCharacters(), manyHanCharacters()},
-};
 
 void typeText(platform::Desktop& desktop, const std::string& notation) {
     KeyStringResult parsed = parseKeyString(notation);
@@ -135,10 +110,10 @@ void typeText(platform::Desktop& desktop, const std::string& notation) {
 
 TEST_F(Wayland, TextOfAnyScriptArrivesAsWritten) {
     // Plain mutter pastes text off the keymap, which the probe does not take.
-    for (const TextCase& c : kTextCases) {
-        if (withoutShell() && !std::all_of(c.expected.begin(), c.expected.end(), isascii)) continue;
-        typeText(*desktop, c.notation);
-        EXPECT_EQ(typedText(received()), c.expected);
+    for (const auto& [notation, expected] : textCases()) {
+        if (withoutShell() && !std::all_of(expected.begin(), expected.end(), isascii)) continue;
+        typeText(*desktop, notation);
+        EXPECT_EQ(typedText(received()), expected);
     }
     // Caps Lock on changes nothing of it.
     const std::string capsText = withoutShell() ? "Caps aB1!" : "Caps aB1! äÖ";
@@ -213,20 +188,18 @@ TEST_F(Wayland, TextArrivesInPrograms) {
         ASSERT_TRUE(child.start(program.command, nullptr, program.field ? "" : "/dev/null"));
         // Plain mutter focuses the new window; the field says when it has the focus.
         bool shown = withoutShell() && child.readLine(10) == std::optional<std::string>("ready");
-        for (int i = 0; i < 200 && !shown && !(shown = desktop->activateWindow(program.title)); ++i)
-            usleep(50000);
-        ASSERT_TRUE(shown) << program.title << " did not show its window";
-        for (int i = 0; i < 200 && access(file.c_str(), F_OK) != 0; ++i)
-            usleep(50000);  // it has begun
+        ASSERT_TRUE(shown || eventually([&] { return desktop->activateWindow(program.title); }, 10))
+            << program.title << " did not show its window";
+        eventually([&] { return access(file.c_str(), F_OK) == 0; }, 10);  // it has begun
         std::string expected;
-        for (const TextCase& c : kTextCases) {
-            if (program.field && c.notation.find('{') != std::string::npos) continue;
-            typeText(*desktop, c.notation);
+        for (const auto& [notation, text] : textCases()) {
+            if (program.field && notation.find('{') != std::string::npos) continue;
+            typeText(*desktop, notation);
             EXPECT_EQ(desktop->typingFailure(), "") << program.title;
-            expected += c.expected;
+            expected += text;
         }
         desktop->sync();
-        for (int i = 0; i < 200 && readFile(file).size() < expected.size(); ++i) usleep(50000);
+        eventually([&] { return readFile(file).size() >= expected.size(); }, 10);
         EXPECT_EQ(readFile(file), expected) << program.title;
         child.signal(SIGTERM);
         child.wait(10);
@@ -239,8 +212,7 @@ TEST_F(Wayland, TextArrivesInPrograms) {
 }
 
 TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
-    ProbeProcess filling("Keyloom filling probe", withMotion("1280x800+0+0"),
-                         KEYLOOM_WAYLAND_PROBE);
+    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"}, KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
     for (platform::Point to : {platform::Point{100, 200}, platform::Point{1000, 700}}) {
         desktop->setCursorPos(to.x, to.y);
@@ -259,48 +231,26 @@ TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
 // engine into a probe that fills the output, so that its positions are the
 // layout's.
 TEST_F(Wayland, TheDesktopContractHolds) {
-    ProbeProcess filling("Keyloom filling probe", ProbeOptions{false, false, "1280x800+0+0"},
-                         KEYLOOM_WAYLAND_PROBE);
+    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"}, KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
     std::ostringstream messages;
-    platform::ConsoleToolkit toolkit(messages);
-    RunState state;
-    VectorList list;
-    Engine engine(state, list, *desktop, toolkit);
     for (const ContractRow& row : desktopContractRows()) {
         if (row.swapped) continue;  // the compositor's setting, which no protocol changes
         SCOPED_TRACE(row.name);
         desktop->setCursorPos(kContractCursor.first, kContractCursor.second);
-        auto play = [&](std::vector<std::string> entries) {
-            list.entries() = std::move(entries);
-            state.lastIndex = list.count();
-            engine.command2Click();
-            desktop->sync();
-        };
-        play({"CapsOff", "NumOff", "ScrollOff"});  // no lock left on by the row before
+        playEntries(*desktop, {"CapsOff", "NumOff", "ScrollOff"}, messages);  // no lock left on by the row before
+        desktop->sync();
         filling.sync();
-        play(row.entries);
+        playEntries(*desktop, row.entries, messages);
+        desktop->sync();
         std::vector<std::string> seen;
         for (const ProbeEvent& e : keysAndButtons(filling.sync())) {
             const std::string base = e.line.substr(e.line.find(" base=") + 6);
             // GNOME's barrier key: the shell takes its press, mutter passes
             // the release on (a release of a key never pressed).
             if (base == "XF86Launch9" && !e.isPress()) continue;
-            std::string line = e.isPress() ? "down " : "up ";
-            if (e.isButton()) {
-                line += "button" + std::to_string(e.button) + " " + std::to_string(e.x) + "," +
-                        std::to_string(e.y);
-            } else {
-                line += base;
-                // A modifier key's own state is not the contract's.
-                const std::set<std::string> modifiers = {"Shift_L", "Control_L", "Alt_L", "Caps_Lock",
-                                                         "Num_Lock"};
-                const std::pair<unsigned, const char*> bits[] = {
-                    {1U, " shift"}, {2U, " lock"}, {4U, " ctrl"}, {8U, " alt"}};
-                for (auto [mask, word] : bits)
-                    if (!modifiers.contains(base) && (e.state & mask) != 0) line += word;
-            }
-            seen.push_back(line);
+            const std::set<std::string> modifiers = {"Shift_L", "Control_L", "Alt_L", "Caps_Lock", "Num_Lock"};
+            seen.push_back(contractLine(e, filling, base, modifiers.contains(base)));
         }
         EXPECT_EQ(seen, row.expected);
     }
@@ -317,7 +267,7 @@ TEST_F(Wayland, TheCursorPositionIsReadBack) {
     for (const auto& [to, read] : moves) {
         desktop->setCursorPos(to.x, to.y);
         platform::Point seen;  // KWin tells it a moment later
-        for (int i = 0; i < 250 && !((seen = desktop->getCursorPos()) == read); ++i) usleep(20000);
+        eventually([&] { return (seen = desktop->getCursorPos()) == read; }, 5);
         EXPECT_EQ(seen, read) << to.x << "," << to.y;
     }
 }
@@ -328,14 +278,11 @@ TEST_F(Wayland, WithoutTheExtensionNothingFailsSilently) {
     if (expectedDesktop() != "wayland-gnome" || withoutShell())
         GTEST_SKIP() << "the extension is GNOME Shell's";
     auto extensionAnswers = [](bool wanted) {
-        bool answers = !wanted;
-        for (int i = 0; i < 100 && answers != wanted; ++i) {
-            answers = std::system("gdbus call --session --dest org.keyloom.Shell --object-path "
-                                  "/org/keyloom/Shell --method org.keyloom.Shell1.Barriers "
-                                  ">/dev/null 2>&1") == 0;
-            if (answers != wanted) usleep(50000);
-        }
-        return answers == wanted;
+        return eventually([&] {
+            return wanted == (std::system("gdbus call --session --dest org.keyloom.Shell --object-path "
+                                          "/org/keyloom/Shell --method org.keyloom.Shell1.Barriers "
+                                          ">/dev/null 2>&1") == 0);
+        }, 5);
     };
     ASSERT_EQ(std::system("gnome-extensions disable keyloom@keyloom.org"), 0);
     ASSERT_TRUE(extensionAnswers(false));
@@ -358,7 +305,7 @@ TEST_F(Wayland, WindowsAreActivatedByTitle) {
     if (withoutShell()) GTEST_SKIP() << kNeedsShell;
     std::vector<std::unique_ptr<ProbeProcess>> windows;
     for (const std::string& title : kContractTitles) {
-        windows.push_back(std::make_unique<ProbeProcess>(title, ProbeOptions{}, KEYLOOM_WAYLAND_PROBE));
+        windows.push_back(std::make_unique<ProbeProcess>(title, std::vector<std::string>{}, KEYLOOM_WAYLAND_PROBE));
         ASSERT_TRUE(windows.back()->start()) << windows.back()->error();
     }
     for (const auto& [title, index] : kContractActivations) {
@@ -381,12 +328,7 @@ TEST_F(Wayland, AStartedProgramsWindowIsActivated) {
         std::string("sh -c 'sleep 2 | ") + KEYLOOM_WAYLAND_PROBE + " Keyloom-started >/dev/null'";
     auto pid = desktop->startProgram(command);
     ASSERT_TRUE(pid.has_value());
-    bool activated = false;
-    for (int i = 0; i < 250 && !activated; ++i) {
-        activated = desktop->activateProcessWindow(*pid);
-        if (!activated) usleep(20000);
-    }
-    EXPECT_TRUE(activated);
+    EXPECT_TRUE(eventually([&] { return desktop->activateProcessWindow(*pid); }, 5));
     EXPECT_EQ(lines(received(), "Focus"), std::vector<std::string>{"FocusOut"});
 }
 

@@ -17,15 +17,15 @@ mkfifo "$work/probe.in" 2>/dev/null || true
 wine "$probe" "Stop Key Probe" <"$work/probe.in" >"$work/probe.out" 2>/dev/null &
 pids+=($!)
 exec 3>"$work/probe.in"
-for _ in $(seq 300); do grep -q '^ready$' "$work/probe.out" 2>/dev/null && break; sleep 0.1; done
-grep -q '^ready$' "$work/probe.out" || { echo "the probe window never got the focus"; exit 1; }
+for _ in $(seq 300); do grep -q '^ready ' "$work/probe.out" 2>/dev/null && break; sleep 0.1; done
+grep -q '^ready ' "$work/probe.out" || { echo "the probe window never got the focus"; exit 1; }
 
 wine "$player" "$work/loop.tkl" 2>"$work/player.err" &
 player_pid=$!
 pids+=($player_pid)
 # Two passes have pressed Pause themselves and the run goes on.
-for _ in $(seq 300); do (( $(grep -c '^keydown 9 ' "$work/probe.out") >= 2 )) && break; sleep 0.1; done
-(( $(grep -c '^keydown 9 ' "$work/probe.out") >= 2 )) || { echo "the player did not run"; exit 1; }
+for _ in $(seq 300); do (( $(grep -c '^KeyPress keycode=9 ' "$work/probe.out") >= 2 )) && break; sleep 0.1; done
+(( $(grep -c '^KeyPress keycode=9 ' "$work/probe.out") >= 2 )) || { echo "the player did not run"; exit 1; }
 kill -0 "$player_pid" || { echo "the player ended on its own Pause key"; exit 1; }
 
 xdotool key Pause
@@ -36,5 +36,5 @@ if kill -0 "$player_pid" 2>/dev/null; then
 fi
 wait "$player_pid" && status=0 || status=$?
 [[ $status -eq 0 ]] || { echo "the player exited with $status"; cat "$work/player.err"; exit 1; }
-grep -q '^keyup 17 ' "$work/probe.out" || { echo "Ctrl was left down"; exit 1; }
+grep -q '^KeyRelease keycode=17 ' "$work/probe.out" || { echo "Ctrl was left down"; exit 1; }
 echo "stopped by Pause, exit 0, Ctrl released"

@@ -12,7 +12,7 @@
 
 #include "support/fileBytes.h"
 #include "support/tempDir.h"
-#include "x11/support/childProcess.h"
+#include "support/childProcess.h"
 #include "x11/support/xState.h"  // after the test framework: Xlib's macros clash with it
 
 namespace keyloom::fault {

@@ -10,7 +10,7 @@
 #include "platform/fake/fakePlatform.h"
 #include "support/harness.h"
 #include "tests/gui/guiProgram.h"
-#include "x11/support/childProcess.h"
+#include "support/childProcess.h"
 
 namespace keyloom::ui::test {
 namespace {

@@ -14,7 +14,7 @@
 #include "tests/gui/xInput.h"
 #include "ui/editor/macroEditorFrame.h"
 #include "ui/recorder/mRecordFrame.h"
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 namespace keyloom::test {
 namespace {
@@ -82,8 +82,7 @@ protected:
 };
 
 TEST_F(RecorderWindow, RecordsSavesAndLoads) {
-    ProbeProcess probe("keyloom recorder probe", ProbeOptions{.motion = false, .batch = false,
-                                                              .geometry = "300x200+900+760"});
+    ProbeProcess probe("keyloom recorder probe", {"--geometry", "300x200+900+760"});
     ASSERT_TRUE(probe.start()) << probe.error();
     const int px = probe.centerX(), py = probe.centerY();
     input.moveTo(px, py);

@@ -1,7 +1,7 @@
 // keyloom-wayland-probe: a Wayland window that reports the input it receives,
 // in the lines of keyloom-probe (tests/probe), so that the same reader serves.
 //
-//   keyloom-wayland-probe [--motion] [--geometry ANY] TITLE
+//   keyloom-wayland-probe [--geometry ANY] TITLE
 //
 // A Wayland client cannot place its window: with --geometry the window asks
 // to fill the output (fullscreen), so that its positions are the layout's.
@@ -14,7 +14,7 @@
 //   KeyRelease ...
 //   ButtonPress button=B x=X y=Y                           (B: 1 left, 3 right)
 //   ButtonRelease ...
-//   MotionNotify x=X y=Y                                   (with --motion)
+//   MotionNotify x=X y=Y
 //   FocusIn / FocusOut
 //   Commit text=TEXT                                       (from an input method)
 //   Keymap                                                 (a new keyboard map)
@@ -55,7 +55,6 @@ struct Probe {
     wl_buffer* buffer = nullptr;
     int width = 640, height = 480;
     int bufferWidth = 0, bufferHeight = 0;
-    bool motion = false;
     bool focused = false;
     bool configured = false;
     bool ready = false;
@@ -161,7 +160,7 @@ const wl_keyboard_listener kKeyboard = {keymap, enter, leave, key, modifiers, re
 void motion(Probe& p, wl_fixed_t x, wl_fixed_t y) {
     p.pointerX = wl_fixed_to_int(x);
     p.pointerY = wl_fixed_to_int(y);
-    if (p.motion && p.ready) line("MotionNotify x=%d y=%d", wl_fixed_to_int(x), wl_fixed_to_int(y));
+    if (p.ready) line("MotionNotify x=%d y=%d", wl_fixed_to_int(x), wl_fixed_to_int(y));
 }
 void pointerEnter(void* data, wl_pointer*, std::uint32_t, wl_surface*, wl_fixed_t x, wl_fixed_t y) {
     motion(*static_cast<Probe*>(data), x, y);
@@ -298,9 +297,7 @@ int main(int argc, char** argv) {
     std::string title;
     bool fullscreen = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--motion") == 0)
-            p.motion = true;
-        else if (std::strcmp(argv[i], "--geometry") == 0 && ++i < argc)
+        if (std::strcmp(argv[i], "--geometry") == 0 && ++i < argc)
             fullscreen = true;
         else
             title = argv[i];

@@ -1,107 +1,60 @@
 // The desktop contract (support/desktopContract.h) on Win32: every row and
-// every text played through the engine into the probe window, whose lines are
-// put in the contract's form.
+// every text played through the engine into the probe window, whose key
+// events are put in the contract's form.
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
+#include <set>
 
-#include "engine/engine.h"
-#include "platform/consoleToolkit.h"
 #include "platform/win32/win32Desktop.h"
-#include "probe.h"
+#include "platform/codepage.h"
 #include "support/desktopContract.h"
+#include "windowsSupport.h"
 
 namespace keyloom::test {
 namespace {
 
 // The contract's key names of the virtual keys the rows use.
-const std::map<int, std::string> kKeyNames = {
+const std::map<unsigned, std::string> kKeyNames = {
     {8, "BackSpace"}, {9, "Tab"},     {13, "Return"},  {16, "Shift_L"}, {17, "Control_L"},
     {18, "Alt_L"},    {19, "Pause"},  {20, "Caps_Lock"}, {27, "Escape"}, {32, "space"},
     {33, "Prior"},    {34, "Next"},   {35, "End"},     {36, "Home"},    {37, "Left"},
     {38, "Up"},       {39, "Right"},  {40, "Down"},    {45, "Insert"},  {46, "Delete"},
     {144, "Num_Lock"}, {145, "Scroll_Lock"}};
 
-// "keydown 65 shift+lock" -> "down a shift lock"; "button left up X Y" ->
-// "up button1 DX,DY" from the probe's client origin.
-std::string inContractForm(const std::string& line, POINT origin) {
-    std::istringstream in(line);
-    std::string kind, a, b;
-    in >> kind >> a >> b;
-    if (kind == "button") {
-        int x = 0, y = 0;
-        in >> x >> y;
-        return b + " button" + (a == "left" ? "1 " : "3 ") + std::to_string(x - origin.x) + "," +
-               std::to_string(y - origin.y);
-    }
-    const int vk = std::stoi(a);
-    std::string out = (kind == "keydown" ? "down " : "up ");
-    if (vk >= 'A' && vk <= 'Z')
-        out += static_cast<char>(vk - 'A' + 'a');
-    else if (vk >= 112 && vk <= 123)
-        out += "F" + std::to_string(vk - 111);
-    else
-        out += kKeyNames.count(vk) ? kKeyNames.at(vk) : a;
-    if (vk == 16 || vk == 17 || vk == 18 || vk == 20 || vk == 144 || vk == 145) return out;
-    for (const char* word : {"shift", "lock", "ctrl", "alt"})
-        if (b.find(word) != std::string::npos) out += std::string(" ") + word;
-    return out;
-}
+const std::set<unsigned> kModifierKeys = {16, 17, 18, 20, 144, 145};
 
-void play(platform::Win32Desktop& desktop, std::vector<std::string> entries) {
-    platform::ConsoleToolkit toolkit{std::cerr};
-    VectorList list(std::move(entries));
-    RunState state;
-    state.lastIndex = list.count();
-    Engine(state, list, desktop, toolkit).command2Click();
+std::string keyName(unsigned vk) {
+    if (vk >= 'A' && vk <= 'Z') return std::string(1, static_cast<char>(vk - 'A' + 'a'));
+    if (vk >= 112 && vk <= 123) return "F" + std::to_string(vk - 111);
+    return kKeyNames.count(vk) ? kKeyNames.at(vk) : std::to_string(vk);
 }
 
 void expectNothingHeld(platform::Win32Desktop& desktop) {
     for (int vk : {1, 2, 16, 17, 18}) EXPECT_GE(desktop.getAsyncKeyState(vk), 0) << vk;
 }
 
-// The characters of the probe's "char U+XXXX" lines after its mark, in UTF-8.
-std::string charactersReceived(const Probe& probe) {
-    std::wstring text;
-    for (const std::string& line : probe.linesAfterMark({"char"})) {
-        unsigned long c = std::stoul(line.substr(7), nullptr, 16);
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            text += static_cast<wchar_t>(0xD800 + (c >> 10));
-            c = 0xDC00 + (c & 0x3FF);
-        }
-        text += static_cast<wchar_t>(c);
-    }
-    return narrow(text);
-}
-
 TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
     platform::Win32Desktop desktop;
-    Probe probe{"Keyloom Contract Probe", std::chrono::seconds(170)};
-    ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
-    POINT origin{0, 0};
-    ClientToScreen(probe.window(), &origin);
+    ProbeProcess probe{"Keyloom Contract Probe"};
+    ASSERT_TRUE(probe.start()) << probe.error();
     for (const ContractRow& row : desktopContractRows()) {
         SCOPED_TRACE(row.name);
         // No lock left on by the row before.
         for (auto [lock, vk] : {std::pair{platform::LockKey::Caps, 20}, {platform::LockKey::Num, 144},
                                 {platform::LockKey::Scroll, 145}}) {
             if (!desktop.lockKeyOn(lock)) continue;
-            probe.mark();
             desktop.keybdEvent(static_cast<std::uint8_t>(vk), 0, platform::kKeyDown);
             desktop.keybdEvent(static_cast<std::uint8_t>(vk), 0, platform::kKeyUp);
-            ASSERT_TRUE(probe.waitForPrefix("keyup " + std::to_string(vk) + " "));
+            ASSERT_TRUE(readUntilLine(probe, "KeyRelease keycode=" + std::to_string(vk) + " "));
         }
         desktop.swapMouseButton(row.swapped ? 1 : 0);
-        ASSERT_TRUE(settleCursor(origin.x + kContractCursor.first, origin.y + kContractCursor.second));
-        probe.mark();
-        play(desktop, row.entries);
-        const std::vector<std::string> prefixes = {"keydown", "keyup", "button"};
-        eventually([&] { return probe.linesAfterMark(prefixes).size() >= row.expected.size(); });
+        ASSERT_TRUE(settleCursor(desktop, probe.left() + kContractCursor.first, probe.top() + kContractCursor.second));
+        receivedNow(probe);
+        playEntries(desktop, row.entries);
         std::vector<std::string> got;
-        for (const std::string& line : probe.linesAfterMark(prefixes))
-            got.push_back(inContractForm(line, origin));
+        for (const ProbeEvent& e : keysAndButtonsReceived(probe, row.expected.size()))
+            got.push_back(contractLine(e, probe, keyName(e.keycode), kModifierKeys.contains(e.keycode)));
         EXPECT_EQ(got, row.expected);
         expectNothingHeld(desktop);
     }
@@ -110,13 +63,15 @@ TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
 
 TEST(Contract, EveryTextArrivesAsWritten) {
     platform::Win32Desktop desktop;
-    Probe probe{"Keyloom Contract Text Probe"};
-    ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
+    ProbeProcess probe{"Keyloom Contract Text Probe"};
+    ASSERT_TRUE(probe.start()) << probe.error();
     for (const auto& [text, expected] : kContractTexts) {
-        probe.mark();
-        play(desktop, {"SendText >" + text});
+        playEntries(desktop, {"SendText >" + text});
         std::string got;
-        eventually([&] { return (got = charactersReceived(probe)) == expected; });
+        probe.readUntil([&](const ProbeEvent& e) {
+            if (e.kind == "Char") platform::appendUtf8(got, static_cast<char32_t>(e.keysym));
+            return got == expected;
+        }, 10);
         EXPECT_EQ(got, expected) << text;
         expectNothingHeld(desktop);
     }
@@ -126,12 +81,13 @@ TEST(Contract, EveryTextArrivesAsWritten) {
 // upper-case letter, unshifted.
 TEST(Contract, OneCharacterTextTapsItsKey) {
     platform::Win32Desktop desktop;
-    Probe probe{"Keyloom One Character Probe"};
-    ASSERT_TRUE(probe.ready()) << "the probe window never got the focus";
-    play(desktop, {"SendText >q", "SendText >zz"});
-    ASSERT_TRUE(probe.waitFor("char U+007A"));
-    EXPECT_EQ(probe.linesAfterMark({"keydown 81", "keyup 81"}),
-              (std::vector<std::string>{"keydown 81 -", "keyup 81 -"}));
+    ProbeProcess probe{"Keyloom One Character Probe"};
+    ASSERT_TRUE(probe.start()) << probe.error();
+    playEntries(desktop, {"SendText >q", "SendText >zz"});
+    std::vector<std::string> q;
+    for (const ProbeEvent& e : probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x7a"; }, 10))
+        if (e.isKey() && e.keycode == 81) q.push_back(e.line);
+    EXPECT_EQ(q, (std::vector<std::string>{"KeyPress keycode=81 state=0x0", "KeyRelease keycode=81 state=0x0"}));
 }
 
 TEST(Contract, AsyncKeyStateFollowsInjectedKeys) {
@@ -140,19 +96,6 @@ TEST(Contract, AsyncKeyStateFollowsInjectedKeys) {
     EXPECT_LT(desktop.getAsyncKeyState(16), 0);
     desktop.keybdEvent(16, 0, platform::kKeyUp);
     EXPECT_GE(desktop.getAsyncKeyState(16), 0);
-}
-
-// Under Wine a pointer event from before can arrive after a move and put the
-// cursor back (see settleCursor): the cursor is put until it stays.
-TEST(Contract, CursorGoesWhereItIsPut) {
-    platform::Win32Desktop desktop;
-    for (platform::Point p : {platform::Point{120, 210}, platform::Point{300, 250}}) {
-        EXPECT_TRUE(eventually([&] {
-            desktop.setCursorPos(p.x, p.y);
-            Sleep(30);
-            return desktop.getCursorPos() == p;
-        })) << p.x << "," << p.y;
-    }
 }
 
 }  // namespace

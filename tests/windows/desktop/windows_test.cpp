@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/win32/win32Desktop.h"
-#include "probe.h"
+#include "windowsSupport.h"
 #include "support/desktopContract.h"
 
 namespace keyloom::test {
@@ -12,31 +12,25 @@ namespace {
 
 using platform::Win32Desktop;
 
-// Windows' upper case: letter case beyond ASCII.
-TEST(TitleMatch, WindowsFoldingCoversUnicode) {
-    EXPECT_EQ(platform::win32::foldTitle("\xC3\xBCn\xC3\xAF" "code"),
-              platform::win32::foldTitle("\xC3\x9CN\xC3\x8F" "CODE"));
-}
-
 // The desktop contract's activations: each window shown active, and the
 // keys sent next reach it and no other.
 TEST(Windows, ActivationByTitleFocusesThatWindow) {
     Win32Desktop desktop;
-    std::vector<std::unique_ptr<Probe>> probes;
+    std::vector<std::unique_ptr<ProbeProcess>> probes;
     for (const std::string& title : kContractTitles) {
-        probes.push_back(std::make_unique<Probe>(title));
-        ASSERT_TRUE(probes.back()->ready()) << title;
+        probes.push_back(std::make_unique<ProbeProcess>(title));
+        ASSERT_TRUE(probes.back()->start()) << probes.back()->error();
     }
     for (const auto& [title, index] : kContractActivations) {
-        for (const auto& p : probes) p->mark();
-        const Probe& expected = *probes[static_cast<std::size_t>(index)];
+        for (const auto& p : probes) receivedNow(*p);
+        ProbeProcess& expected = *probes[static_cast<std::size_t>(index)];
         ASSERT_TRUE(desktop.activateWindow(title)) << title;
-        ASSERT_TRUE(eventually([&] { return GetForegroundWindow() == expected.window(); })) << title;
+        ASSERT_TRUE(eventually([&] { return GetForegroundWindow() == probeWindow(kContractTitles[index]); })) << title;
         desktop.keybdEvent(9, 0, platform::kKeyDown);
         desktop.keybdEvent(9, 0, platform::kKeyUp);
-        EXPECT_TRUE(probes[static_cast<std::size_t>(index)]->waitFor("keyup 9 -")) << title;
+        EXPECT_TRUE(readUntilLine(expected, "KeyRelease keycode=9 state=0x0")) << title;
         for (const auto& p : probes)
-            EXPECT_TRUE(p.get() == &expected || p->linesAfterMark({"keydown"}).empty()) << title;
+            EXPECT_TRUE(p.get() == &expected || keysAndButtons(receivedNow(*p)).empty()) << title;
     }
     for (const std::string& title : kContractNoMatch)
         EXPECT_FALSE(desktop.activateWindow(title)) << title;
@@ -44,24 +38,25 @@ TEST(Windows, ActivationByTitleFocusesThatWindow) {
 
 TEST(Windows, ActivationRestoresAMinimizedWindow) {
     Win32Desktop desktop;
-    Probe probe("Minimized Window Probe");
-    ASSERT_TRUE(probe.ready());
-    ShowWindow(probe.window(), SW_MINIMIZE);
-    ASSERT_TRUE(eventually([&] { return IsIconic(probe.window()) != 0; }));
+    ProbeProcess probe("Minimized Window Probe");
+    ASSERT_TRUE(probe.start()) << probe.error();
+    const HWND window = probeWindow("Minimized Window Probe");
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(eventually([&] { return IsIconic(window) != 0; }));
     ASSERT_TRUE(desktop.activateWindow("Minimized Window Probe"));
-    EXPECT_TRUE(eventually([&] { return !IsIconic(probe.window()); }));
-    EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == probe.window(); }));
+    EXPECT_TRUE(eventually([&] { return !IsIconic(window); }));
+    EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == window; }));
 }
 
 // A started program's process id activates its window, in front of another.
 TEST(Windows, StartedProgramRunsAndItsWindowIsActivatedByItsProcess) {
     Win32Desktop desktop;
-    auto pid = desktop.startProgram(narrow(probeProgram()) + " \"Started Probe\" --no-input");
+    auto pid = desktop.startProgram("\"" + windowsPath(probePath()) + "\" --no-input \"Started Probe\"");
     ASSERT_TRUE(pid.has_value());
     HWND started = nullptr;
-    ASSERT_TRUE(eventually([&] { return (started = FindWindowW(L"KeyloomProbe", L"Started Probe")) != nullptr; }));
-    Probe other("Second Process Probe");
-    ASSERT_TRUE(other.ready());
+    ASSERT_TRUE(eventually([&] { return (started = probeWindow("Started Probe")) != nullptr; }));
+    ProbeProcess other("Second Process Probe");
+    ASSERT_TRUE(other.start()) << other.error();
     EXPECT_TRUE(desktop.activateProcessWindow(*pid));
     EXPECT_TRUE(eventually([&] { return GetForegroundWindow() == started; }));
     EXPECT_FALSE(desktop.activateProcessWindow(static_cast<long>(GetCurrentProcessId())))
@@ -79,9 +74,7 @@ TEST(Windows, ShellOpensProgramsAndReportsMissingDocuments) {
     Win32Desktop desktop;
     EXPECT_FALSE(desktop.openDocument("C:\\no such folder\\missing document.txt"));
     EXPECT_FALSE(desktop.openDocument("Z:\\nowhere\\ﬁle ünïcode.txt"));
-    std::wstring program = probeProgram();
-    program = program.substr(1, program.size() - 2);  // unquoted
-    EXPECT_TRUE(desktop.openDocument(narrow(program)));
+    EXPECT_TRUE(desktop.openDocument(windowsPath(probePath())));
     HWND opened = nullptr;
     EXPECT_TRUE(eventually([&] { return (opened = FindWindowW(L"KeyloomProbe", nullptr)) != nullptr; }));
     if (opened != nullptr) PostMessageW(opened, WM_CLOSE, 0, 0);

@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "probe.h"
+#include "platform/win32/win32Desktop.h"
+#include "windowsSupport.h"
 #include "support/fileBytes.h"
 
 namespace keyloom::test {
@@ -93,61 +94,65 @@ RECT screenRect(HWND window) {
     return r;
 }
 
-std::wstring tempFile(const std::string& name, const std::string& bytes) {
+std::string tempFile(const std::string& name, const std::string& bytes) {
     const auto path = std::filesystem::temp_directory_path() / wide(name);
     writeFile(path, bytes);
-    return path.wstring();
+    return narrow(path.wstring());
 }
 
-std::wstring keyloomProgram() { return L"\"" + buildPath(KEYLOOM_GUI_PROGRAM) + L"\""; }
+std::string keyloomProgram() { return KEYLOOM_GUI_PROGRAM; }
+
+DWORD processOf(const ChildProcess& program) { return static_cast<DWORD>(program.pid()); }
 
 // keyloom.exe started with `arguments`, until its main window shows; closed
 // at the end, when it must exit with 0.
 class Keyloom : public ::testing::Test {
 protected:
-    void start(const std::wstring& arguments = L"") {
-        program.emplace(keyloomProgram() + arguments, 90s);
-        ASSERT_TRUE(
-            eventually([&] { return (main = keyloomWindow(program->pid())) != nullptr; }, 60s));
+    void start(std::vector<std::string> argv = {}) {
+        argv.insert(argv.begin(), keyloomProgram());
+        ASSERT_TRUE(program.start(argv));
+        ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(processOf(program))) != nullptr; }, 60));
     }
     void TearDown() override {
         if (main == nullptr) return;
         PostMessageW(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program->wait(30s), std::optional<int>(0));
+        EXPECT_EQ(program.wait(30), std::optional<int>(0));
     }
 
-    std::optional<ChildProcess> program;
+    ChildProcess program;
     HWND main = nullptr;
 };
 
 TEST_F(Keyloom, RunsAsASingleCopy) {
     start();
 
-    ChildProcess second(keyloomProgram(), 90s);
+    ChildProcess second;
+    ASSERT_TRUE(second.start({keyloomProgram()}));
     HWND box = nullptr;
-    ASSERT_TRUE(eventually([&] { return (box = keyloomWindow(second.pid(), L"#32770")) != nullptr; }, 60s))
+    ASSERT_TRUE(eventually([&] { return (box = keyloomWindow(processOf(second), L"#32770")) != nullptr; }, 60))
         << "no message box from the second copy";
     EXPECT_NE(childWindow(box, L"Static", L"The program is already running!"), nullptr);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(second.wait(30s).has_value()) << "the second copy did not end after its message";
-    EXPECT_EQ(keyloomWindow(program->pid()), main) << "the first copy went away";
+    EXPECT_TRUE(second.wait(30).has_value()) << "the second copy did not end after its message";
+    EXPECT_EQ(keyloomWindow(processOf(program)), main) << "the first copy went away";
 }
 
 TEST_F(Keyloom, MacroFileGivenAtStartPlaysOnRun) {
-    Probe probe("Gui Target Probe", 90s);
-    ASSERT_TRUE(probe.ready());
-    std::wstring macro =
-        tempFile("gui.tkl", "SetFocus >Gui Target Probe\r\nPress_Tab\r\nSendText >hello!\r\n");
-    start(L" \"" + macro + L"\"");
+    ProbeProcess probe("Gui Target Probe");
+    ASSERT_TRUE(probe.start()) << probe.error();
+    start({tempFile("gui.tkl", "SetFocus >Gui Target Probe\r\nPress_Tab\r\nSendText >hello!\r\n")});
     HWND run = nullptr;
     ASSERT_TRUE(eventually([&] { return (run = childWindow(main, L"Button", L"Run")) != nullptr; }));
-    probe.mark();
+    receivedNow(probe);
     PostMessageW(run, BM_CLICK, 0, 0);
-    ASSERT_TRUE(probe.waitFor("char U+0021", 30s)) << "the macro did not reach the probe";
-    EXPECT_EQ(
-        probe.linesAfterMark({"keydown 9", "char"}),
-        (std::vector<std::string>{"keydown 9 -", "char U+0009", "char U+0068", "char U+0065",
-                                  "char U+006C", "char U+006C", "char U+006F", "char U+0021"}));
+    bool done = false;
+    std::vector<std::string> got;
+    for (const ProbeEvent& e : probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x21"; }, 30, &done))
+        if (e.kind == "Char" || e.line.rfind("KeyPress keycode=9 ", 0) == 0) got.push_back(e.line);
+    ASSERT_TRUE(done) << "the macro did not reach the probe";
+    EXPECT_EQ(got, (std::vector<std::string>{"KeyPress keycode=9 state=0x0", "Char keysym=0x9", "Char keysym=0x68",
+                                             "Char keysym=0x65", "Char keysym=0x6c", "Char keysym=0x6c",
+                                             "Char keysym=0x6f", "Char keysym=0x21"}));
 }
 
 // Windows does not keep overlapping controls apart: the editor's text box
@@ -162,7 +167,7 @@ TEST_F(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
     tapKeys({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
     tapKeys({{'E', false}, {'E', true}});
     HWND palette = nullptr, text = nullptr;
-    const DWORD pid = program->pid();
+    const DWORD pid = processOf(program);
     auto ownWindow = [&](HWND w) { return processOf(w) == pid && IsWindowVisible(w); };
     ASSERT_TRUE(eventually([&] {
         for (HWND window : windowsWhere(ownWindow)) {
@@ -171,7 +176,7 @@ TEST_F(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
             text = childWindow(window, L"Edit", L"");
         }
         return palette != nullptr && text != nullptr;
-    }, 30s)) << "no editor with its palette and text box";
+    }, 30)) << "no editor with its palette and text box";
     RECT paletteRect = screenRect(palette), textRect = screenRect(text), overlap{};
     EXPECT_FALSE(IntersectRect(&overlap, &paletteRect, &textRect));
     EXPECT_GT(textRect.right - textRect.left, 200) << "the text box keeps the rest of the window";
@@ -190,9 +195,10 @@ TEST_F(Keyloom, ReadoutShowsOnlyTheLatestPosition) {
     };
     HWND readout = nullptr;
     ASSERT_TRUE(eventually([&] { return (readout = firstWhere(isReadout, main)) != nullptr; }));
-    ASSERT_TRUE(settleCursor(1000, 888));
+    platform::Win32Desktop desktop;
+    ASSERT_TRUE(settleCursor(desktop, 1000, 888));
     Sleep(300);
-    ASSERT_TRUE(settleCursor(5, 5));
+    ASSERT_TRUE(settleCursor(desktop, 5, 5));
     Sleep(300);
     // "5,5" on the left; the right part, where only "1000,888" reached, all
     // the background's colour.

@@ -1,14 +1,17 @@
-// keyloom-winprobe TITLE [--no-input] [--count]: a window of our own that
-// logs what input reaches it.
-// Prints "ready" once it is shown and has the keyboard focus, then one line
-// per message, flushed at once:
-//   keydown VK MODS / keyup VK MODS   (MODS: shift, ctrl, alt, lock (Caps Lock on)
-//                                     joined by "+", or "-")
-//   char U+XXXX                      (a character; surrogate pairs joined)
-//   button left|right down|up X Y    (screen coordinates)
+// keyloom-winprobe [--no-input] [--count] TITLE: a window of our own that
+// logs what input reaches it, in the lines of keyloom-probe (tests/probe), so
+// that the same reader serves. Once it is shown and has the keyboard focus it
+// prints "ready x=X y=Y width=W height=H" (its client area on the screen),
+// then one line per message, flushed at once:
+//   KeyPress keycode=VK state=0xM    (M: 1 Shift, 2 Caps Lock on, 4 Ctrl, 8 Alt)
+//   KeyRelease ...
+//   Char keysym=0xC                  (a character, C its code point; surrogate pairs joined)
+//   ButtonPress button=1|3 x=X y=Y   (screen coordinates)
+//   ButtonRelease ...
 // With --count it prints no key lines but counts key events, which must be
-// down and up of one key in turn; a line "count" on its standard input prints
-// "count N in-order" (or "out-of-order").
+// down and up of one key in turn, and a line "sync" on its standard input
+// prints "count N in-order" (or "out-of-order"). "sync" is answered "synced"
+// (no barrier: posted messages go before input ones).
 // It ends on any other line (or the end) of its standard input (not with
 // --no-input), on WM_CLOSE, or after ten minutes, whichever comes first.
 #include <windows.h>
@@ -20,12 +23,13 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
 constexpr UINT_PTR kLifetimeTimer = 1;
 constexpr UINT kLifetimeMs = 600000;
-constexpr UINT kCountRequest = WM_APP + 1;
+constexpr UINT kSyncRequest = WM_APP + 1;
 
 // The key events of --count mode.
 struct KeyCount {
@@ -51,18 +55,13 @@ void say(const std::string& line) {
     std::fflush(stdout);
 }
 
-std::string modifiers() {
-    std::string mods;
-    auto add = [&mods](int vk, const char* name) {
-        if (GetKeyState(vk) >= 0) return;
-        if (!mods.empty()) mods += '+';
-        mods += name;
-    };
-    add(VK_SHIFT, "shift");
-    add(VK_CONTROL, "ctrl");
-    add(VK_MENU, "alt");
-    if ((GetKeyState(VK_CAPITAL) & 1) != 0) mods += mods.empty() ? "lock" : "+lock";
-    return mods.empty() ? "-" : mods;
+void sayKey(const char* kind, WPARAM vk) {
+    unsigned state = (GetKeyState(VK_CAPITAL) & 1) != 0 ? 2 : 0;
+    for (auto [key, mask] : {std::pair{VK_SHIFT, 1}, {VK_CONTROL, 4}, {VK_MENU, 8}})
+        if (GetKeyState(key) < 0) state |= mask;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s keycode=%u state=0x%x", kind, static_cast<unsigned>(vk), state);
+    say(text);
 }
 
 void sayChar(WCHAR unit) {
@@ -76,14 +75,14 @@ void sayChar(WCHAR unit) {
         cp = 0x10000 + ((pendingHighSurrogate - 0xD800ul) << 10) + (unit - 0xDC00ul);
     pendingHighSurrogate = 0;
     char text[32];
-    std::snprintf(text, sizeof text, "char U+%04lX", cp);
+    std::snprintf(text, sizeof text, "Char keysym=0x%lx", cp);
     say(text);
 }
 
 void sayButton(const char* which, LPARAM lParam, HWND window) {
     POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ClientToScreen(window, &p);
-    say(std::string("button ") + which + " " + std::to_string(p.x) + " " + std::to_string(p.y));
+    say(std::string(which) + " x=" + std::to_string(p.x) + " y=" + std::to_string(p.y));
 }
 
 LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,25 +92,27 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (keyCount(window).counting)
             keyCount(window).add(true, wParam);
         else
-            say("keydown " + std::to_string(wParam) + " " + modifiers());
+            sayKey("KeyPress", wParam);
         return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
         if (keyCount(window).counting)
             keyCount(window).add(false, wParam);
         else
-            say("keyup " + std::to_string(wParam) + " " + modifiers());
+            sayKey("KeyRelease", wParam);
         return 0;
-    case kCountRequest:
-        say("count " + std::to_string(keyCount(window).events) +
-            (keyCount(window).inOrder ? " in-order" : " out-of-order"));
+    case kSyncRequest:
+        if (keyCount(window).counting)
+            say("count " + std::to_string(keyCount(window).events) +
+                (keyCount(window).inOrder ? " in-order" : " out-of-order"));
+        say("synced");
         return 0;
     case WM_CHAR:
     case WM_SYSCHAR: sayChar(static_cast<WCHAR>(wParam)); return 0;
-    case WM_LBUTTONDOWN: sayButton("left down", lParam, window); return 0;
-    case WM_LBUTTONUP: sayButton("left up", lParam, window); return 0;
-    case WM_RBUTTONDOWN: sayButton("right down", lParam, window); return 0;
-    case WM_RBUTTONUP: sayButton("right up", lParam, window); return 0;
+    case WM_LBUTTONDOWN: sayButton("ButtonPress button=1", lParam, window); return 0;
+    case WM_LBUTTONUP: sayButton("ButtonRelease button=1", lParam, window); return 0;
+    case WM_RBUTTONDOWN: sayButton("ButtonPress button=3", lParam, window); return 0;
+    case WM_RBUTTONUP: sayButton("ButtonRelease button=3", lParam, window); return 0;
     case WM_TIMER:
         if (wParam == kLifetimeTimer) DestroyWindow(window);
         return 0;
@@ -122,14 +123,14 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 DWORD WINAPI watchInput(void* window) {
     char line[256];
-    while (std::fgets(line, sizeof line, stdin) != nullptr && std::strcmp(line, "count\n") == 0)
-        PostMessageW(static_cast<HWND>(window), kCountRequest, 0, 0);
+    while (std::fgets(line, sizeof line, stdin) != nullptr && std::strcmp(line, "sync\n") == 0)
+        PostMessageW(static_cast<HWND>(window), kSyncRequest, 0, 0);
     PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
     return 0;
 }
 
 bool hasOption(int argc, wchar_t** argv, const wchar_t* option) {
-    for (int i = 2; i < argc; ++i)
+    for (int i = 1; i < argc - 1; ++i)
         if (std::wcscmp(argv[i], option) == 0) return true;
     return false;
 }
@@ -138,7 +139,7 @@ bool hasOption(int argc, wchar_t** argv, const wchar_t* option) {
 
 int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
-    const wchar_t* title = argc > 1 ? argv[1] : L"Keyloom Probe";
+    const wchar_t* title = argc > 1 ? argv[argc - 1] : L"Keyloom Probe";
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = probeProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -171,7 +172,12 @@ int wmain(int argc, wchar_t** argv) {
         }
         if (!ready && GetFocus() == window && GetForegroundWindow() == window) {
             ready = true;
-            say("ready");
+            POINT origin{0, 0};
+            RECT client{};
+            ClientToScreen(window, &origin);
+            GetClientRect(window, &client);
+            say("ready x=" + std::to_string(origin.x) + " y=" + std::to_string(origin.y) +
+                " width=" + std::to_string(client.right) + " height=" + std::to_string(client.bottom));
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ready ? INFINITE : 10, QS_ALLINPUT);
     }

@@ -37,7 +37,6 @@ TEST_F(X11ProbeTest, MouseMovePutsTheCursorWhereItSays) {
     for (auto [to, at] : moves) {
         SCOPED_TRACE(std::to_string(to.x) + "," + std::to_string(to.y));
         X11Test::play({"MouseMove >" + std::to_string(to.x) + "," + std::to_string(to.y)});
-        EXPECT_EQ(cursor(), std::make_pair(at.x, at.y));
         EXPECT_EQ(desktop->getCursorPos(), at);
     }
     // The window saw the last move, which is inside it.
@@ -63,7 +62,7 @@ constexpr MissingKey kMissing[] = {
 
 TEST_F(X11ProbeTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRunEnds) {
     for (const MissingKey& k : kMissing)
-        ASSERT_EQ(keycodeOf(x.get(), k.keysym), 0U) << "the keyboard map has " << k.name;
+        ASSERT_EQ(XKeysymToKeycode(x.get(), k.keysym), 0) << "the keyboard map has " << k.name;
     std::set<unsigned> spares;
     for (const MissingKey& k : kMissing) {
         SCOPED_TRACE(k.name);

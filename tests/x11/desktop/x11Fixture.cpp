@@ -1,7 +1,8 @@
 #include "x11Fixture.h"
 
+#include "support/desktopContract.h"
+
 #include <X11/XKBlib.h>
-#include <X11/extensions/XTest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -79,28 +80,13 @@ LayoutGuard::~LayoutGuard() {
 std::vector<std::string> X11ProbeTest::describe(const std::vector<ProbeEvent>& events) const {
     std::vector<std::string> out;
     for (const ProbeEvent& e : events) {
-        std::string line = e.isPress() ? "down " : "up ";
-        if (e.isButton()) {
-            out.push_back(line + "button" + std::to_string(e.button) + " " +
-                          std::to_string(e.x - probe.left()) + "," + std::to_string(e.y - probe.top()));
-            continue;
-        }
-        // The key's unshifted keysym, and the modifiers held but for its own.
+        // The key's unshifted keysym; a key that is a modifier itself.
         KeySym base = XkbKeycodeToKeysym(x.get(), static_cast<KeyCode>(e.keycode), 0, 0);
         const char* name = XKeysymToString(base);
-        line += name != nullptr ? name : std::to_string(e.keycode);
-        const std::pair<unsigned, const char*> bits[] = {
-            {ShiftMask, " shift"}, {LockMask, " lock"}, {ControlMask, " ctrl"}, {Mod1Mask, " alt"}};
-        for (auto [mask, word] : bits)
-            if ((e.state & mask) != 0 && XkbKeysymToModifiers(x.get(), base) == 0) line += word;
-        out.push_back(line);
+        out.push_back(contractLine(e, probe, name != nullptr ? name : std::to_string(e.keycode),
+                                   XkbKeysymToModifiers(x.get(), base) != 0));
     }
     return out;
-}
-
-void X11ProbeTest::moveCursor(int px, int py) const {
-    XTestFakeMotionEvent(x.get(), -1, px, py, CurrentTime);
-    XSync(x.get(), False);
 }
 
 std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {
@@ -118,15 +104,5 @@ std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {
     events.insert(events.end(), rest.begin(), rest.end());
     return events;
 }
-
-std::pair<int, int> X11ProbeTest::cursor() const {
-    Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, winX = 0, winY = 0;
-    unsigned mask = 0;
-    XQueryPointer(x.get(), DefaultRootWindow(x.get()), &root, &child, &rootX, &rootY, &winX, &winY,
-                  &mask);
-    return {rootX, rootY};
-}
-
 
 }  // namespace keyloom::test

@@ -19,8 +19,8 @@
 #include "platform/x11/x11Desktop.h"
 #include "support/fileBytes.h"
 #include "support/tempDir.h"
-#include "x11/support/childProcess.h"
-#include "x11/support/probeProcess.h"
+#include "support/childProcess.h"
+#include "support/probeProcess.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::test {
@@ -97,12 +97,7 @@ public:
     // button1 17,23" (a point of the probe window).
     std::vector<std::string> describe(const std::vector<ProbeEvent>& events) const;
 
-    // Moves the cursor by the test's own connection.
-    void moveCursor(int px, int py) const;
-    // Where the cursor is, by the test's own connection.
-    std::pair<int, int> cursor() const;
-
-    ProbeProcess probe{"keyloom engine probe", ProbeOptions{.motion = true, .batch = false, .geometry = {}}};
+    ProbeProcess probe{"keyloom engine probe"};
 };
 
 // Switches the keyboard layout of the display, and puts the map back as it

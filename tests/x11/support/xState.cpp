@@ -37,10 +37,6 @@ unsigned buttonsDown(Display* display) {
     return mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
 }
 
-unsigned keycodeOf(Display* display, unsigned long keysym) {
-    return XKeysymToKeycode(display, keysym);
-}
-
 bool buttonsSwapped(Display* display) {
     unsigned char map[32] = {};
     int n = XGetPointerMapping(display, map, 32);

@@ -33,8 +33,6 @@ private:
 std::vector<unsigned> keysDown(Display* display);
 // The Button1Mask ... Button5Mask bits of the pointer state now.
 unsigned buttonsDown(Display* display);
-// A keycode that gives `keysym`, 0 when the map has none.
-unsigned keycodeOf(Display* display, unsigned long keysym);
 // The keysyms of every keycode from `*low` on, `*perKeycode` each, and of
 // one keycode (NoSymbol left out): asked of the server, as a connection's own
 // copy of the map may be old.

@@ -1,5 +1,6 @@
-// The probe window (tests/probe) run from a test: start it, wait until it
-// holds the focus, read what it received.
+// The probe window run from a test (tests/probe on X11, tests/wayland/probe,
+// tests/windows/probe: the same lines): start it, wait until it holds the
+// focus, read what it received.
 //
 //     ProbeProcess probe("keyloom probe");
 //     ASSERT_TRUE(probe.start()) << probe.error();
@@ -8,7 +9,8 @@
 //
 // `sync()` is a barrier: the probe answers it only after printing every event
 // the server sent it before. Input sent on another connection is covered once
-// that connection has synced (X11Desktop::sync, XSync).
+// that connection has synced (X11Desktop::sync, XSync). The Windows probe
+// has no barrier: tests there read until what they expect has come.
 #pragma once
 
 #include <functional>
@@ -16,15 +18,15 @@
 #include <string>
 #include <vector>
 
-#include "x11/support/childProcess.h"
+#include "support/childProcess.h"
 
 namespace keyloom::test {
 
 // One line of the probe.
 struct ProbeEvent {
     std::string kind;  // "KeyPress", "KeyRelease", "ButtonPress", "ButtonRelease",
-                       // "MotionNotify", "ready", "synced";
-                       // the Wayland probe's "FocusIn", "FocusOut"
+                       // "MotionNotify", "ready", "synced"; the Wayland probe's
+                       // "FocusIn", "FocusOut"; the Windows probe's "Char"
     unsigned keycode = 0;
     unsigned long keysym = 0;
     std::string name;  // keysym name
@@ -47,22 +49,18 @@ ProbeEvent parseProbeLine(const std::string& line);
 // Key and button events only, in order.
 std::vector<ProbeEvent> keysAndButtons(const std::vector<ProbeEvent>& events);
 
-struct ProbeOptions {
-    bool motion = false;       // report MotionNotify
-    bool batch = false;        // write lines out per burst, not per line
-    std::string geometry;      // WxH+X+Y; empty: the probe's default
-};
-
 class ProbeProcess {
 public:
-    // `program`: another probe that speaks the same lines (empty: keyloom-probe).
-    explicit ProbeProcess(std::string title, ProbeOptions options = {}, std::string program = {});
+    // `options`: the probe's ("--geometry WxH+X+Y", "--batch": lines written
+    // out per burst); `program`: another probe that speaks the same lines
+    // (empty: keyloom-probe).
+    explicit ProbeProcess(std::string title, std::vector<std::string> options = {},
+                          std::string program = {});
 
     // Starts the probe and waits for "ready": false when it does not come
     // within the timeout (the reason in `error()`).
     bool start(double timeoutSeconds = 60);
     const std::string& error() const { return error_; }
-    const std::string& title() const { return title_; }
 
     // The window in root coordinates, from the "ready" line.
     int left() const { return ready_.x; }
@@ -85,14 +83,15 @@ public:
 
 private:
     std::string title_;
-    ProbeOptions options_;
+    std::vector<std::string> options_;
     std::string program_;
     ChildProcess process_;
     ProbeEvent ready_;
     std::string error_;
 };
 
-// The path of the player (set by the build).
+// The paths of the player and the probe (set by the build).
 std::string playerPath();
+std::string probePath();
 
 }  // namespace keyloom::test

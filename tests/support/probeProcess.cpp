@@ -1,4 +1,4 @@
-#include "x11/support/probeProcess.h"
+#include "support/probeProcess.h"
 
 #include <sstream>
 
@@ -12,6 +12,7 @@ unsigned long number(const std::string& text) {
 }  // namespace
 
 std::string playerPath() { return KEYLOOM_PLAY; }
+std::string probePath() { return KEYLOOM_PROBE; }
 
 ProbeEvent parseProbeLine(const std::string& line) {
     ProbeEvent event;
@@ -54,17 +55,12 @@ std::vector<ProbeEvent> keysAndButtons(const std::vector<ProbeEvent>& events) {
     return out;
 }
 
-ProbeProcess::ProbeProcess(std::string title, ProbeOptions options, std::string program)
+ProbeProcess::ProbeProcess(std::string title, std::vector<std::string> options, std::string program)
     : title_(std::move(title)), options_(std::move(options)), program_(std::move(program)) {}
 
 bool ProbeProcess::start(double timeoutSeconds) {
-    std::vector<std::string> argv{program_.empty() ? KEYLOOM_PROBE : program_};
-    if (options_.motion) argv.emplace_back("--motion");
-    if (options_.batch) argv.emplace_back("--batch");
-    if (!options_.geometry.empty()) {
-        argv.emplace_back("--geometry");
-        argv.push_back(options_.geometry);
-    }
+    std::vector<std::string> argv{program_.empty() ? probePath() : program_};
+    argv.insert(argv.end(), options_.begin(), options_.end());
     argv.push_back(title_);
     if (!process_.start(argv, &error_)) return false;
     auto line = process_.readLine(timeoutSeconds);

@@ -1,0 +1,63 @@
+// What the Windows tests add to the shared support: the probe window found by
+// its title, text in UTF-16, a cursor put where it stays.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/win32Text.h"
+#include "support/probeProcess.h"
+
+namespace keyloom::test {
+
+// UTF-8 to UTF-16 and back, for command lines and window titles.
+inline std::wstring wide(const std::string& utf8) { return platform::win32::toWide(utf8); }
+inline std::string narrow(const std::wstring& text) { return platform::win32::toUtf8(text); }
+
+inline HWND probeWindow(const std::string& title) {
+    return FindWindowW(L"KeyloomProbe", wide(title).c_str());
+}
+
+// What the probe has printed so far, and within `settleSeconds` (it has no
+// barrier to wait for).
+inline std::vector<ProbeEvent> receivedNow(ProbeProcess& probe, double settleSeconds = 0) {
+    return probe.readUntil([](const ProbeEvent&) { return false; }, settleSeconds);
+}
+
+// Reads the probe until it prints a line that begins with `prefix`.
+inline bool readUntilLine(ProbeProcess& probe, const std::string& prefix, double timeoutSeconds = 10) {
+    bool found = false;
+    probe.readUntil([&](const ProbeEvent& e) { return e.line.rfind(prefix, 0) == 0; }, timeoutSeconds, &found);
+    return found;
+}
+
+// The key and button events the probe receives: `expected` of them, waited
+// for, and those that follow within a moment.
+inline std::vector<ProbeEvent> keysAndButtonsReceived(ProbeProcess& probe, std::size_t expected) {
+    std::size_t inputs = 0;
+    auto events = probe.readUntil(
+        [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && ++inputs >= expected; }, 10);
+    for (const ProbeEvent& e : receivedNow(probe, 0.2)) events.push_back(e);
+    return keysAndButtons(events);
+}
+
+// Puts the cursor at (x, y) through the desktop and waits until it stays
+// there. Under Wine a pointer event from before (a window appearing, an
+// earlier move) can arrive after a move and put the cursor back; checks that
+// move the cursor and then click wait for it to settle first.
+inline bool settleCursor(platform::Desktop& desktop, int x, int y) {
+    int steady = 0;
+    return eventually([&] {
+        if (!(desktop.getCursorPos() == platform::Point{x, y})) {
+            desktop.setCursorPos(x, y);
+            steady = 0;
+        }
+        Sleep(30);
+        return ++steady >= 3;
+    });
+}
+
+}  // namespace keyloom::test
