@@ -85,7 +85,9 @@ double median(std::vector<double> v) {
 // The key events the probe counted, and whether they came in order.
 std::optional<std::pair<long, bool>> keyCount(test::ProbeProcess& probe) {
     for (const test::ProbeEvent& e : probe.sync(10))
-        if (e.kind == "count") return std::make_pair(std::atol(e.line.c_str() + 6), e.line.find(" in-order") != std::string::npos);
+        if (e.kind == "count")
+            return std::make_pair(std::atol(e.line.c_str() + 6),
+                                  e.line.find(" in-order") != std::string::npos);
     return std::nullopt;
 }
 

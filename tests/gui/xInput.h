@@ -47,7 +47,8 @@ public:
         click();
     }
     void key(KeySym keysym, bool down) {
-        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), down ? True : False, CurrentTime);
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), down ? True : False,
+                          CurrentTime);
         XSync(display_, False);
     }
     // Presses the keys in order and releases them in reverse: a chord such as Ctrl+C.

@@ -319,7 +319,8 @@ int Probe::run() {
     for (;;) {
         drainQueue();
         flushOut();
-        pollfd fds[2] = {{ConnectionNumber(d_), POLLIN, 0}, {watchInput ? STDIN_FILENO : -1, POLLIN, 0}};
+        pollfd fds[2] = {{ConnectionNumber(d_), POLLIN, 0},
+                         {watchInput ? STDIN_FILENO : -1, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) continue;
         if (fds[1].revents != 0 && !readInput()) return 0;
         if ((fds[0].revents & (POLLERR | POLLHUP)) != 0) return 1;

@@ -20,7 +20,8 @@
 namespace keyloom::test {
 
 double monotonicNow() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 bool eventually(const std::function<bool()>& check, double timeoutSeconds) {
@@ -59,7 +60,10 @@ std::optional<std::string> ChildProcess::readLine(double timeoutSeconds) {
 ChildProcess::~ChildProcess() {
     closeInput();
     if (process_ != nullptr) {
-        wait(5);
+        if (!wait(5)) {
+            TerminateProcess(process_, 98);
+            WaitForSingleObject(process_, 5000);
+        }
         CloseHandle(process_);
     }
     if (out_ != nullptr) CloseHandle(out_);
@@ -68,7 +72,8 @@ ChildProcess::~ChildProcess() {
 bool ChildProcess::start(const std::vector<std::string>& argv, std::string* error,
                          const std::string&) {
     std::wstring commandLine = L"\"" + platform::win32::toWide(windowsPath(argv[0])) + L"\"";
-    for (std::size_t i = 1; i < argv.size(); ++i) commandLine += L" \"" + platform::win32::toWide(argv[i]) + L"\"";
+    for (std::size_t i = 1; i < argv.size(); ++i)
+        commandLine += L" \"" + platform::win32::toWide(argv[i]) + L"\"";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE childIn = nullptr, childOut = nullptr;
     if (!CreatePipe(&childIn, &in_, &inherit, 0) || !CreatePipe(&out_, &childOut, &inherit, 0))
@@ -87,7 +92,8 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string* erro
     CloseHandle(childIn);
     CloseHandle(childOut);
     if (!ok) {
-        if (error != nullptr) *error = "cannot start " + argv[0] + " (error " + std::to_string(GetLastError()) + ")";
+        if (error != nullptr)
+            *error = "cannot start " + argv[0] + " (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
     CloseHandle(info.hThread);
@@ -120,7 +126,8 @@ bool ChildProcess::readMore(double timeoutSeconds) {
 void ChildProcess::writeLine(const std::string& text) {
     const std::string line = text + "\n";
     DWORD written = 0;
-    if (in_ != nullptr) WriteFile(in_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    if (in_ != nullptr)
+        WriteFile(in_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 void ChildProcess::closeInput() {
@@ -128,14 +135,10 @@ void ChildProcess::closeInput() {
     in_ = nullptr;
 }
 
-// At the timeout the program is ended.
 std::optional<int> ChildProcess::wait(double timeoutSeconds) {
     if (process_ == nullptr) return std::nullopt;
-    if (WaitForSingleObject(process_, static_cast<DWORD>(timeoutSeconds * 1000)) != WAIT_OBJECT_0) {
-        TerminateProcess(process_, 98);
-        WaitForSingleObject(process_, 5000);
+    if (WaitForSingleObject(process_, static_cast<DWORD>(timeoutSeconds * 1000)) != WAIT_OBJECT_0)
         return std::nullopt;
-    }
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     pid_ = -1;
@@ -174,7 +177,8 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string* erro
     for (const std::string& a : argv) args.push_back(a.c_str());
     args.push_back(nullptr);
     int outFile = -1;
-    if (!outputTo.empty()) outFile = open(outputTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (!outputTo.empty())
+        outFile = open(outputTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     GPid pid = 0;
     GError* failure = nullptr;
     // Not reaped by GLib: wait() reaps it.

@@ -49,7 +49,8 @@ inline const std::vector<std::pair<std::string, std::string>> kContractTexts = {
 // ignoring letter case, beyond ASCII too, then a title that begins with it);
 // the titles of kContractNoMatch activate nothing.
 inline const std::vector<std::string> kContractTitles = {
-    "Keyloom Focus Alpha", "keyloom focus alpha beta", "Keyloom Focus Gamma", "Keyloom Focus — Ünïcödé"};
+    "Keyloom Focus Alpha", "keyloom focus alpha beta", "Keyloom Focus Gamma",
+    "Keyloom Focus — Ünïcödé"};
 inline const std::vector<std::pair<std::string, int>> kContractActivations = {
     {"Keyloom Focus Alpha", 0}, {"keyloom focus alpha beta", 1}, {"KEYLOOM FOCUS GAMMA", 2},
     {"keyloom focus alpha b", 1}, {"keyloom focus g", 2},       {"KEYLOOM FOCUS — ÜNÏCÖDÉ", 3},
@@ -74,10 +75,11 @@ inline std::string contractLine(const ProbeEvent& e, const ProbeProcess& probe,
                                 const std::string& key, bool modifierKey) {
     std::string line = e.isPress() ? "down " : "up ";
     if (e.isButton())
-        return line + "button" + std::to_string(e.button) + " " + std::to_string(e.x - probe.left()) +
-               "," + std::to_string(e.y - probe.top());
+        return line + "button" + std::to_string(e.button) + " " +
+               std::to_string(e.x - probe.left()) + "," + std::to_string(e.y - probe.top());
     line += key;
-    const std::pair<unsigned, const char*> bits[] = {{1U, " shift"}, {2U, " lock"}, {4U, " ctrl"}, {8U, " alt"}};
+    const std::pair<unsigned, const char*> bits[] = {
+        {1U, " shift"}, {2U, " lock"}, {4U, " ctrl"}, {8U, " alt"}};
     for (auto [mask, word] : bits)
         if (!modifierKey && (e.state & mask) != 0) line += word;
     return line;

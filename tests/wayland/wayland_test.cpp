@@ -212,7 +212,8 @@ TEST_F(Wayland, TextArrivesInPrograms) {
 }
 
 TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
-    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"}, KEYLOOM_WAYLAND_PROBE);
+    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"},
+                         KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
     for (platform::Point to : {platform::Point{100, 200}, platform::Point{1000, 700}}) {
         desktop->setCursorPos(to.x, to.y);
@@ -231,14 +232,16 @@ TEST_F(Wayland, ThePointerLandsWhereItIsPut) {
 // engine into a probe that fills the output, so that its positions are the
 // layout's.
 TEST_F(Wayland, TheDesktopContractHolds) {
-    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"}, KEYLOOM_WAYLAND_PROBE);
+    ProbeProcess filling("Keyloom filling probe", {"--geometry", "1280x800+0+0"},
+                         KEYLOOM_WAYLAND_PROBE);
     ASSERT_TRUE(filling.start()) << filling.error();
     std::ostringstream messages;
     for (const ContractRow& row : desktopContractRows()) {
         if (row.swapped) continue;  // the compositor's setting, which no protocol changes
         SCOPED_TRACE(row.name);
         desktop->setCursorPos(kContractCursor.first, kContractCursor.second);
-        playEntries(*desktop, {"CapsOff", "NumOff", "ScrollOff"}, messages);  // no lock left on by the row before
+        playEntries(*desktop, {"CapsOff", "NumOff", "ScrollOff"},
+                    messages);  // no lock left on by the row before
         desktop->sync();
         filling.sync();
         playEntries(*desktop, row.entries, messages);
@@ -249,7 +252,8 @@ TEST_F(Wayland, TheDesktopContractHolds) {
             // GNOME's barrier key: the shell takes its press, mutter passes
             // the release on (a release of a key never pressed).
             if (base == "XF86Launch9" && !e.isPress()) continue;
-            const std::set<std::string> modifiers = {"Shift_L", "Control_L", "Alt_L", "Caps_Lock", "Num_Lock"};
+            const std::set<std::string> modifiers = {"Shift_L", "Control_L", "Alt_L", "Caps_Lock",
+                                                     "Num_Lock"};
             seen.push_back(contractLine(e, filling, base, modifiers.contains(base)));
         }
         EXPECT_EQ(seen, row.expected);
@@ -278,11 +282,14 @@ TEST_F(Wayland, WithoutTheExtensionNothingFailsSilently) {
     if (expectedDesktop() != "wayland-gnome" || withoutShell())
         GTEST_SKIP() << "the extension is GNOME Shell's";
     auto extensionAnswers = [](bool wanted) {
-        return eventually([&] {
-            return wanted == (std::system("gdbus call --session --dest org.keyloom.Shell --object-path "
-                                          "/org/keyloom/Shell --method org.keyloom.Shell1.Barriers "
-                                          ">/dev/null 2>&1") == 0);
-        }, 5);
+        return eventually(
+            [&] {
+                return wanted ==
+                       (std::system("gdbus call --session --dest org.keyloom.Shell --object-path "
+                                    "/org/keyloom/Shell --method org.keyloom.Shell1.Barriers "
+                                    ">/dev/null 2>&1") == 0);
+            },
+            5);
     };
     ASSERT_EQ(std::system("gnome-extensions disable keyloom@keyloom.org"), 0);
     ASSERT_TRUE(extensionAnswers(false));
@@ -305,7 +312,8 @@ TEST_F(Wayland, WindowsAreActivatedByTitle) {
     if (withoutShell()) GTEST_SKIP() << kNeedsShell;
     std::vector<std::unique_ptr<ProbeProcess>> windows;
     for (const std::string& title : kContractTitles) {
-        windows.push_back(std::make_unique<ProbeProcess>(title, std::vector<std::string>{}, KEYLOOM_WAYLAND_PROBE));
+        windows.push_back(std::make_unique<ProbeProcess>(title, std::vector<std::string>{},
+                                                         KEYLOOM_WAYLAND_PROBE));
         ASSERT_TRUE(windows.back()->start()) << windows.back()->error();
     }
     for (const auto& [title, index] : kContractActivations) {

@@ -24,8 +24,9 @@ wine "$player" "$work/loop.tkl" 2>"$work/player.err" &
 player_pid=$!
 pids+=($player_pid)
 # Two passes have pressed Pause themselves and the run goes on.
-for _ in $(seq 300); do (( $(grep -c '^KeyPress keycode=9 ' "$work/probe.out") >= 2 )) && break; sleep 0.1; done
-(( $(grep -c '^KeyPress keycode=9 ' "$work/probe.out") >= 2 )) || { echo "the player did not run"; exit 1; }
+pauses() { grep -c '^KeyPress keycode=9 ' "$work/probe.out"; }
+for _ in $(seq 300); do (( $(pauses) >= 2 )) && break; sleep 0.1; done
+(( $(pauses) >= 2 )) || { echo "the player did not run"; exit 1; }
 kill -0 "$player_pid" || { echo "the player ended on its own Pause key"; exit 1; }
 
 xdotool key Pause

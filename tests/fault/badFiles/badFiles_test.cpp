@@ -63,18 +63,23 @@ const std::vector<BadFile>& badFiles() {
         std::string bytes(1 << 20, '\0');
         for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
         out.push_back({"BinaryData", write("binary.tkl", bytes), countLines(bytes), {}, 1});
-        bytes = repeatedTo(100u << 20, "", "Press_Tab\r\nSendText >a line of a very large macro file\r\n");
+        bytes = repeatedTo(100u << 20, "",
+                           "Press_Tab\r\nSendText >a line of a very large macro file\r\n");
         out.push_back({"HundredMegabytes", write("large.tkl", bytes), countLines(bytes),
                        {"Press_Tab", "SendText >a line of a very large macro file", "Press_Tab"}});
         bytes = repeatedTo(10u << 20, "SendText >", "abcdefghi ") + "\r\nPress_Enter\r\n";
         out.push_back({"TenMegabyteLine", write("longLine.tkl", bytes), 2,
                        {bytes.substr(0, bytes.find('\r')), "Press_Enter"}});
         // Windows-1252 text and stray bytes: not UTF-8, read as the legacy code page.
-        out.push_back({"InvalidUtf8",
-                       write("legacy.tkl", "SendText >caf\xE9\r\n\xFF\xFE\r\nPress_Tab\r\nSendText >\xC3 \x80uro\r\n"),
-                       4, {"SendText >caf\u00e9", "\u00ff\u00fe", "Press_Tab", "SendText >\u00c3 \u20acuro"}});
+        out.push_back(
+            {"InvalidUtf8",
+             write("legacy.tkl",
+                   "SendText >caf\xE9\r\n\xFF\xFE\r\nPress_Tab\r\nSendText >\xC3 \x80uro\r\n"),
+             4,
+             {"SendText >caf\u00e9", "\u00ff\u00fe", "Press_Tab", "SendText >\u00c3 \u20acuro"}});
         const std::string nul("SendText >ab\0cd\r\nPress_Tab\r\n", 26);
-        out.push_back({"NulInEntry", write("nul.tkl", nul), 2, {nul.substr(0, 15), "Press_Tab"}, 1});
+        out.push_back(
+            {"NulInEntry", write("nul.tkl", nul), 2, {nul.substr(0, 15), "Press_Tab"}, 1});
         out.push_back({"EndlessDevice", "/dev/zero", 0, {}, 1, 2});
         return out;
     }();

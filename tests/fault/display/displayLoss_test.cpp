@@ -23,7 +23,8 @@ struct Situation {
 // dies.
 const Situation kSituations[] = {
     {"PlayerInALongWait", false, "MouseMove >7,9\r\nWait >600\r\n"},
-    {"PlayerTypingWithoutEnd", false, "MouseMove >7,9\r\nSendText >the quick brown fox\r\nLoop\r\n"},
+    {"PlayerTypingWithoutEnd", false,
+     "MouseMove >7,9\r\nSendText >the quick brown fox\r\nLoop\r\n"},
     {"PlayerHoldingKeysInALoop", false,
      "MouseMove >7,9\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nLUp\r\nRelease_Shift\r\nLoop\r\n"},
     {"WindowIdle", true, ""},

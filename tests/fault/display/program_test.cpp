@@ -21,7 +21,8 @@ unsigned long windowOf(long pid, double timeoutSeconds = 15) {
 
 // How many visible windows (a menu counts) process `pid` shows.
 std::string windowCount(long pid) {
-    return shell("xdotool search --all --onlyvisible --pid " + std::to_string(pid) + " --name . 2>/dev/null | wc -l");
+    return shell("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+                 " --name . 2>/dev/null | wc -l");
 }
 
 void keys(unsigned long window, const std::string& keys) {
@@ -64,7 +65,8 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
 
     // File, Exit ends it.
     keys(main, "alt+f");
-    ASSERT_TRUE(test::eventually([&] { return windowCount(first.pid()) == "2"; }, 10)) << "no File menu";
+    ASSERT_TRUE(test::eventually([&] { return windowCount(first.pid()) == "2"; }, 10))
+        << "no File menu";
     keys(main, "x");
     auto exited = first.wait(10);
     ASSERT_TRUE(exited.has_value()) << "Exit did not end the program";
@@ -85,7 +87,8 @@ TEST_F(Program, SecondCopyWithAFileHandsItToTheFirst) {
     auto status = second.wait(10);
     ASSERT_TRUE(status.has_value()) << "the second copy did not end";
     EXPECT_EQ(*status, 0);
-    EXPECT_TRUE(test::eventually([&] { return windowCount(first.pid()) == "2"; }, 10)) << "the file was not read";
+    EXPECT_TRUE(test::eventually([&] { return windowCount(first.pid()) == "2"; }, 10))
+        << "the file was not read";
 }
 
 // A runtime folder that is missing or will not take the lock: the lock goes

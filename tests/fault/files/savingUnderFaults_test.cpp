@@ -110,8 +110,12 @@ TEST_P(SavingUnderFaults, FullOrReadOnlyFileSystemKeepsTheOldFile) {
     const fs::path file = point() / "m.tkl";
     const Lines small = {"Press_Enter", "Wait >2"};
     writeFile(file, kOld);
-    saveFails(file, Lines(4000, "SendText >a rather long line of text"));  // more than the disk holds
+    saveFails(file,
+              Lines(4000, "SendText >a rather long line of text"));  // more than the disk holds
     EXPECT_EQ(namesIn(point()), Lines{"m.tkl"}) << "no partial file is left";
+    EXPECT_EQ(save(point() / "n.tkl", small), SaveResult::Written)
+        << "the failed save freed its space";
+    fs::remove(point() / "n.tkl");
     ASSERT_EQ(::mount("tmpfs", point().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
     saveFails(file, small);
     saveFails(point() / "new.tkl", small);

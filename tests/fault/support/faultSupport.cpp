@@ -56,11 +56,13 @@ std::string shell(const std::string& command) {
 }
 
 unsigned long windowOf(const std::string& display, long pid, double timeoutSeconds) {
-    const std::string command = "DISPLAY=" + display + " xdotool search --all --onlyvisible --pid " +
-                                std::to_string(pid) + " --name '^Tervel.s Keyloom$' 2>/dev/null | head -n1";
+    const std::string command = "DISPLAY=" + display +
+                                " xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+                                " --name '^Tervel.s Keyloom$' 2>/dev/null | head -n1";
     unsigned long window = 0;
-    test::eventually([&] { return (window = std::strtoul(shell(command).c_str(), nullptr, 10)) != 0; },
-                     timeoutSeconds);
+    test::eventually(
+        [&] { return (window = std::strtoul(shell(command).c_str(), nullptr, 10)) != 0; },
+        timeoutSeconds);
     return window;
 }
 
@@ -96,7 +98,8 @@ void clickStop(const std::string& display, unsigned long window) {
     std::vector<std::string> argv = {withWindow ? KEYLOOM_BIN : KEYLOOM_PLAY};
     argv.insert(argv.end(), args.begin(), args.end());
     std::string error;
-    if (!process.start(commandLine(launch, argv), &error)) return ::testing::AssertionFailure() << error;
+    if (!process.start(commandLine(launch, argv), &error))
+        return ::testing::AssertionFailure() << error;
     if (withWindow && (window = windowOf(launch.display, process.pid(), 60)) == 0)
         return ::testing::AssertionFailure() << "the main window did not show";
     return ::testing::AssertionSuccess();
@@ -142,7 +145,8 @@ std::string heldInput(Display* display) {
     std::string text;
     for (unsigned k : test::keysDown(display)) text += " " + std::to_string(k);
     if (!text.empty()) text = "keycodes down:" + text + "; ";
-    if (unsigned buttons = test::buttonsDown(display)) text += "button mask " + std::to_string(buttons);
+    if (unsigned buttons = test::buttonsDown(display))
+        text += "button mask " + std::to_string(buttons);
     return text;
 }
 

@@ -85,7 +85,9 @@ protected:
 
 TEST_F(EditorWindow, OpensCentredWithThePaletteInFrontOfTheText) {
     EXPECT_EQ(ui::fromWx(editor->GetTitle()), "Tervel's Keyloom");
-    EXPECT_EQ(List1->GetCount(), 60u);  // in the order of paletteLine (macroEditor_test)
+    EXPECT_EQ(List1->GetCount(), 60u);
+    EXPECT_EQ(ui::fromWx(List1->GetString(0)), "RunProgram");
+    EXPECT_EQ(ui::fromWx(List1->GetString(59)), "Loop");
     // Centred, give or take the window manager's title bar, whose height the
     // toolkit learns only once its first window of the kind is on the screen.
     wxRect screen = wxDisplay(editor).GetGeometry();

@@ -127,24 +127,25 @@ TEST_F(MainWindowGui, TooltipShowsTheEntryUnderThePointer) {
         pumpFor(0.1);
         input.moveOnto(list, 10, y);
     };
-    // The tips of other rows and of none are tKeyloom_test's.
     hover(rowHeight + 2);
     EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == toWx(wide); }, 3));
+    hover(5 * rowHeight);
+    EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText().empty(); }, 3))
+        << "below the last entry";
     hover(rowHeight / 2);
     EXPECT_TRUE(pumpUntil([&] { return list->GetToolTipText() == "Press_Tab"; }, 3));
 }
 
 TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
-    frame->listReplace(LineList::split("Press_Tab\nWait >3\nPress_Enter"));
+    // A wait far longer than the test waits: the run ends only if Stop ends it.
+    frame->listReplace(LineList::split("Press_Tab\nWait >60\nPress_Enter"));
     program->state.lastIndex = 2;
     after(0.5, [this] { press("Command1"); });
-    const double start = keyloom::test::monotonicNow();
     press("Command2");
-    ASSERT_TRUE(pumpUntil([&] { return !fake.log.empty() && program->state.runDepth == 0; }, 10));
-    const double took = keyloom::test::monotonicNow() - start;
+    ASSERT_TRUE(pumpUntil([&] { return !fake.log.empty() && program->state.runDepth == 0; }, 20))
+        << "the wait ran on after Stop";
     EXPECT_EQ(fake.log, tap(9)) << "Enter never came";
     EXPECT_EQ(program->state.stopFlag, 1);
-    EXPECT_LT(took, 2.0) << "the wait ran on after Stop";
 }
 
 TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
@@ -182,7 +183,9 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
 }
 
 TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
-    program->chooseMenu("Help", "About");  // menus from the keyboard: AddInsertDeleteAndClearByClicks
+    input.chord({XK_Alt_L, XK_h});
+    pumpFor(0.3);
+    input.chord({XK_a});
     ASSERT_TRUE(pumpUntil([&] { return program->windows.loaded(WindowId::About); }, 5));
     wxTopLevelWindow* about = program->windows.window(WindowId::About);
     ASSERT_TRUE(pumpUntil([&] { return about->IsShownOnScreen(); }, 5));

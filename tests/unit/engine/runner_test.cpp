@@ -72,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {}},
         RunCase{"EverySpaceCuts", {" Press_Enter  Press_Tab "}, concat({kEnter, kTab})},
         RunCase{"ArgumentIgnoredByKeys", {"Press_Enter >abc"}, kEnter},
-        RunCase{"KeywordInArgumentRunsToo", {"SendText >please Press_Enter"},
+        RunCase{"KeywordInArgumentRunsToo",
+                {"SendText >please Press_Enter"},
                 concat({{"type please Press_Enter"}, kEnter})},
         RunCase{"NoMarkerWholeEntryIsArgument", {"SendText hello"}, {"type SendText hello"}},
         RunCase{"BothWaitsTakeLastArgument", {"Wait >2 Wait >3"}, {"wait 2.500", "wait 2.500"}},
@@ -97,21 +98,25 @@ INSTANTIATE_TEST_SUITE_P(
                 {"Repeat >2", "Press_Tab", "End_Repeat Press_Enter"},
                 concat({kTab, kTab, kEnter})},
         // Loop ends its pass at once, skipping the rest of its entry.
-        RunCase{"LoopRestartsUntilStopLettingEventsRun", {"Press_Tab", "Loop Press_Enter"},
+        RunCase{"LoopRestartsUntilStopLettingEventsRun",
+                {"Press_Tab", "Loop Press_Enter"},
                 repeated(concat({kTab, {"events"}}), 3),
                 [](Harness& h) {
                     h.fake.logToolkit = true;
                     stopAtEvents(3)(h);
                 }},
         // The wait runs out, the rest of its entry runs, then the run ends.
-        RunCase{"StopDuringWaitEndsAfterThatEntry", {"Press_Tab", "Wait Press_Enter Loop >1", "Loop"},
-                concat({kTab, {"wait 0.500"}, kEnter}), stopAtEvents(1)},
+        RunCase{"StopDuringWaitEndsAfterThatEntry",
+                {"Press_Tab", "Wait Press_Enter Loop >1", "Loop"},
+                concat({kTab, {"wait 0.500"}, kEnter}),
+                stopAtEvents(1)},
         // A stop ends a block's pass before its next entry.
         RunCase{"StopDuringThirdPassOfFive",
                 {"Repeat >5", "Wait >1", "Press_Tab", "End_Repeat", "Press_Enter"},
                 concat({repeated(concat({{"wait 0.500"}, kTab}), 2), {"wait 0.500"}}),
                 stopAtEvents(3)},
-        RunCase{"RunDuringWaitNestsAndOuterRunCarriesOn", {"Press_Tab", "Wait >1", "Press_Enter"},
+        RunCase{"RunDuringWaitNestsAndOuterRunCarriesOn",
+                {"Press_Tab", "Wait >1", "Press_Enter"},
                 concat({kTab, {"wait 0.500"}, kTab, {"wait 0.500"}, kEnter, kEnter}),
                 kRunAtFirstEvents},
         // Ctrl goes up once, at the very end, after the outer run's remaining entries.
@@ -125,32 +130,36 @@ INSTANTIATE_TEST_SUITE_P(
                 })},
         // Nothing is sent once the program is going away, not even the rest
         // of the entry, and what the run holds is released.
-        RunCase{"SignalAbandonStopsActingAtOnceAndReleases",
-                {"Press_CTRL", "Wait Press_Tab SetFocus >1", "Press_Tab", "SendText >abc",
-                 "MouseMove >1,1", "LClick", "RunProgram >x", "ExecuteFile >x", "Message >x",
-                 "Loop"},
-                {"key 17 down", "wait 0.500", "key 17 up"},
-                atFirstEvents(
-                    [](Harness& h) { h.fake.stopRequest = platform::StopRequest::Abandon; })},
-        RunCase{"DesktopStopRequestEndsLikeStop", {"Press_Tab", "Wait Press_Enter >1", "Press_Tab"},
-                concat({kTab, {"wait 0.500"}, kEnter}),
-                atFirstEvents([](Harness& h) { h.fake.stopRequest = platform::StopRequest::Stop; })},
+        RunCase{
+            "SignalAbandonStopsActingAtOnceAndReleases",
+            {"Press_CTRL", "Wait Press_Tab SetFocus >1", "Press_Tab", "SendText >abc",
+             "MouseMove >1,1", "LClick", "RunProgram >x", "ExecuteFile >x", "Message >x", "Loop"},
+            {"key 17 down", "wait 0.500", "key 17 up"},
+            atFirstEvents([](Harness& h) { h.fake.stopRequest = platform::StopRequest::Abandon; })},
+        RunCase{
+            "DesktopStopRequestEndsLikeStop",
+            {"Press_Tab", "Wait Press_Enter >1", "Press_Tab"},
+            concat({kTab, {"wait 0.500"}, kEnter}),
+            atFirstEvents([](Harness& h) { h.fake.stopRequest = platform::StopRequest::Stop; })},
         // Steps of a long run let window events run once the clock has moved on.
         RunCase{"LongRunsLetEventsRun", concat({{"Wait >1"}, Lines(300, ""), {"Press_Tab"}}),
                 concat({{"wait 0.500", "events"}, kTab}), kLogToolkit},
-        RunCase{"StopKeyPressedBeforeTheRunDoesNotStopIt", {"Press_Tab", "Wait >1", "Press_Enter"},
+        RunCase{"StopKeyPressedBeforeTheRunDoesNotStopIt",
+                {"Press_Tab", "Wait >1", "Press_Enter"},
                 concat({kTab, {"wait 0.500"}, kEnter}),
                 [](Harness& h) { h.fake.stopKeyPresses = 2; }},
         // The nested run stops at its first test; the outer one after its wait.
         RunCase{"StopKeyPressedDuringARunStopsARunStartedInsideIt",
-                {"Press_Tab", "Wait >1", "Press_Enter"}, concat({kTab, {"wait 0.500"}}),
+                {"Press_Tab", "Wait >1", "Press_Enter"},
+                concat({kTab, {"wait 0.500"}}),
                 atFirstEvents([](Harness& h) {
                     h.fake.stopKeyPresses = 1;
                     h.engine.command2Click();
                 })},
         // The bound of a loaded list is one past its last entry: the first
         // appended entry still runs, the second lies beyond the bound.
-        RunCase{"EditsDuringARunAreSeenWhenReached", {"Wait >1", "Press_Tab", "Press_Tab"},
+        RunCase{"EditsDuringARunAreSeenWhenReached",
+                {"Wait >1", "Press_Tab", "Press_Tab"},
                 concat({{"wait 0.500"}, kEnter, kTab, tap(27)}),
                 atFirstEvents([](Harness& h) {
                     h.list.entries()[1] = "Press_Enter";
@@ -159,22 +168,28 @@ INSTANTIATE_TEST_SUITE_P(
                 })},
         // Another program's run has the desktop: this one waits for it, and a
         // Run pressed meanwhile (or while text is typed) is refused.
-        RunCase{"RunWaitsForTheDesktopRefusingRunsPressedMeanwhile", {"Press_Tab"},
-                concat({{"warn another Keyloom run is acting on this desktop: waiting until it ends",
-                         "wait 0.050"},
-                        kTab}),
-                [](Harness& h) {
-                    h.fake.busyClaims = 1;
-                    logWarnings(h);
-                    kRunAtFirstEvents(h);
-                }},
-        RunCase{"StopWhileWaitingForTheDesktopEndsTheRun", {"Press_Tab"}, {"wait 0.050"},
+        RunCase{
+            "RunWaitsForTheDesktopRefusingRunsPressedMeanwhile",
+            {"Press_Tab"},
+            concat({{"warn another Keyloom run is acting on this desktop: waiting until it ends",
+                     "wait 0.050"},
+                    kTab}),
+            [](Harness& h) {
+                h.fake.busyClaims = 1;
+                logWarnings(h);
+                kRunAtFirstEvents(h);
+            }},
+        RunCase{"StopWhileWaitingForTheDesktopEndsTheRun",
+                {"Press_Tab"},
+                {"wait 0.050"},
                 [](Harness& h) {
                     h.fake.busyClaims = -1;
                     stopAtEvents(1)(h);
                 }},
         // The program going away while text is typed: its failure is not told.
-        RunCase{"RunAndAbandonWhileTyping", {"SendText >日本", "Press_Tab"}, {"type 日本"},
+        RunCase{"RunAndAbandonWhileTyping",
+                {"SendText >日本", "Press_Tab"},
+                {"type 日本"},
                 [](Harness& h) {
                     h.fake.untypableTexts = {"日本"};
                     h.fake.typingAsksStop = true;
@@ -183,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
                         at.fake.stopRequest = platform::StopRequest::Abandon;
                     })(h);
                 }},
-        RunCase{"ArgumentIsReadFromTheEntryAsItIsNow", {"Press_Shift SendText >abc"},
+        RunCase{"ArgumentIsReadFromTheEntryAsItIsNow",
+                {"Press_Shift SendText >abc"},
                 {"key 16 down", "type xyz", "key 16 up"},
                 atFirstEvents([](Harness& h) { h.list.entries()[0] = "changed >xyz"; })},
         // A window that cannot be found asks whether to go on: No ends the run
@@ -192,36 +208,49 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"SetFocusFailsAndAsks",
                 {"SetFocus >Nowhere", "SetFocus >   ", "SetFocus >Nowhere Press_Enter",
                  "Press_Tab"},
-                concat({{"activate Nowhere"}, kAsked, kAsked, {"activate Nowhere Press_Enter"},
-                        kAsked, kEnter}),
+                concat({{"activate Nowhere"},
+                        kAsked,
+                        kAsked,
+                        {"activate Nowhere Press_Enter"},
+                        kAsked,
+                        kEnter}),
                 [](Harness& h) {
                     h.fake.logToolkit = true;
                     h.fake.missingTitles = {"Nowhere", "Nowhere Press_Enter"};
                     h.fake.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes,
                                       platform::MessageAnswer::No};
                 }},
-        RunCase{"ShiftLetsEventsRunWhenPressedAndReleased", {"Press_Shift", "Release_Shift"},
-                {"key 16 down", "events", "key 16 up", "events"}, kLogToolkit},
-        RunCase{"DoubleClickPausesBetweenItsClicks", {"RDblClick"},
+        RunCase{"ShiftLetsEventsRunWhenPressedAndReleased",
+                {"Press_Shift", "Release_Shift"},
+                {"key 16 down", "events", "key 16 up", "events"},
+                kLogToolkit},
+        RunCase{"DoubleClickPausesBetweenItsClicks",
+                {"RDblClick"},
                 {"button right down", "button right up", "short 10", "button right down",
                  "button right up"},
                 kLogToolkit},
-        RunCase{"SendTextLetterOrDigitTapsItsKey", {"SendText >a", "SendText >A", "SendText >7"},
+        RunCase{"SendTextLetterOrDigitTapsItsKey",
+                {"SendText >a", "SendText >A", "SendText >7"},
                 concat({tap(65), {"short 1"}, tap(65), {"short 1"}, tap(55), {"short 1"}}),
                 kLogToolkit},
-        RunCase{"SendTextOtherCharacterIsTyped", {"SendText >.", "SendText >é", "SendText >"},
-                {"type .", "short 1", "type é", "short 1"}, kLogToolkit},
+        RunCase{"SendTextOtherCharacterIsTyped",
+                {"SendText >.", "SendText >é", "SendText >"},
+                {"type .", "short 1", "type é", "short 1"},
+                kLogToolkit},
         // Text the desktop could not deliver is reported, and the run goes on.
-        RunCase{"UndeliveredTextIsReported", {"SendText >日本", "Press_Tab"},
-                concat({{"type 日本", "message Cannot type this text: \"日本\" was not typed."},
-                        kTab}),
-                [](Harness& h) { h.fake.untypableTexts = {"日本"}; }},
-        RunCase{"BadMouseMoveIsSkippedWithAWarning", {"MouseMove >100", "MouseMove >3,4"},
+        RunCase{
+            "UndeliveredTextIsReported",
+            {"SendText >日本", "Press_Tab"},
+            concat({{"type 日本", "message Cannot type this text: \"日本\" was not typed."}, kTab}),
+            [](Harness& h) { h.fake.untypableTexts = {"日本"}; }},
+        RunCase{"BadMouseMoveIsSkippedWithAWarning",
+                {"MouseMove >100", "MouseMove >3,4"},
                 {"warn entry 1: MouseMove argument \"100\" is not x,y in whole numbers from -32768 "
                  "to 32767; skipped",
                  "move 3 4"},
                 logWarnings},
-        RunCase{"RunProgramWaitsForItsWindow", {"RunProgram >xterm -e cat", "Press_Tab"},
+        RunCase{"RunProgramWaitsForItsWindow",
+                {"RunProgram >xterm -e cat", "Press_Tab"},
                 concat({{"run xterm -e cat", "short 20", "short 20"}, kTab}),
                 [](Harness& h) {
                     h.fake.logToolkit = true;
@@ -229,8 +258,10 @@ INSTANTIATE_TEST_SUITE_P(
                 }},
         // A program without a window is no error: the wait gives up once 5 s
         // have gone by (the clock's sum of 250 polls lies a rounding below).
-        RunCase{"WindowlessProgramIsWaitedForFiveSeconds", {"RunProgram >daemon"},
-                concat({{"run daemon"}, Lines(251, "short 20")}), [](Harness& h) {
+        RunCase{"WindowlessProgramIsWaitedForFiveSeconds",
+                {"RunProgram >daemon"},
+                concat({{"run daemon"}, Lines(251, "short 20")}),
+                [](Harness& h) {
                     h.fake.logToolkit = true;
                     h.fake.windowlessPolls = 1000000;
                 }}),

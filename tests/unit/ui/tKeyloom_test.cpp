@@ -70,10 +70,7 @@ struct FakeMainView : tKeyloomView {
     void setListToolTip(const std::string& t) override { listTip = t; }
     std::string comboText() const override { return combo; }
     int comboSelection() const override { return comboPosition; }
-    void fillComboList() override {
-        choose("");
-        comboItems.assign(kCommandWords.begin(), kCommandWords.end());
-    }
+    void fillComboList() override { comboItems.assign(kCommandWords.begin(), kCommandWords.end()); }
     std::string valueText() const override { return value; }
     void setValueText(const std::string& t) override { value = t; }
     void setReadout(const std::string& t) override { readout = t; }
@@ -106,7 +103,6 @@ protected:
     void SetUp() override {
         state.stopFlag = 1;
         state.lastIndex = 9;
-        view.combo = "left over";
         ASSERT_TRUE(window.Form_Load(false));
     }
 
@@ -119,7 +115,6 @@ protected:
 
 TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
     EXPECT_EQ(window.trackingOff, 1);
-    EXPECT_EQ(view.combo, "");
     EXPECT_EQ(view.comboItems.size(), 60u);
     EXPECT_EQ(state.stopFlag, 0);
     EXPECT_EQ(state.lastIndex, 0);

@@ -49,12 +49,14 @@ TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
             ASSERT_TRUE(readUntilLine(probe, "KeyRelease keycode=" + std::to_string(vk) + " "));
         }
         desktop.swapMouseButton(row.swapped ? 1 : 0);
-        ASSERT_TRUE(settleCursor(desktop, probe.left() + kContractCursor.first, probe.top() + kContractCursor.second));
+        ASSERT_TRUE(settleCursor(desktop, probe.left() + kContractCursor.first,
+                                 probe.top() + kContractCursor.second));
         receivedNow(probe);
         playEntries(desktop, row.entries);
         std::vector<std::string> got;
         for (const ProbeEvent& e : keysAndButtonsReceived(probe, row.expected.size()))
-            got.push_back(contractLine(e, probe, keyName(e.keycode), kModifierKeys.contains(e.keycode)));
+            got.push_back(
+                contractLine(e, probe, keyName(e.keycode), kModifierKeys.contains(e.keycode)));
         EXPECT_EQ(got, row.expected);
         expectNothingHeld(desktop);
     }
@@ -85,9 +87,11 @@ TEST(Contract, OneCharacterTextTapsItsKey) {
     ASSERT_TRUE(probe.start()) << probe.error();
     playEntries(desktop, {"SendText >q", "SendText >zz"});
     std::vector<std::string> q;
-    for (const ProbeEvent& e : probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x7a"; }, 10))
+    for (const ProbeEvent& e :
+         probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x7a"; }, 10))
         if (e.isKey() && e.keycode == 81) q.push_back(e.line);
-    EXPECT_EQ(q, (std::vector<std::string>{"KeyPress keycode=81 state=0x0", "KeyRelease keycode=81 state=0x0"}));
+    EXPECT_EQ(q, (std::vector<std::string>{"KeyPress keycode=81 state=0x0",
+                                           "KeyRelease keycode=81 state=0x0"}));
 }
 
 TEST(Contract, AsyncKeyStateFollowsInjectedKeys) {

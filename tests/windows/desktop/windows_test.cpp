@@ -25,7 +25,9 @@ TEST(Windows, ActivationByTitleFocusesThatWindow) {
         for (const auto& p : probes) receivedNow(*p);
         ProbeProcess& expected = *probes[static_cast<std::size_t>(index)];
         ASSERT_TRUE(desktop.activateWindow(title)) << title;
-        ASSERT_TRUE(eventually([&] { return GetForegroundWindow() == probeWindow(kContractTitles[index]); })) << title;
+        ASSERT_TRUE(eventually([&] {
+            return GetForegroundWindow() == probeWindow(kContractTitles[index]);
+        })) << title;
         desktop.keybdEvent(9, 0, platform::kKeyDown);
         desktop.keybdEvent(9, 0, platform::kKeyUp);
         EXPECT_TRUE(readUntilLine(expected, "KeyRelease keycode=9 state=0x0")) << title;
@@ -51,7 +53,8 @@ TEST(Windows, ActivationRestoresAMinimizedWindow) {
 // A started program's process id activates its window, in front of another.
 TEST(Windows, StartedProgramRunsAndItsWindowIsActivatedByItsProcess) {
     Win32Desktop desktop;
-    auto pid = desktop.startProgram("\"" + windowsPath(probePath()) + "\" --no-input \"Started Probe\"");
+    auto pid =
+        desktop.startProgram("\"" + windowsPath(probePath()) + "\" --no-input \"Started Probe\"");
     ASSERT_TRUE(pid.has_value());
     HWND started = nullptr;
     ASSERT_TRUE(eventually([&] { return (started = probeWindow("Started Probe")) != nullptr; }));

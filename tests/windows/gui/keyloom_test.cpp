@@ -111,7 +111,8 @@ protected:
     void start(std::vector<std::string> argv = {}) {
         argv.insert(argv.begin(), keyloomProgram());
         ASSERT_TRUE(program.start(argv));
-        ASSERT_TRUE(eventually([&] { return (main = keyloomWindow(processOf(program))) != nullptr; }, 60));
+        ASSERT_TRUE(
+            eventually([&] { return (main = keyloomWindow(processOf(program))) != nullptr; }, 60));
     }
     void TearDown() override {
         if (main == nullptr) return;
@@ -129,7 +130,8 @@ TEST_F(Keyloom, RunsAsASingleCopy) {
     ChildProcess second;
     ASSERT_TRUE(second.start({keyloomProgram()}));
     HWND box = nullptr;
-    ASSERT_TRUE(eventually([&] { return (box = keyloomWindow(processOf(second), L"#32770")) != nullptr; }, 60))
+    ASSERT_TRUE(eventually(
+        [&] { return (box = keyloomWindow(processOf(second), L"#32770")) != nullptr; }, 60))
         << "no message box from the second copy";
     EXPECT_NE(childWindow(box, L"Static", L"The program is already running!"), nullptr);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -147,11 +149,13 @@ TEST_F(Keyloom, MacroFileGivenAtStartPlaysOnRun) {
     PostMessageW(run, BM_CLICK, 0, 0);
     bool done = false;
     std::vector<std::string> got;
-    for (const ProbeEvent& e : probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x21"; }, 30, &done))
+    for (const ProbeEvent& e : probe.readUntil(
+             [](const ProbeEvent& e) { return e.line == "Char keysym=0x21"; }, 30, &done))
         if (e.kind == "Char" || e.line.rfind("KeyPress keycode=9 ", 0) == 0) got.push_back(e.line);
     ASSERT_TRUE(done) << "the macro did not reach the probe";
-    EXPECT_EQ(got, (std::vector<std::string>{"KeyPress keycode=9 state=0x0", "Char keysym=0x9", "Char keysym=0x68",
-                                             "Char keysym=0x65", "Char keysym=0x6c", "Char keysym=0x6c",
+    EXPECT_EQ(got, (std::vector<std::string>{"KeyPress keycode=9 state=0x0", "Char keysym=0x9",
+                                             "Char keysym=0x68", "Char keysym=0x65",
+                                             "Char keysym=0x6c", "Char keysym=0x6c",
                                              "Char keysym=0x6f", "Char keysym=0x21"}));
 }
 

@@ -60,7 +60,8 @@ void sayKey(const char* kind, WPARAM vk) {
     for (auto [key, mask] : {std::pair{VK_SHIFT, 1}, {VK_CONTROL, 4}, {VK_MENU, 8}})
         if (GetKeyState(key) < 0) state |= mask;
     char text[64];
-    std::snprintf(text, sizeof text, "%s keycode=%u state=0x%x", kind, static_cast<unsigned>(vk), state);
+    std::snprintf(text, sizeof text, "%s keycode=%u state=0x%x", kind, static_cast<unsigned>(vk),
+                  state);
     say(text);
 }
 
@@ -177,7 +178,8 @@ int wmain(int argc, wchar_t** argv) {
             ClientToScreen(window, &origin);
             GetClientRect(window, &client);
             say("ready x=" + std::to_string(origin.x) + " y=" + std::to_string(origin.y) +
-                " width=" + std::to_string(client.right) + " height=" + std::to_string(client.bottom));
+                " width=" + std::to_string(client.right) +
+                " height=" + std::to_string(client.bottom));
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ready ? INFINITE : 10, QS_ALLINPUT);
     }

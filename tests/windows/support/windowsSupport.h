@@ -28,9 +28,11 @@ inline std::vector<ProbeEvent> receivedNow(ProbeProcess& probe, double settleSec
 }
 
 // Reads the probe until it prints a line that begins with `prefix`.
-inline bool readUntilLine(ProbeProcess& probe, const std::string& prefix, double timeoutSeconds = 10) {
+inline bool readUntilLine(ProbeProcess& probe, const std::string& prefix,
+                          double timeoutSeconds = 10) {
     bool found = false;
-    probe.readUntil([&](const ProbeEvent& e) { return e.line.rfind(prefix, 0) == 0; }, timeoutSeconds, &found);
+    probe.readUntil([&](const ProbeEvent& e) { return e.line.rfind(prefix, 0) == 0; },
+                    timeoutSeconds, &found);
     return found;
 }
 
@@ -39,7 +41,8 @@ inline bool readUntilLine(ProbeProcess& probe, const std::string& prefix, double
 inline std::vector<ProbeEvent> keysAndButtonsReceived(ProbeProcess& probe, std::size_t expected) {
     std::size_t inputs = 0;
     auto events = probe.readUntil(
-        [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && ++inputs >= expected; }, 10);
+        [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && ++inputs >= expected; },
+        10);
     for (const ProbeEvent& e : receivedNow(probe, 0.2)) events.push_back(e);
     return keysAndButtons(events);
 }

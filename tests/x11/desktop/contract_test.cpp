@@ -50,7 +50,8 @@ TEST_F(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
         guard.reset();  // no lock left on by the row before, the buttons as they were
         guard.emplace(x.get());
         swapButtons(x.get(), row.swapped);
-        desktop->setCursorPos(probe.left() + kContractCursor.first, probe.top() + kContractCursor.second);
+        desktop->setCursorPos(probe.left() + kContractCursor.first,
+                              probe.top() + kContractCursor.second);
         everything();  // the guard's own taps
         EXPECT_EQ(describe(play(row.entries, row.expected.size())), row.expected);
         EXPECT_TRUE(keysDown(x.get()).empty());

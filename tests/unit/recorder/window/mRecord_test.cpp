@@ -177,7 +177,8 @@ TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
     view.textValue += "Wait >2";  // typed by hand
     fake.logToolkit = true;
     const std::string dialog = "save-dialog 2 Text Files (*.txt)|*.txt|Tervel Files (*.tkl)|*.tkl";
-    const std::string title = "title Tervel's Keyloom", bytes = "MouseMove >5,6\r\nLUp\r\nWait >2\r\n";
+    const std::string title = "title Tervel's Keyloom",
+                      bytes = "MouseMove >5,6\r\nLUp\r\nWait >2\r\n";
     struct Case {
         std::string target;  // empty: the dialog is cancelled
         Strings log;
@@ -187,7 +188,9 @@ TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
         {"", {dialog}, ""},
         {"r.tkl", {dialog}, bytes},
         {"r.tkl", {dialog, "message Overwrite existing file?", title}, bytes},
-        {"none/r.tkl", {dialog, "message Error occurred trying to close file, please retry.", title}, ""},
+        {"none/r.tkl",
+         {dialog, "message Error occurred trying to close file, please retry.", title},
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
