@@ -40,11 +40,13 @@ TEST(ListReader, ReadsEntriesAsTheMainListLoadsThem) {
         {std::string("\xFF\xFEW\0a\0i\0t\0\r\0\n\0\xE9\0\x3D\xD8\x00\xDE", 20),
          {"Wait", "\xC3\xA9\xF0\x9F\x98\x80"}},
         {std::string("\xFE\xFF\0L\0o\0o\0p\0\n", 12), {"Loop"}},
+        {std::string("\xFF\xFE\x00\xD8" "a\0", 6), {"\xEF\xBF\xBD" "a"}},  // a lone surrogate
         // Bytes that are no text: kept as they are, and named.
         {std::string("Wait >1\r\nSendText >ab\0cd\r\n", 26), {"Wait >1", std::string("SendText >ab\0cd", 15)}, 2},
         {"a\r\n\r\nb\x01\r\n", {"a", "b\x01"}, 3},
         // 1252 leaves 0x81 undefined: the C1 control of the same value, as on Windows.
         {std::string("x\0\x81", 3), {std::string("x\0\xC2\x81", 4)}, 1},
+        {"x\x81", {"x\xC2\x81"}, 1},
     };
     for (const Case& c : cases) {
         const std::string text = decodeFileText(c.bytes);
