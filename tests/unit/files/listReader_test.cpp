@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/codepage.h"
 #include "support/fileBytes.h"
 #include "support/harness.h"
 #include "support/tempDir.h"
@@ -53,6 +54,34 @@ TEST(ListReader, ReadsEntriesAsTheMainListLoadsThem) {
         EXPECT_EQ(entriesOf(LineList::split(text)), c.entries) << c.bytes;
         EXPECT_EQ(firstNonTextLine(text), c.nonText) << c.bytes;
     }
+}
+
+struct Utf8Case {
+    const char* name;
+    std::string bytes;
+    bool valid;
+};
+
+// What decides between UTF-8 and the legacy code page, alike on every platform.
+TEST(Codepage, Utf8IsValidatedAlikeOnEveryPlatform) {
+    const Utf8Case cases[] = {
+        {"empty", "", true},
+        {"ascii", "Press_Tab", true},
+        {"two bytes", "caf\xC3\xA9", true},
+        {"three bytes", "\xE2\x82\xAC 5", true},
+        {"four bytes", "\xF0\x9F\x98\x80", true},
+        {"NUL inside", std::string("a\0b\xC3\xA9", 5), true},
+        {"last code point", "\xF4\x8F\xBF\xBF", true},
+        {"legacy e acute", "caf\xE9", false},
+        {"overlong slash", "\xC0\xAF", false},
+        {"overlong NUL", "\xC0\x80", false},
+        {"surrogate", "\xED\xA0\x80", false},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", false},
+        {"cut short", "\xE2\x82", false},
+        {"lone continuation", "\x80", false},
+        {"byte FF", "\xFF", false},
+    };
+    for (const Utf8Case& c : cases) EXPECT_EQ(platform::isValidUtf8(c.bytes), c.valid) << c.name;
 }
 
 // Files that read (and a missing one) go through the file routine's tests.
