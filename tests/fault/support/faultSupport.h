@@ -65,8 +65,8 @@ struct MacroRun {
     ::testing::AssertionResult start(const Launch& launch, bool withWindow,
                                      const std::vector<std::string>& args);
     // Waits until the run has put the pointer at `at` (its first entry does),
-    // pressing the main window's Run meanwhile: a long list loads in the
-    // background first, and a Run pressed before it is in runs the empty list.
+    // pressing the main window's Run again meanwhile: a click that comes
+    // before the window is ready for it is lost.
     ::testing::AssertionResult began(std::pair<int, int> at, double seconds = 60);
 
     test::ChildProcess process;
