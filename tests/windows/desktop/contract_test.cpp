@@ -7,7 +7,6 @@
 #include <set>
 
 #include "platform/win32/win32Desktop.h"
-#include "platform/codepage.h"
 #include "support/desktopContract.h"
 #include "windowsSupport.h"
 
@@ -69,31 +68,12 @@ TEST(Contract, EveryTextArrivesAsWritten) {
     ASSERT_TRUE(probe.start()) << probe.error();
     for (const auto& [text, expected] : kContractTexts) {
         playEntries(desktop, {"SendText >" + text});
-        std::string got;
-        probe.readUntil([&](const ProbeEvent& e) {
-            if (e.kind == "Char") platform::appendUtf8(got, static_cast<char32_t>(e.keysym));
-            return got == expected;
-        }, 10);
-        EXPECT_EQ(got, expected) << text;
+        EXPECT_EQ(charsReceived(probe, expected), expected) << text;
         expectNothingHeld(desktop);
     }
 }
 
-// Beyond the contract. A text of one character taps the key of its
-// upper-case letter, unshifted.
-TEST(Contract, OneCharacterTextTapsItsKey) {
-    platform::Win32Desktop desktop;
-    ProbeProcess probe{"Keyloom One Character Probe"};
-    ASSERT_TRUE(probe.start()) << probe.error();
-    playEntries(desktop, {"SendText >q", "SendText >zz"});
-    std::vector<std::string> q;
-    for (const ProbeEvent& e :
-         probe.readUntil([](const ProbeEvent& e) { return e.line == "Char keysym=0x7a"; }, 10))
-        if (e.isKey() && e.keycode == 81) q.push_back(e.line);
-    EXPECT_EQ(q, (std::vector<std::string>{"KeyPress keycode=81 state=0x0",
-                                           "KeyRelease keycode=81 state=0x0"}));
-}
-
+// Beyond the contract: the key state the recorder reads.
 TEST(Contract, AsyncKeyStateFollowsInjectedKeys) {
     platform::Win32Desktop desktop;
     desktop.keybdEvent(16, 0, platform::kKeyDown);

@@ -1,11 +1,15 @@
-// Window activation by title and by process, and program starts.
+// Window activation by title and by process, program starts, and text at the
+// Windows boundary: UTF-16. (UTF-8 validation and how a macro file's bytes of
+// the ANSI code page are read are tests/unit/files/listReader_test.cpp's, a
+// unit test that runs under Wine too.)
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "platform/win32/win32Desktop.h"
-#include "windowsSupport.h"
+#include "platform/win32/win32Text.h"
 #include "support/desktopContract.h"
+#include "windowsSupport.h"
 
 namespace keyloom::test {
 namespace {
@@ -81,6 +85,16 @@ TEST(Windows, ShellOpensProgramsAndReportsMissingDocuments) {
     HWND opened = nullptr;
     EXPECT_TRUE(eventually([&] { return (opened = FindWindowW(L"KeyloomProbe", nullptr)) != nullptr; }));
     if (opened != nullptr) PostMessageW(opened, WM_CLOSE, 0, 0);
+}
+
+TEST(Windows, Utf16ConversionsReplaceWhatIsMalformed) {
+    using namespace platform::win32;
+    EXPECT_EQ(toWide("a\xC3\xA9\xF0\x9F\x98\x80"), L"a\u00E9\U0001F600");
+    EXPECT_EQ(toUtf8(L"a\u00E9\U0001F600"), "a\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(toWide("x\xFFy"), L"x\uFFFDy");
+    EXPECT_EQ(toUtf8(std::wstring(L"x\xD800y")), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(toWide(""), L"");
+    EXPECT_FALSE(toAnsiExactly(L"\u65E5").has_value());
 }
 
 }  // namespace

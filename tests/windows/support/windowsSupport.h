@@ -1,5 +1,6 @@
 // What the Windows tests add to the shared support: the probe window found by
-// its title, text in UTF-16, a cursor put where it stays.
+// its title, text in UTF-16, a file in the temporary folder, a cursor put
+// where it stays.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/platform.h"
 #include "platform/win32/win32Text.h"
+#include "support/fileBytes.h"
 #include "support/probeProcess.h"
 
 namespace keyloom::test {
@@ -16,6 +19,13 @@ namespace keyloom::test {
 // UTF-8 to UTF-16 and back, for command lines and window titles.
 inline std::wstring wide(const std::string& utf8) { return platform::win32::toWide(utf8); }
 inline std::string narrow(const std::wstring& text) { return platform::win32::toUtf8(text); }
+
+// A file of `bytes` named `name` (UTF-8) in the temporary folder; its path.
+inline std::string tempFile(const std::string& name, const std::string& bytes) {
+    const auto path = std::filesystem::temp_directory_path() / wide(name);
+    writeFile(path, bytes);
+    return narrow(path.wstring());
+}
 
 inline HWND probeWindow(const std::string& title) {
     return FindWindowW(L"KeyloomProbe", wide(title).c_str());
@@ -34,6 +44,19 @@ inline bool readUntilLine(ProbeProcess& probe, const std::string& prefix,
     probe.readUntil([&](const ProbeEvent& e) { return e.line.rfind(prefix, 0) == 0; },
                     timeoutSeconds, &found);
     return found;
+}
+
+// The characters the probe receives, read until they are `expected`.
+inline std::string charsReceived(ProbeProcess& probe, const std::string& expected,
+                                 double timeoutSeconds = 10) {
+    std::string got;
+    probe.readUntil(
+        [&](const ProbeEvent& e) {
+            if (e.kind == "Char") platform::appendUtf8(got, static_cast<char32_t>(e.keysym));
+            return got == expected;
+        },
+        timeoutSeconds);
+    return got;
 }
 
 // The key and button events the probe receives: `expected` of them, waited
