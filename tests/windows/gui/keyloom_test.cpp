@@ -88,8 +88,6 @@ RECT screenRect(HWND window) {
     return r;
 }
 
-std::string keyloomProgram() { return KEYLOOM_GUI_PROGRAM; }
-
 DWORD processOf(const ChildProcess& program) { return static_cast<DWORD>(program.pid()); }
 
 // keyloom.exe started with `arguments`, until its main window shows; closed
@@ -97,7 +95,7 @@ DWORD processOf(const ChildProcess& program) { return static_cast<DWORD>(program
 class Keyloom : public ::testing::Test {
 protected:
     void start(std::vector<std::string> argv = {}) {
-        argv.insert(argv.begin(), keyloomProgram());
+        argv.insert(argv.begin(), KEYLOOM_GUI_PROGRAM);
         ASSERT_TRUE(program.start(argv));
         ASSERT_TRUE(
             eventually([&] { return (main = keyloomWindow(processOf(program))) != nullptr; }, 60));
@@ -116,7 +114,7 @@ TEST_F(Keyloom, RunsAsASingleCopy) {
     start();
 
     ChildProcess second;
-    ASSERT_TRUE(second.start({keyloomProgram()}));
+    ASSERT_TRUE(second.start({KEYLOOM_GUI_PROGRAM}));
     HWND box = nullptr;
     ASSERT_TRUE(eventually(
         [&] { return (box = keyloomWindow(processOf(second), L"#32770")) != nullptr; }, 60))

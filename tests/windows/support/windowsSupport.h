@@ -3,6 +3,7 @@
 // where it stays.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -68,6 +69,12 @@ inline std::vector<ProbeEvent> keysAndButtonsReceived(ProbeProcess& probe, std::
         10);
     for (const ProbeEvent& e : receivedNow(probe, 0.2)) events.push_back(e);
     return keysAndButtons(events);
+}
+
+// No key or button of a run left down, system-wide.
+inline void expectNothingHeld() {
+    for (int vk : {VK_LBUTTON, VK_RBUTTON, VK_SHIFT, VK_CONTROL, VK_MENU})
+        EXPECT_GE(GetAsyncKeyState(vk), 0) << vk;
 }
 
 // Puts the cursor at (x, y) through the desktop and waits until it stays
