@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -70,18 +69,6 @@ HWND childWindow(HWND parent, const wchar_t* className, const std::wstring& text
     return firstWhere([&](HWND w) { return classOf(w) == className && textOf(w) == text; }, parent);
 }
 
-// Presses (false) and releases (true) of virtual keys, in order.
-void tapKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
-    for (const auto& [vk, up] : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        SendInput(1, &input, sizeof input);
-        Sleep(50);
-    }
-}
-
 RECT screenRect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -146,8 +133,14 @@ TEST_F(Keyloom, EditorTextBoxLeavesThePaletteUncovered) {
         SetForegroundWindow(main);
         return GetForegroundWindow() == main;
     }));
-    tapKeys({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
-    tapKeys({{'E', false}, {'E', true}});
+    platform::Win32Desktop desktop;
+    const std::pair<std::uint8_t, std::uint32_t> keys[] = {
+        {VK_MENU, platform::kKeyDown}, {'B', platform::kKeyDown}, {'B', platform::kKeyUp},
+        {VK_MENU, platform::kKeyUp},   {'E', platform::kKeyDown}, {'E', platform::kKeyUp}};
+    for (auto [vk, flags] : keys) {
+        desktop.keybdEvent(vk, 0, flags);
+        Sleep(50);
+    }
     HWND palette = nullptr, text = nullptr;
     const DWORD pid = processOf(program);
     auto editorShown = [&] {

@@ -3,7 +3,6 @@
 // where it stays.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -71,10 +70,13 @@ inline std::vector<ProbeEvent> keysAndButtonsReceived(ProbeProcess& probe, std::
     return keysAndButtons(events);
 }
 
-// No key or button of a run left down, system-wide.
-inline void expectNothingHeld() {
+// The keys and buttons of a run still down, by the desktop's key state (which
+// the recorder reads).
+inline std::vector<int> heldKeys(platform::Desktop& desktop) {
+    std::vector<int> held;
     for (int vk : {VK_LBUTTON, VK_RBUTTON, VK_SHIFT, VK_CONTROL, VK_MENU})
-        EXPECT_GE(GetAsyncKeyState(vk), 0) << vk;
+        if (desktop.getAsyncKeyState(vk) < 0) held.push_back(vk);
+    return held;
 }
 
 // Puts the cursor at (x, y) through the desktop and waits until it stays
