@@ -8,31 +8,21 @@
 namespace keyloom::test {
 namespace {
 
-// The player, started with a console of its own (without a window), through
-// which Ctrl+C reaches it.
-class Player {
-public:
-    explicit Player(const std::string& macro) { process_.start({playerPath(), macro}); }
-
-    // Ctrl+C as typed in the player's console.
-    bool pressCtrlC() {
-        FreeConsole();
-        if (!AttachConsole(static_cast<DWORD>(process_.pid()))) return false;
-        SetConsoleCtrlHandler(nullptr, TRUE);  // not for us
-        BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-        FreeConsole();
-        return sent != 0;
-    }
-    std::optional<int> exitCode(double timeoutSeconds) { return process_.wait(timeoutSeconds); }
-
-private:
-    ChildProcess process_;
-};
+// Ctrl+C as typed in the console of the player (which ChildProcess starts
+// with a console of its own, without a window).
+bool pressCtrlC(ChildProcess& player) {
+    FreeConsole();
+    if (!AttachConsole(static_cast<DWORD>(player.pid()))) return false;
+    SetConsoleCtrlHandler(nullptr, TRUE);  // not for us
+    BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    FreeConsole();
+    return sent != 0;
+}
 
 // Pause pressed by another program: the player cannot tell it from the
 // keyboard's, only its own presses are no stop key (the desktop contract's
 // InjectedPauseIsNoStop).
-bool pressPause(Player&) {
+bool pressPause(ChildProcess&) {
     keybd_event(VK_PAUSE, 0, 0, 0);
     keybd_event(VK_PAUSE, 0, KEYEVENTF_KEYUP, 0);
     return true;
@@ -44,20 +34,22 @@ bool pressPause(Player&) {
 // arguments in UTF-16. What a macro does on the desktop is the desktop
 // contract's (tests/windows/desktop).
 TEST(Player, CtrlCOrPauseEndsALongWaitAndReleasesWhatTheRunHolds) {
-    const std::pair<const char*, bool (*)(Player&)> stops[] = {
-        {"Ctrl+C", [](Player& player) { return player.pressCtrlC(); }}, {"Pause", pressPause}};
+    const std::pair<const char*, bool (*)(ChildProcess&)> stops[] = {{"Ctrl+C", pressCtrlC},
+                                                                     {"Pause", pressPause}};
+    const std::string macro =
+        tempFile("\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2.tkl",
+                 "Press_CTRL\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nWait >600\r\nLoop\r\n");
     platform::Win32Desktop desktop;  // for its key state
     for (const auto& [name, stop] : stops) {
         SCOPED_TRACE(name);
         ProbeProcess probe("Stopped Run Probe");
         ASSERT_TRUE(probe.start()) << probe.error();
-        Player player(tempFile("\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2.tkl",
-                               "Press_CTRL\r\nPress_Shift\r\nLDown\r\nPress_Tab\r\nWait >600\r\n"
-                               "Loop\r\n"));
+        ChildProcess player;
+        ASSERT_TRUE(player.start({playerPath(), macro}));
         ASSERT_TRUE(readUntilLine(probe, "KeyPress keycode=9 state=0x5"));
         EXPECT_LT(desktop.getAsyncKeyState(VK_CONTROL), 0) << "a key held by the run is not seen";
         ASSERT_TRUE(stop(player));
-        EXPECT_EQ(player.exitCode(3), std::optional<int>(0))
+        EXPECT_EQ(player.wait(3), std::optional<int>(0))
             << "a wait of 10 minutes was not cut short, or the run went on";
         EXPECT_EQ(heldKeys(desktop), std::vector<int>{});
     }
