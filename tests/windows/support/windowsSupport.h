@@ -1,6 +1,6 @@
 // What the Windows tests add to the shared support: the probe window found by
-// its title, text in UTF-16, a file in the temporary folder, a cursor put
-// where it stays.
+// its title, a file in the temporary folder, the characters and keys the
+// probe receives, a cursor put where it stays.
 #pragma once
 
 #include <windows.h>
@@ -16,19 +16,15 @@
 
 namespace keyloom::test {
 
-// UTF-8 to UTF-16 and back, for command lines and window titles.
-inline std::wstring wide(const std::string& utf8) { return platform::win32::toWide(utf8); }
-inline std::string narrow(const std::wstring& text) { return platform::win32::toUtf8(text); }
-
 // A file of `bytes` named `name` (UTF-8) in the temporary folder; its path.
 inline std::string tempFile(const std::string& name, const std::string& bytes) {
-    const auto path = std::filesystem::temp_directory_path() / wide(name);
+    const auto path = std::filesystem::temp_directory_path() / platform::win32::toWide(name);
     writeFile(path, bytes);
-    return narrow(path.wstring());
+    return platform::win32::toUtf8(path.wstring());
 }
 
 inline HWND probeWindow(const std::string& title) {
-    return FindWindowW(L"KeyloomProbe", wide(title).c_str());
+    return FindWindowW(L"KeyloomProbe", platform::win32::toWide(title).c_str());
 }
 
 // What the probe has printed so far, and within `settleSeconds` (it has no
