@@ -18,8 +18,6 @@
 #include <sstream>
 
 #include "actions/keyString.h"
-#include "engine/engine.h"
-#include "platform/consoleToolkit.h"
 #include "support/desktopContract.h"
 #include "platform/systemDesktop.h"
 #include "support/fileBytes.h"
