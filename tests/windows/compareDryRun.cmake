@@ -24,8 +24,6 @@ foreach(macro IN LISTS macros)
     message(SEND_ERROR "${name}: Windows (status ${windowsStatus}) and Linux (status ${linuxStatus}) "
                        "differ; see ${OUT}/${name}.windows and .linux\n${windowsErrors}")
     math(EXPR failures "${failures} + 1")
-  else()
-    message(STATUS "${name}: ${size} bytes, the same")
   endif()
 endforeach()
 if(failures)
