@@ -170,26 +170,26 @@ TEST_F(Keyloom, ReadoutShowsOnlyTheLatestPosition) {
     };
     HWND readout = nullptr;
     ASSERT_TRUE(eventually([&] { return (readout = firstWhere(isReadout, main)) != nullptr; }));
-    platform::Win32Desktop desktop;
-    ASSERT_TRUE(settleCursor(desktop, 1000, 888));
-    Sleep(300);
-    ASSERT_TRUE(settleCursor(desktop, 5, 5));
-    Sleep(300);
-    // "5,5" on the left; the right part, where only "1000,888" reached, all
-    // the background's colour.
-    RECT r = screenRect(readout);
-    HDC screen = GetDC(nullptr);
-    const COLORREF background = GetPixel(screen, r.right - 1, r.top + 2);
+    // The pixels unlike the background's in columns [from, to) of its text.
+    const RECT r = screenRect(readout);
     auto marked = [&](int from, int to) {
+        HDC screen = GetDC(nullptr);
+        const COLORREF background = GetPixel(screen, r.right - 1, r.top + 2);
         int count = 0;
         for (int y = r.top; y < r.top + 14; ++y)
             for (int x = from; x < to; ++x) count += GetPixel(screen, x, y) != background;
+        ReleaseDC(nullptr, screen);
         return count;
     };
-    const int text = marked(r.left, r.left + 30), leftOver = marked(r.left + 30, r.right);
-    ReleaseDC(nullptr, screen);
-    EXPECT_GT(text, 0) << "the new position is shown";
-    EXPECT_EQ(leftOver, 0) << "pixels of the old text are left";
+    platform::Win32Desktop desktop;
+    ASSERT_TRUE(settleCursor(desktop, 1000, 888));
+    ASSERT_TRUE(eventually([&] { return marked(r.left + 30, r.right) > 0; })) << "no long position";
+    // "5,5" on the left; the right part, where only "1000,888" reached, all
+    // the background's colour.
+    ASSERT_TRUE(settleCursor(desktop, 5, 5));
+    EXPECT_TRUE(eventually(
+        [&] { return marked(r.left, r.left + 30) > 0 && marked(r.left + 30, r.right) == 0; }, 5))
+        << "pixels of the old text are left";
 }
 
 }  // namespace
