@@ -18,8 +18,8 @@
 #include <sstream>
 
 #include "actions/keyString.h"
-#include "support/desktopContract.h"
 #include "platform/systemDesktop.h"
+#include "support/desktopContract.h"
 #include "support/fileBytes.h"
 #include "support/probeProcess.h"
 #include "x11/support/offMapText.h"
