@@ -29,7 +29,7 @@ std::string keyName(unsigned vk) {
     return kKeyNames.count(vk) ? kKeyNames.at(vk) : std::to_string(vk);
 }
 
-TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
+TEST(Contract, EveryRowAndTextArrivesAsWrittenAndNothingStaysHeld) {
     platform::Win32Desktop desktop;
     ProbeProcess probe{"Keyloom Contract Probe"};
     ASSERT_TRUE(probe.start()) << probe.error();
@@ -56,12 +56,7 @@ TEST(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
         EXPECT_EQ(heldKeys(desktop), std::vector<int>{});
     }
     desktop.swapMouseButton(0);
-}
-
-TEST(Contract, EveryTextArrivesAsWritten) {
-    platform::Win32Desktop desktop;
-    ProbeProcess probe{"Keyloom Contract Text Probe"};
-    ASSERT_TRUE(probe.start()) << probe.error();
+    receivedNow(probe);
     for (const auto& [text, expected] : kContractTexts) {
         playEntries(desktop, {"SendText >" + text});
         EXPECT_EQ(charsReceived(probe, expected), expected) << text;
