@@ -30,6 +30,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <fcntl.h>
 #include <glib.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -337,6 +338,10 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGPIPE, SIG_IGN);
 
+    // A test reads the lines once its input has been sent: a run typing
+    // hundreds of characters must not block the probe, which would then look
+    // keys up in a keyboard map already changed again.
+    fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     Display* display = XOpenDisplay(nullptr);

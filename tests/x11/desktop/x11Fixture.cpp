@@ -3,44 +3,11 @@
 #include "support/desktopContract.h"
 
 #include <X11/XKBlib.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace keyloom::test {
-
-TextTarget::TextTarget(std::string title) : title_(std::move(title)), file_(dir_.str("received")) {}
-
-bool TextTarget::start(Display* display, std::string* error) {
-    // Every byte reaches cat at once, unechoed; Return arrives as a new line.
-    const std::vector<std::string> argv = {
-        "/usr/bin/env", "LC_ALL=C.UTF-8", "xterm", "-u8", "-T", title_, "-e", "/bin/sh", "-c",
-        "stty -icanon -echo -isig -ixon -iexten; exec cat > '" + file_ + "'"};
-    if (!process_.start(argv, error, dir_.str("stdout"))) return false;
-    bool shown = eventually([&] {
-        window_ = windowTitled(display, title_);
-        return window_ != 0 && std::filesystem::exists(file_);
-    });
-    if (!shown) {
-        if (error != nullptr) *error = "the window of " + argv[0] + " did not appear";
-        return false;
-    }
-    // The window manager gives a new window the focus; make sure of it.
-    std::string unused;
-    auto desktop = platform::X11Desktop::open(nullptr, &unused);
-    bool active = eventually([&] {
-        if (desktop) desktop->activateWindow(title_);
-        return activeWindow(display) == window_;
-    });
-    if (!active && error != nullptr) *error = "the window of " + argv[0] + " did not get the focus";
-    return active;
-}
-
-std::string TextTarget::waitFor(const std::string& expected, double timeoutSeconds) const {
-    std::string got;
-    eventually([&] { return (got = text()) == expected; }, timeoutSeconds);
-    return got;
-}
 
 void X11Test::SetUp() {
     ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
@@ -87,6 +54,17 @@ std::vector<std::string> X11ProbeTest::describe(const std::vector<ProbeEvent>& e
                                    XkbKeysymToModifiers(x.get(), base) != 0));
     }
     return out;
+}
+
+std::string textOf(const std::vector<ProbeEvent>& events) {
+    std::string text;
+    for (const ProbeEvent& e : events)
+        if (e.kind == "KeyPress") {
+            char utf8[8] = {};
+            xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(e.keysym), utf8, sizeof utf8);
+            text += utf8;
+        }
+    return text;
 }
 
 std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {

@@ -1,6 +1,5 @@
-// The engine driving the real X11 desktop: against the probe window, which
-// reports what it received, and against a real program (xterm running
-// `cat > FILE`), whose file shows what it got.
+// The engine driving the real X11 desktop, against the probe window, which
+// reports what it received.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,34 +17,11 @@
 #include "platform/fake/fakePlatform.h"
 #include "platform/x11/x11Desktop.h"
 #include "support/fileBytes.h"
-#include "support/tempDir.h"
-#include "support/childProcess.h"
 #include "support/probeProcess.h"
+#include "support/tempDir.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::test {
-
-// A terminal running `cat > FILE`, started and given the focus.
-class TextTarget {
-public:
-    explicit TextTarget(std::string title);
-    TextTarget(const TextTarget&) = delete;
-    TextTarget& operator=(const TextTarget&) = delete;
-
-    // Starts the program and makes its window the active one.
-    bool start(Display* display, std::string* error);
-    // Waits until the text received equals `expected`, then returns what was
-    // received (also when it never came to equal it).
-    std::string waitFor(const std::string& expected, double timeoutSeconds = 20) const;
-    std::string text() const { return readFile(file_); }
-
-private:
-    std::string title_;
-    TempDir dir_;
-    std::string file_;
-    ChildProcess process_;
-    Window window_ = 0;
-};
 
 class X11Test : public ::testing::Test {
 public:
@@ -99,6 +75,10 @@ public:
 
     ProbeProcess probe{"keyloom engine probe"};
 };
+
+// The characters the key presses among `events` gave (the keysym the window
+// looked up), Tab and Return included.
+std::string textOf(const std::vector<ProbeEvent>& events);
 
 // Switches the keyboard layout of the display, and puts the map back as it
 // was at the end.
