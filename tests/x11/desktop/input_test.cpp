@@ -1,7 +1,6 @@
 // The X11 desktop's input beyond the desktop contract's rows
-// (contract_test.cpp): the button swap setting; the cursor's moves; keys the
-// keyboard map lacks, sent through spare keycodes bound for them and given
-// back.
+// (contract_test.cpp): the button swap setting; keys the keyboard map lacks,
+// sent through spare keycodes bound for them and given back.
 #include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/keysym.h>
 
@@ -19,31 +18,6 @@ TEST_F(X11ProbeTest, SwapMouseButtonReportsAndRestoresTheSetting) {
     EXPECT_FALSE(buttonsSwapped(x.get()));
     EXPECT_EQ(desktop->swapMouseButton(0), 0);
     EXPECT_FALSE(buttonsSwapped(x.get()));
-}
-
-// The cursor goes where MouseMove says, and stops at the screen's edge.
-TEST_F(X11ProbeTest, MouseMovePutsTheCursorWhereItSays) {
-    const int l = probe.left(), t = probe.top();
-    const int r = l + probe.width() - 1, b = t + probe.height() - 1;
-    const int w = DisplayWidth(x.get(), DefaultScreen(x.get()));
-    const int h = DisplayHeight(x.get(), DefaultScreen(x.get()));
-    const std::pair<platform::Point, platform::Point> moves[] = {
-        {{-40, -7}, {0, 0}},
-        {{32767, 32767}, {w - 1, h - 1}},
-        {{l, t}, {l, t}},
-        {{r, b}, {r, b}},
-        {{l + 100, t + 7}, {l + 100, t + 7}},
-    };
-    for (auto [to, at] : moves) {
-        SCOPED_TRACE(std::to_string(to.x) + "," + std::to_string(to.y));
-        X11Test::play({"MouseMove >" + std::to_string(to.x) + "," + std::to_string(to.y)});
-        EXPECT_EQ(desktop->getCursorPos(), at);
-    }
-    // The window saw the last move, which is inside it.
-    const auto events = everything();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().kind, "MotionNotify");
-    EXPECT_EQ(std::make_pair(events.back().x, events.back().y), std::make_pair(l + 100, t + 7));
 }
 
 struct MissingKey {
