@@ -31,15 +31,15 @@ void X11Test::play(std::vector<std::string> entries) {
     desktop->sync();
 }
 
-LayoutGuard::LayoutGuard(const std::string& layout) {
+KeymapGuard::KeymapGuard(const std::string& command) {
     // The map as it is, to be put back exactly: the display serves the
     // tests that follow.
     if (std::system(("xkbcomp -xkb \"$DISPLAY\" '" + saved_.str("map.xkb") + "' 2>/dev/null").c_str()) != 0)
         return;
-    ok_ = std::system(("setxkbmap " + layout).c_str()) == 0;
+    ok_ = command.empty() || std::system(command.c_str()) == 0;
 }
 
-LayoutGuard::~LayoutGuard() {
+KeymapGuard::~KeymapGuard() {
     if (std::system(("xkbcomp '" + saved_.str("map.xkb") + "' \"$DISPLAY\" 2>/dev/null").c_str()) != 0)
         (void)std::system("setxkbmap us");
 }

@@ -80,14 +80,14 @@ public:
 // looked up), Tab and Return included.
 std::string textOf(const std::vector<ProbeEvent>& events);
 
-// Switches the keyboard layout of the display, and puts the map back as it
-// was at the end.
-class LayoutGuard {
+// Saves the keyboard map of the display, runs `command` (a shell command that
+// changes it, or none), and puts the map back as it was at the end.
+class KeymapGuard {
 public:
-    explicit LayoutGuard(const std::string& layout);
-    ~LayoutGuard();
-    LayoutGuard(const LayoutGuard&) = delete;
-    LayoutGuard& operator=(const LayoutGuard&) = delete;
+    explicit KeymapGuard(const std::string& command = {});
+    ~KeymapGuard();
+    KeymapGuard(const KeymapGuard&) = delete;
+    KeymapGuard& operator=(const KeymapGuard&) = delete;
     bool ok() const { return ok_; }
 
 private:
