@@ -67,17 +67,14 @@ std::string textOf(const std::vector<ProbeEvent>& events) {
     return text;
 }
 
-std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {
+std::vector<ProbeEvent> X11ProbeTest::received(std::size_t expected) {
     desktop->sync();
     std::vector<ProbeEvent> events;
-    std::size_t inputs = 0;
-    if (expected > 0) {
-        events = probe.readUntil(
-            [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && ++inputs >= expected; },
-            30);
-    }
+    if (expected > 0)
+        events = keysAndButtons(probe.readUntil(
+            [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && --expected == 0; }, 30));
     bool done = false;
-    auto rest = probe.sync(30, &done);
+    auto rest = keysAndButtons(probe.sync(30, &done));
     EXPECT_TRUE(done) << "the probe did not answer";
     events.insert(events.end(), rest.begin(), rest.end());
     return events;

@@ -60,13 +60,9 @@ public:
     }
 
     // The key and button events the probe received since the last look.
-    std::vector<ProbeEvent> received(std::size_t expected = 0) {
-        return keysAndButtons(everything(expected));
-    }
-    // Every event the probe received since the last look, motion included.
     // Button events pass through the window manager's click-to-focus grab
-    // and can arrive after the barrier: wait for `expected` keys and buttons.
-    std::vector<ProbeEvent> everything(std::size_t expected = 0);
+    // and can arrive after the barrier: wait for `expected` of them.
+    std::vector<ProbeEvent> received(std::size_t expected = 0);
 
     // Key and button events in the form of the desktop contract
     // (support/desktopContract.h): "down Tab", "up a shift ctrl", "down
