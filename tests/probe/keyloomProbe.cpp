@@ -4,9 +4,8 @@
 //
 // Opens a top-level window titled TITLE (a TITLE that is no UTF-8 is taken
 // for Latin-1 and set as WM_NAME alone), maps it, waits until it is viewable,
-// taken in by the window manager if there is one (WM_STATE), and holds the
-// input focus (asking the window manager through _NET_ACTIVE_WINDOW when
-// there is one, else setting the focus itself), and prints
+// taken in by the window manager (WM_STATE), and holds the input focus (asked
+// of the window manager through _NET_ACTIVE_WINDOW), and prints
 //
 //   ready window=0x... x=X y=Y width=W height=H       (root coordinates)
 //
@@ -16,7 +15,6 @@
 //   KeyRelease ...
 //   ButtonPress button=B x=X y=Y state=0xM time=T       (root coordinates)
 //   ButtonRelease ...
-//   MotionNotify x=X y=Y state=0xM time=T
 //
 // The keysym is the one the key gives with the state of the event (what a
 // program sees), its name that of XKeysymToString.
@@ -90,7 +88,6 @@ private:
     // The first 32-bit value of a property of `window` (type None: the
     // property's own name as its type).
     std::optional<long> firstOf(Window window, const char* property, Atom type);
-    bool windowManagerPresent();
     // Whether the window manager has taken the window in (WM_STATE set).
     bool managed();
     void activate();
@@ -113,7 +110,7 @@ Window Probe::createWindow() {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(d_, screen);
     attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            StructureNotifyMask | PointerMotionMask;
+                            StructureNotifyMask;
     Window w = XCreateWindow(d_, RootWindow(d_, screen), options_.x, options_.y, options_.width,
                              options_.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWBackPixel | CWEventMask, &attributes);
@@ -161,19 +158,11 @@ std::optional<long> Probe::firstOf(Window window, const char* property, Atom typ
     return first;
 }
 
-bool Probe::windowManagerPresent() {
-    return firstOf(DefaultRootWindow(d_), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).has_value();
-}
-
 bool Probe::managed() { return firstOf(window_, "WM_STATE", None) == NormalState; }
 
 void Probe::activate() {
     Window root = DefaultRootWindow(d_);
     XRaiseWindow(d_, window_);
-    if (!windowManagerPresent()) {
-        XSetInputFocus(d_, window_, RevertToParent, CurrentTime);
-        return;
-    }
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window_;
@@ -205,9 +194,9 @@ bool Probe::show() {
         XWindowAttributes attributes{};
         XGetWindowAttributes(d_, window_, &attributes);
         bool viewable = attributes.map_state == IsViewable;
-        // Under a window manager the window is ready once the manager has
-        // taken it in: it will not be reparented away from the focus later.
-        bool settled = viewable && (!windowManagerPresent() || managed());
+        // The window is ready once the window manager has taken it in: it
+        // will not be reparented away from the focus later.
+        bool settled = viewable && managed();
         if (settled && hasFocus()) break;
         double now = monotonicSeconds();
         if (now > deadline) {
@@ -275,10 +264,6 @@ void Probe::report(XEvent& event) {
              button.x_root, button.y_root, button.state, button.time);
         break;
     }
-    case MotionNotify:
-        line("MotionNotify x=%d y=%d state=0x%x time=%lu", event.xmotion.x_root,
-             event.xmotion.y_root, event.xmotion.state, event.xmotion.time);
-        break;
     case MappingNotify:
         // Look keys up in the new map from now on, as every client does.
         XRefreshKeyboardMapping(&event.xmapping);
