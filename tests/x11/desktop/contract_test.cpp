@@ -31,13 +31,15 @@ TEST_F(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
         SCOPED_TRACE(row.name);
         guard.reset();  // no lock left on by the row before, the buttons as they were
         guard.emplace(x.get());
-        swapButtons(x.get(), row.swapped);
+        EXPECT_EQ(desktop->swapMouseButton(row.swapped), 0);
         desktop->setCursorPos(probe.left() + kContractCursor.first,
                               probe.top() + kContractCursor.second);
         received();  // the guard's own taps
         EXPECT_EQ(describe(play(row.entries, row.expected.size())), row.expected);
         EXPECT_TRUE(keysDown(x.get()).empty());
         EXPECT_EQ(buttonsDown(x.get()), 0U);
+        EXPECT_EQ(desktop->swapMouseButton(0) != 0, row.swapped);
+        EXPECT_FALSE(buttonsSwapped(x.get()));
     }
 }
 

@@ -1,6 +1,6 @@
 // The X11 desktop's input beyond the desktop contract's rows
-// (contract_test.cpp): the button swap setting; keys the keyboard map lacks,
-// sent through spare keycodes bound for them and given back.
+// (contract_test.cpp): keys the keyboard map lacks, sent through spare
+// keycodes bound for them and given back.
 #include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/keysym.h>
 
@@ -9,16 +9,6 @@
 
 namespace keyloom::test {
 namespace {
-
-TEST_F(X11ProbeTest, SwapMouseButtonReportsAndRestoresTheSetting) {
-    ASSERT_FALSE(buttonsSwapped(x.get()));
-    EXPECT_EQ(desktop->swapMouseButton(1), 0);
-    EXPECT_TRUE(buttonsSwapped(x.get()));
-    EXPECT_NE(desktop->swapMouseButton(0), 0);
-    EXPECT_FALSE(buttonsSwapped(x.get()));
-    EXPECT_EQ(desktop->swapMouseButton(0), 0);
-    EXPECT_FALSE(buttonsSwapped(x.get()));
-}
 
 struct MissingKey {
     std::uint8_t vk;

@@ -19,11 +19,6 @@ void X11Test::SetUp() {
     engine = std::make_unique<Engine>(state, list, *desktop, platform::Toolkit{realTime, dialogs});
 }
 
-void X11Test::TearDown() {
-    engine.reset();
-    desktop.reset();  // gives back the spare keycodes it bound
-}
-
 void X11Test::play(std::vector<std::string> entries) {
     list.entries() = std::move(entries);
     state.lastIndex = list.count();

@@ -26,13 +26,12 @@ namespace keyloom::test {
 class X11Test : public ::testing::Test {
 public:
     void SetUp() override;
-    void TearDown() override;
     // Runs `entries` as the Run button does.
     void play(std::vector<std::string> entries);
 
     XConnection x;
     std::optional<InputStateGuard> guard;
-    std::unique_ptr<platform::X11Desktop> desktop;
+    std::unique_ptr<platform::X11Desktop> desktop;  // destroyed after the engine
     // Real time and waits; message boxes written down ("message TEXT",
     // "title TITLE") and answered OK / No by the fake.
     std::ostringstream consoleSink;
