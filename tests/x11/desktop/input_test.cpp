@@ -1,11 +1,15 @@
 // The X11 desktop's input beyond the desktop contract's rows
 // (contract_test.cpp): keys the keyboard map lacks, sent through spare
-// keycodes bound for them and given back.
+// keycodes bound for them and given back; the stop key; the last events of a
+// player that ends at once.
 #include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/keysym.h>
 
 #include <map>
 #include <set>
+#include <thread>
+
+#include "files/fileRoutine.h"
 
 namespace keyloom::test {
 namespace {
@@ -39,6 +43,42 @@ TEST_F(X11ProbeTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRu
     EXPECT_EQ(spares.size(), std::size(kMissing)) << "each key has a keycode of its own";
     desktop->endRun();
     for (auto [keycode, name] : spares) EXPECT_TRUE(keysymsOf(x.get(), keycode).empty()) << name;
+}
+
+// The stop key, pressed on the server's own keyboard device (RealKeyboard):
+// only Pause counts, once per press. That a real Pause stops a run is shown by
+// the fault tier (randomStops_test.cpp), that an injected one does not by a
+// row of the desktop contract, that a press before the run is let go by the
+// unit tier (runner_test.cpp).
+TEST_F(X11Test, OnlyARealPauseCountsOncePerPress) {
+    RealKeyboard keyboard(x.get());
+    if (!keyboard) GTEST_SKIP() << "this X server has no keyboard device besides XTest";
+    EXPECT_FALSE(desktop->stopKeyPressed());  // starts listening
+    keyboard.tap(XK_Escape);
+    keyboard.tap(XK_Pause);
+    EXPECT_TRUE(eventually([&] { return desktop->stopKeyPressed(); }, 10));
+    // Past the rate limit of the stop test: nothing is left to count.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(desktop->stopKeyPressed());
+}
+
+// The player syncs with the server before it closes its connection: a run
+// that ends right after its last event still delivers every one of them.
+TEST_F(X11ProbeTest, AShortPlayerRunLosesNoFinalEvents) {
+    std::vector<std::string> entries(50, "Press_Tab");
+    entries.push_back("Press_End");
+    TempDir dir;
+    writeFile(dir / "macro.tkl", fileRoutine::listFileBytes(VectorList(entries)));
+    std::vector<std::string> want;
+    for (int i = 0; i < 50; ++i) want.insert(want.end(), {"down Tab", "up Tab"});
+    want.insert(want.end(), {"down End", "up End"});
+    for (int run = 0; run < 25; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run + 1));
+        ChildProcess player;
+        ASSERT_TRUE(player.start({playerPath(), dir.str("macro.tkl")}));
+        ASSERT_EQ(player.wait(30), std::optional<int>(0));
+        ASSERT_EQ(describe(received()), want);
+    }
 }
 
 }  // namespace
