@@ -1,6 +1,7 @@
 // The desktop contract (support/desktopContract.h) on X11: every row played
 // into the probe window (X11ProbeTest::describe puts its events in the
-// contract's form); the text rows under the US and the German layout.
+// contract's form); the text rows under the US and the German layout; the
+// activation titles.
 #include "x11Fixture.h"  // first: gtest before the X11 macros
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
@@ -43,22 +44,46 @@ TEST_F(Contract, EveryRowArrivesAsWrittenAndNothingStaysHeld) {
     }
 }
 
-class ContractText : public Contract, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(ContractText, EveryTextArrivesAsWritten) {
-    KeymapGuard layout(*GetParam() != '\0' ? std::string("setxkbmap ") + GetParam() : "");
-    ASSERT_TRUE(layout.ok());
-    // Many more different characters than there are spare keycodes: they are
-    // bound, used and bound again in turn, and none comes out garbled.
-    auto texts = kContractTexts;
-    texts.emplace_back(mixedOffMapText(400), mixedOffMapText(400));
-    for (const auto& [text, expected] : texts)
-        EXPECT_EQ(textOf(play({"SendText >" + text})), expected) << text;
-    EXPECT_TRUE(keysDown(x.get()).empty());
+TEST_F(Contract, EveryTextArrivesAsWrittenUnderTheUsAndTheGermanLayout) {
+    for (const char* layout : {"", "setxkbmap de"}) {
+        SCOPED_TRACE(layout);
+        KeymapGuard keymap(layout);
+        ASSERT_TRUE(keymap.ok());
+        // Many more different characters than there are spare keycodes: they
+        // are bound, used and bound again in turn, and none comes out garbled.
+        auto texts = kContractTexts;
+        texts.emplace_back(mixedOffMapText(400), mixedOffMapText(400));
+        for (const auto& [text, expected] : texts)
+            EXPECT_EQ(textOf(play({"SendText >" + text})), expected) << text;
+        EXPECT_TRUE(keysDown(x.get()).empty());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(, ContractText, ::testing::Values("", "de"),
-                         [](const auto& param) { return *param.param ? "de" : "us"; });
+// SetFocus against probe windows under the window manager: the contract's
+// titles, and a Latin-1 WM_NAME alone as old programs set it. The key sent
+// next reaches the window activated and no other.
+TEST_F(X11Test, ActivationByTitleFocusesThatWindow) {
+    std::vector<std::string> titles = kContractTitles;
+    titles.push_back("Keyloom Caf\xE9");
+    std::vector<std::unique_ptr<ProbeProcess>> windows;
+    for (const std::string& title : titles) {
+        windows.push_back(std::make_unique<ProbeProcess>(title));
+        ASSERT_TRUE(windows.back()->start()) << windows.back()->error();
+    }
+    auto cases = kContractActivations;
+    cases.insert(cases.end(), {{"Keyloom Café", 4}, {"Keyloom Focus Alpha", 0}});
+    for (const auto& [title, index] : cases) {
+        EXPECT_TRUE(desktop->activateWindow(title)) << title;
+        desktop->keybdEvent(9, 0, platform::kKeyDown);
+        desktop->keybdEvent(9, 0, platform::kKeyUp);
+        desktop->sync();
+        for (std::size_t i = 0; i < windows.size(); ++i)
+            EXPECT_EQ(keysAndButtons(windows[i]->sync()).size(), i == std::size_t(index) ? 2U : 0U)
+                << title << ": window " << i;
+    }
+    for (const std::string& title : kContractNoMatch)
+        EXPECT_FALSE(desktop->activateWindow(title)) << title;
+}
 
 }  // namespace
 }  // namespace keyloom::test
