@@ -39,7 +39,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 
 namespace {
@@ -85,9 +84,6 @@ public:
 
 private:
     Window createWindow();
-    // The first 32-bit value of a property of `window` (type None: the
-    // property's own name as its type).
-    std::optional<long> firstOf(Window window, const char* property, Atom type);
     // Whether the window manager has taken the window in (WM_STATE set).
     bool managed();
     void activate();
@@ -143,22 +139,17 @@ Window Probe::createWindow() {
     return w;
 }
 
-std::optional<long> Probe::firstOf(Window window, const char* property, Atom type) {
-    Atom name = XInternAtom(d_, property, False);
-    Atom actualType = 0;
+bool Probe::managed() {
+    Atom state = XInternAtom(d_, "WM_STATE", False), type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    std::optional<long> first;
-    if (XGetWindowProperty(d_, window, name, 0, 1, False, type == None ? name : type, &actualType,
-                           &format, &count, &after, &data) == Success &&
-        count >= 1 && format == 32)
-        first = reinterpret_cast<const long*>(data)[0];
+    bool normal = XGetWindowProperty(d_, window_, state, 0, 1, False, state, &type, &format,
+                                     &count, &after, &data) == Success &&
+                  count >= 1 && format == 32 && reinterpret_cast<const long*>(data)[0] == NormalState;
     if (data != nullptr) XFree(data);
-    return first;
+    return normal;
 }
-
-bool Probe::managed() { return firstOf(window_, "WM_STATE", None) == NormalState; }
 
 void Probe::activate() {
     Window root = DefaultRootWindow(d_);
