@@ -105,8 +105,8 @@ Window Probe::createWindow() {
     int screen = DefaultScreen(d_);
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(d_, screen);
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            StructureNotifyMask;
+    attributes.event_mask =
+        KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
     Window w = XCreateWindow(d_, RootWindow(d_, screen), options_.x, options_.y, options_.width,
                              options_.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWBackPixel | CWEventMask, &attributes);
@@ -144,9 +144,10 @@ bool Probe::managed() {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    bool normal = XGetWindowProperty(d_, window_, state, 0, 1, False, state, &type, &format,
-                                     &count, &after, &data) == Success &&
-                  count >= 1 && format == 32 && reinterpret_cast<const long*>(data)[0] == NormalState;
+    bool normal = XGetWindowProperty(d_, window_, state, 0, 1, False, state, &type, &format, &count,
+                                     &after, &data) == Success &&
+                  count >= 1 && format == 32 &&
+                  reinterpret_cast<const long*>(data)[0] == NormalState;
     if (data != nullptr) XFree(data);
     return normal;
 }

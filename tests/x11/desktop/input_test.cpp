@@ -20,7 +20,7 @@ const std::pair<std::uint8_t, const char*> kMissing[] = {
 
 TEST_F(X11ProbeTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRunEnds) {
     std::map<unsigned, std::string> spares;  // keycode: key
-    for (int tap = 0; tap < 2; ++tap) {       // the second tap reuses the binding
+    for (int tap = 0; tap < 2; ++tap) {      // the second tap reuses the binding
         for (auto [vk, name] : kMissing) {
             SCOPED_TRACE(name);
             const KeySym keysym = XStringToKeysym(name);
@@ -36,8 +36,10 @@ TEST_F(X11ProbeTest, KeysTheMapLacksArriveThroughSpareKeycodesGivenBackWhenTheRu
             auto bound = keysymsOf(x.get(), events[0].keycode);
             EXPECT_EQ(std::set<unsigned long>(bound.begin(), bound.end()),
                       std::set<unsigned long>{keysym});
-            if (tap == 0) spares[events[0].keycode] = name;
-            else EXPECT_EQ(spares[events[0].keycode], name);
+            if (tap == 0)
+                spares[events[0].keycode] = name;
+            else
+                EXPECT_EQ(spares[events[0].keycode], name);
         }
     }
     EXPECT_EQ(spares.size(), std::size(kMissing)) << "each key has a keycode of its own";

@@ -1,11 +1,11 @@
 #include "x11Fixture.h"
 
-#include "support/desktopContract.h"
-
 #include <X11/XKBlib.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
+
+#include "support/desktopContract.h"
 
 namespace keyloom::test {
 
@@ -67,7 +67,8 @@ std::vector<ProbeEvent> X11ProbeTest::received(std::size_t expected) {
     std::vector<ProbeEvent> events;
     if (expected > 0)
         events = keysAndButtons(probe.readUntil(
-            [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && --expected == 0; }, 30));
+            [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && --expected == 0; },
+            30));
     bool done = false;
     auto rest = keysAndButtons(probe.sync(30, &done));
     EXPECT_TRUE(done) << "the probe did not answer";

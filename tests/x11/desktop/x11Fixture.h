@@ -6,9 +6,9 @@
 
 #include <X11/Xlib.h>
 
-#include <sstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
