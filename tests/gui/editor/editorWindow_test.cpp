@@ -59,16 +59,7 @@ protected:
         wxPoint screen = List1->ClientToScreen(at);
         const std::string before = text();
         input.moveTo(screen.x, screen.y);
-        // A double click that the toolkit did not take as one (it came too
-        // soon after the window appeared) is given again, as a user would.
-        bool changed = false;
-        for (int attempt = 0; attempt < 3 && !changed; ++attempt) {
-            input.click();
-            input.click();
-            changed = pumpUntil([&] { return text() != before; }, 3);
-            if (!changed) pumpFor(0.6);
-        }
-        ASSERT_TRUE(changed) << "entry " << index;
+        ASSERT_TRUE(input.doubleClickUntil([&] { return text() != before; })) << "entry " << index;
     }
 
     // Makes the editor the active window with the caret in its text.

@@ -119,20 +119,11 @@ TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
 }
 
 TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
-    // A double click counts when the server stamps its two presses close
-    // enough together; on a busy machine it may not, and a user would
-    // double-click again (after a pause, so that it is no triple click).
-    auto doubleClickUntil = [&](const std::function<bool()>& done) {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            input.doubleClick(find("mouseLocation"));
-            if (pumpUntil(done, 2.5)) return true;
-        }
-        return false;
-    };
     fake.cursor = {300, 200};
     EXPECT_TRUE(pumpUntil([&] { return find("mouseLocation")->GetLabel() == "300,200"; }, 3))
         << "the readout follows the cursor";
-    ASSERT_TRUE(doubleClickUntil([&] { return program->windows.loaded(WindowId::Tracker); }));
+    input.moveOnto(find("mouseLocation"));
+    ASSERT_TRUE(input.doubleClickUntil([&] { return program->windows.loaded(WindowId::Tracker); }));
     EXPECT_EQ(find("mouseLocation")->GetToolTipText(), "Double Click to turn off tracking");
     wxTopLevelWindow* tracker = program->windows.window(WindowId::Tracker);
     ASSERT_NE(tracker, nullptr);
@@ -144,7 +135,7 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
     EXPECT_FALSE(tracker->IsActive()) << "the tracker does not take the focus";
 
     pumpFor(2.0);  // well after the first, however late the server saw it: no triple click
-    ASSERT_TRUE(doubleClickUntil([&] { return !program->windows.loaded(WindowId::Tracker); }));
+    ASSERT_TRUE(input.doubleClickUntil([&] { return !program->windows.loaded(WindowId::Tracker); }));
 }
 
 TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {
