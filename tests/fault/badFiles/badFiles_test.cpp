@@ -31,16 +31,11 @@ struct BadFile {
 // The count of lines of `bytes` as a macro file has them: ended by CR, LF,
 // CR LF or the end, empty ones not counted.
 std::size_t countLines(const std::string& bytes) {
-    std::size_t count = 0, length = 0;
-    for (char c : bytes) {
-        if (c != '\r' && c != '\n') {
-            ++length;
-            continue;
-        }
-        if (length > 0) ++count;
-        length = 0;
-    }
-    return count + (length > 0 ? 1 : 0);
+    auto ends = [](char c) { return c == '\r' || c == '\n'; };
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (!ends(bytes[i]) && (i == 0 || ends(bytes[i - 1]))) ++count;  // a line starts
+    return count;
 }
 
 std::string repeatedTo(std::size_t size, std::string bytes, const std::string& block) {
