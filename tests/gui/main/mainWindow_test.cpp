@@ -67,7 +67,7 @@ protected:
 
 using keyloom::test::tap;
 
-TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
+TEST_F(MainWindowGui, AddInsertDeleteClearAndExitByClicksAndKeys) {
     pick("Wait");
     press("add2List");
     ASSERT_TRUE(shows({"Wait >1"}));
@@ -98,12 +98,16 @@ TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicks) {
     press("deleteButton");
     ASSERT_TRUE(shows({"Press_Tab", "Press_Enter >abc"}));
 
-    // File, Clear from the keyboard: Alt+F, C.
+    // File, Clear from the keyboard: Alt+F, C; then File, Exit: Alt+F, X.
     input.chord({XK_Alt_L, XK_f});
     pumpFor(0.3);
     input.chord({XK_c});
     ASSERT_TRUE(shows({}));
     EXPECT_EQ(program->state.lastIndex, 2) << "Clear leaves lastIndex";
+    input.chord({XK_Alt_L, XK_f});
+    pumpFor(0.3);
+    input.chord({XK_x});
+    EXPECT_TRUE(pumpUntil([&] { return !frame; }, 5)) << "Exit ends the program";
 }
 
 TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
