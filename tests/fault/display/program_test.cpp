@@ -25,11 +25,6 @@ std::string windowCount(long pid) {
                  " --name . 2>/dev/null | wc -l");
 }
 
-void keys(unsigned long window, const std::string& keys) {
-    shell("xdotool windowactivate --sync " + std::to_string(window) +
-          " >/dev/null 2>&1; xdotool key --clearmodifiers " + keys);
-}
-
 // Each test gets a home and a runtime folder of its own, where the
 // single-copy lock lives.
 class Program : public ::testing::Test {
@@ -56,7 +51,8 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
     unsigned long box = windowOf(second.pid());
     ASSERT_NE(box, 0u) << "the second copy showed no message";
     EXPECT_FALSE(second.wait(0.5).has_value()) << "it waits for OK";
-    keys(box, "Return");  // OK
+    shell("xdotool windowactivate --sync " + std::to_string(box) +
+          " >/dev/null 2>&1; xdotool key --clearmodifiers Return");  // OK
     auto status = second.wait(10);
     ASSERT_TRUE(status.has_value()) << "the second copy did not end";
 

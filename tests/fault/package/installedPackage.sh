@@ -61,8 +61,6 @@ for file in bin/keyloom bin/keyloom-play \
     share/applications/org.keyloom.Keyloom.desktop \
     share/metainfo/org.keyloom.Keyloom.metainfo.xml \
     share/icons/hicolor/scalable/apps/keyloom.svg \
-    share/icons/hicolor/16x16/apps/keyloom.png share/icons/hicolor/48x48/apps/keyloom.png \
-    share/icons/hicolor/256x256/apps/keyloom.png \
     share/mime/packages/keyloom.xml share/man/man1/keyloom-play.1.gz \
     share/keyloom/help/Loomhlp.hhp share/keyloom/help/commands.html \
     share/gnome-shell/extensions/keyloom@keyloom.org/metadata.json \
@@ -71,7 +69,7 @@ for file in bin/keyloom bin/keyloom-play \
 done
 check "programs are executable and stripped" \
   bash -c 'for p in "$1"/bin/*; do [[ -x $p ]] && ! file "$p" | grep -q "not stripped"; done' _ "$usr"
-check "icons have their sizes" bash -c '
+check "installs the icons in their sizes" bash -c '
   for s in 16 32 48 64 128 256; do
     identify -format "%wx%h" "$1/share/icons/hicolor/${s}x${s}/apps/keyloom.png" | grep -qx "${s}x${s}" || exit 1
   done' _ "$usr"

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>  // first: before Xlib's macros
-#include <stdlib.h>
 
 #include "fault/support/faultSupport.h"
 
