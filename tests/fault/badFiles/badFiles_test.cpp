@@ -113,10 +113,10 @@ TEST_P(BadFiles, LoadIntoTheMainWindowEntryForEntryAndLeaveItUsable) {
     frame->handlers().load_Click();  // how long it takes is bench/loadBench's
     frame->Update();  // drawn
 
-    const std::vector<std::string>& asked = test::dialogs().asked;
-    EXPECT_EQ(std::count_if(asked.begin(), asked.end(),
-                            [](const std::string& a) { return a.rfind("message ", 0) == 0; }),
-              file.messages);
+    EXPECT_EQ(
+        std::ranges::count_if(test::dialogs().asked,
+                              [](const std::string& a) { return a.rfind("message ", 0) == 0; }),
+        file.messages);
     ASSERT_EQ(frame->listCount(), static_cast<Index>(file.entries));
     EXPECT_EQ(program.state.lastIndex, frame->listCount());
     for (std::size_t i = 0; i < file.first.size(); ++i)

@@ -15,10 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::ChildProcess;
 
-unsigned long windowOf(long pid, double timeoutSeconds = 15) {
-    return fault::windowOf(std::getenv("DISPLAY"), pid, timeoutSeconds);
-}
-
 // How many visible windows (a menu counts) process `pid` shows.
 std::string windowCount(long pid) {
     return shell("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +

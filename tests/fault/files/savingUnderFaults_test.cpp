@@ -53,13 +53,6 @@ protected:
         for (const auto& mount : mounts) ::umount2(mount.c_str(), MNT_DETACH);
     }
     fs::path point() const { return dir / "mnt"; }
-    // A small tmpfs of its own (mounting needs root; skipped elsewhere).
-    bool mountTmpfs(const char* options) {
-        fs::create_directory(point());
-        if (::mount("tmpfs", point().c_str(), "tmpfs", 0, options) != 0) return false;
-        mounts.push_back(point());
-        return true;
-    }
 
     test::TempDir dir;
     std::vector<fs::path> mounts;
@@ -70,7 +63,11 @@ protected:
 // beside it. A writable file in that folder (bound there from a writable
 // one) is then written in place.
 TEST_F(SavingUnderFaults, FullOrReadOnlyFileSystemKeepsTheOldFile) {
-    if (!mountTmpfs("size=64k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+    // A small tmpfs of its own (mounting needs root; skipped elsewhere).
+    fs::create_directory(point());
+    if (::mount("tmpfs", point().c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    mounts.push_back(point());
     const fs::path file = point() / "m.tkl";
     writeFile(file, kOld);
     // More than the disk holds, saved each way the program saves (the main

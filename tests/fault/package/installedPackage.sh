@@ -56,12 +56,8 @@ check "package name and version" \
 check "depends on the toolkit and X libraries" \
   bash -c 'd=$(dpkg-deb -f "$1" Depends); [[ $d == *libwxgtk3.2* && $d == *libxtst6* && $d == *libxkbcommon0* ]]' _ "$deb"
 
-# Every file a desktop looks for.
-for file in bin/keyloom bin/keyloom-play \
-    share/applications/org.keyloom.Keyloom.desktop \
-    share/metainfo/org.keyloom.Keyloom.metainfo.xml \
-    share/icons/hicolor/scalable/apps/keyloom.svg \
-    share/mime/packages/keyloom.xml share/man/man1/keyloom-play.1.gz \
+# Every file a desktop looks for (its metadata files: the checks below).
+for file in bin/keyloom bin/keyloom-play share/icons/hicolor/scalable/apps/keyloom.svg \
     share/keyloom/help/Loomhlp.hhp share/keyloom/help/commands.html \
     share/gnome-shell/extensions/keyloom@keyloom.org/metadata.json \
     share/gnome-shell/extensions/keyloom@keyloom.org/extension.js; do

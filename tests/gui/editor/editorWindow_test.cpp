@@ -50,11 +50,10 @@ protected:
             }
             return false;
         };
-        ASSERT_TRUE(pumpUntil(find)) << "entry " << index << " is not on the screen";
         // Clicks further apart than the double-click time start a new gesture;
         // the list has settled after scrolling.
         pumpFor(0.6);
-        ASSERT_TRUE(find());
+        ASSERT_TRUE(pumpUntil(find)) << "entry " << index << " is not on the screen";
         wxPoint screen = List1->ClientToScreen(at);
         const std::string before = text();
         input.moveTo(screen.x, screen.y);

@@ -1,7 +1,6 @@
 // Our real windows under Xvfb and a window manager, driven by real input:
 // clicks, key presses and pointer motion go through XTest on a connection of
 // the test's own, and arrive at the windows as a user's would.
-#include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 #include <wx/vlbox.h>
@@ -138,7 +137,8 @@ TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
     EXPECT_FALSE(tracker->IsActive()) << "the tracker does not take the focus";
 
     pumpFor(2.0);  // well after the first, however late the server saw it: no triple click
-    ASSERT_TRUE(input.doubleClickUntil([&] { return !program->windows.loaded(WindowId::Tracker); }));
+    ASSERT_TRUE(
+        input.doubleClickUntil([&] { return !program->windows.loaded(WindowId::Tracker); }));
 }
 
 TEST_F(MainWindowGui, AboutBoxIsNotModalAndClosesFromItsLabel) {

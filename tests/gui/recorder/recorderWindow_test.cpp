@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <sstream>
 
+#include "support/probeProcess.h"
 #include "tests/gui/guiProgram.h"
 #include "tests/gui/windowManager.h"
 #include "ui/editor/macroEditorFrame.h"
 #include "ui/recorder/mRecordFrame.h"
-#include "support/probeProcess.h"
 
 namespace keyloom::test {
 namespace {
