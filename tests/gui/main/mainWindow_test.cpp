@@ -76,9 +76,7 @@ TEST_F(MainWindowGui, AddInsertDeleteClearAndExitByClicksAndKeys) {
     input.click(combo, 10);
     ASSERT_TRUE(pumpUntil([&] { return wxWindow::FindFocus() == combo; }, 5));
     combo->SelectAll();
-    input.type("Press_Enter");
-    ASSERT_TRUE(pumpUntil([&] { return combo->GetValue() == "Press_Enter"; }, 5))
-        << combo->GetValue();
+    input.type("Press_Enter");  // taken before the click on Add, which comes after it
     find<wxTextCtrl>("Text1")->ChangeValue("abc");
     press("add2List");
     ASSERT_TRUE(shows({"Wait >1", "Press_Enter >abc"}));

@@ -132,7 +132,6 @@ TEST_F(RecorderWindow, RecordsSavesLoadsAndCloses) {
     dialogs().paths.push_back(file);
     program->chooseMenu("File", "Load");
     EXPECT_EQ(program->main->handlers().macroList().count(), static_cast<Index>(recording.size()));
-    probe.stop();
 
     // File, New empties the text (that a recording goes on is mRecord_test's);
     // the close box closes the recorder only.
