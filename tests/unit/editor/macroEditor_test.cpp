@@ -175,8 +175,6 @@ TEST_F(Editor, FileMenuSavesAndClosesAsAnswered) {
     const std::vector<Case> cases = {
         {kSaveAs, "new.tkl", {}, "Loop\r\n", 3, 0, {}},
         {kSaveAs, "old.tkl", MessageAnswer::No, "old", 7, 0, {question}},
-        {kSaveAs, "old.tkl", MessageAnswer::Yes, "Loop\r\n", 3, 0, {question}},
-        {kSaveAs, "", {}, "old", 7, 0, {}},
         {kClose, "old.tkl", {}, "Loop\r\n", 3, 1, {}},
         {kClose, "no-such-folder/x.tkl", {}, "", 7, 0, {failed}},
         {kClose, "", {}, "old", 7, 0, {}},

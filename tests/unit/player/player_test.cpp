@@ -40,19 +40,15 @@ std::string writeMacro(const std::string& name, const std::string& bytes) {
 }
 
 TEST(Player, DryRunPrintsOneLinePerDesktopOperation) {
+    // What the runner's table leaves out: left buttons, a document, a lock.
     std::string path = writeMacro(
-        "dry.tkl",
-        "Press_Tab\r\nWait >2\r\nWait >0\r\nMouseMove >10, 20\r\nLDblClick\r\nRClick\r\n"
-        "SendText >hi\r\nSendText >q\r\nSetFocus >Editor\r\nRunProgram >xterm -e true\r\n"
-        "ExecuteFile >/tmp/x y.txt\r\nMessage >done\r\nCapsOn\r\nCapsOn\r\n");
+        "dry.tkl", "LDblClick\r\nRClick\r\nExecuteFile >/tmp/x y.txt\r\nCapsOn\r\nCapsOn\r\n");
     Result r = play("--dry-run " + path);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
-              "key 9 down\nkey 9 up\nwait 1.500\nmove 10 20\n"
-              "button left down\nbutton left up\nbutton left down\nbutton left up\n"
-              "button right down\nbutton right up\ntype hi\nkey 81 down\nkey 81 up\n"
-              "activate Editor\nrun xterm -e true\nopen /tmp/x y.txt\nmessage done\n"
-              "key 20 down\nkey 20 up\n");
+    EXPECT_EQ(
+        r.out,
+        "button left down\nbutton left up\nbutton left down\nbutton left up\nbutton right down\n"
+        "button right up\nopen /tmp/x y.txt\nkey 20 down\nkey 20 up\n");
 }
 
 TEST(Player, UnreadableFileExitsTwo) {
