@@ -39,7 +39,6 @@ TEST(KeyString, TypesWhatTheNotationSays) {
         // Plain characters type themselves, letter case and blanks kept.
         {"Hi é", "'H' 'i' ' ' 'é'"},
         // Modifiers for the next key: letters and digits become their key.
-        {"+a", "down16 tap65 up16"},
         {"%F", "down18 tap70 up18"},
         {"+1", "down16 tap49 up16"},
         {"^-", "down17 '-' up17"},
