@@ -6,9 +6,9 @@
 #endif
 
 #include <algorithm>
-#include <array>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -36,18 +36,14 @@ struct FakeMainView : tKeyloomView {
     std::string value;
     std::string readout;
     std::string readoutTip;
-    struct Timer {
-        int interval = 0;
-        bool enabled = false;
-    };
-    std::array<Timer, 3> timers;
+    std::map<MainTimer, int> intervals;
+    std::map<MainTimer, bool> enabled;
     int unloads = 0;
 
     // The user picks a word of the builder's list, or types any other text.
     void choose(const std::string& text) {
-        auto word = std::ranges::find(kCommandWords, text);
-        const bool listed = word != kCommandWords.end();
-        comboPosition = listed ? static_cast<int>(word - kCommandWords.begin()) : -1;
+        const auto word = std::ranges::find(kCommandWords, text);
+        comboPosition = word == kCommandWords.end() ? -1 : int(word - kCommandWords.begin());
         combo = text;
     }
 
@@ -75,14 +71,10 @@ struct FakeMainView : tKeyloomView {
     void setValueText(const std::string& t) override { value = t; }
     void setReadout(const std::string& t) override { readout = t; }
     void setReadoutToolTip(const std::string& t) override { readoutTip = t; }
-    void setTimerInterval(MainTimer t, int ms) override { timer(t).interval = ms; }
-    void enableTimer(MainTimer t, bool on) override { timer(t).enabled = on; }
-    bool timerEnabled(MainTimer t) const override {
-        return timers[static_cast<std::size_t>(t)].enabled;
-    }
+    void setTimerInterval(MainTimer t, int ms) override { intervals[t] = ms; }
+    void enableTimer(MainTimer t, bool on) override { enabled[t] = on; }
+    bool timerEnabled(MainTimer t) const override { return enabled.contains(t) && enabled.at(t); }
     void unloadWindow() override { ++unloads; }
-
-    Timer& timer(MainTimer t) { return timers[static_cast<std::size_t>(t)]; }
 };
 
 struct FakeWindows : Windows {
@@ -185,9 +177,9 @@ TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
 TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
     const auto intervalAfter = [this](int ticks) {
         for (int tick = 0; tick < ticks; ++tick) window.Timer1_Timer();
-        return view.timer(MainTimer::Timer1).interval;
+        return view.intervals[MainTimer::Timer1];
     };
-    view.timer(MainTimer::Timer1).interval = 10;
+    view.intervals[MainTimer::Timer1] = 10;
     fake.cursor = {40, 50};
     EXPECT_EQ(intervalAfter(1), 10) << "the cursor came to (40,50)";
     EXPECT_EQ(intervalAfter(99), 10);
@@ -252,11 +244,11 @@ TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
     for (const Case& c : {Case{10, 1, MainTimer::Timer3, &tKeyloom::Timer3_Timer},
                           Case{1, 10, MainTimer::Timer4, &tKeyloom::Timer4_Timer}}) {
         window.startShortTimer(c.ms);
-        EXPECT_EQ(view.timer(c.timer).interval, c.ms);
+        EXPECT_EQ(view.intervals[c.timer], c.ms);
         EXPECT_TRUE(window.shortTimerRunning(c.ms));
         EXPECT_FALSE(window.shortTimerRunning(c.otherMs));
         (window.*c.fires)();
-        EXPECT_FALSE(view.timer(c.timer).enabled);
+        EXPECT_FALSE(view.enabled[c.timer]);
     }
 }
 
