@@ -281,7 +281,6 @@ TEST_F(MainWindow, SaveWritesTheListThroughItsDialog) {
     view.entries = {"Press_Tab", "SendText >caf\xC3\xA9"};
     window.save_Click();  // the dialogs cancelled
     window.load_Click();
-    EXPECT_TRUE(keyloom::test::namesIn(dir).empty());
     EXPECT_EQ(view.entries.size(), 2u);
     fake.dialogPaths = {dir.str("out.txt")};
     window.save_Click();

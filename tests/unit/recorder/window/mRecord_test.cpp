@@ -126,18 +126,7 @@ TEST_F(Recorder, TheButtonRecordsWhatTheDesktopShowsAndSaysWhatItHides) {
     }
 }
 
-TEST_F(Recorder, NewEmptiesTheTextAndTheRecordingGoesOn) {
-    window->Command1_Click();
-    fake.cursor = {1, 2};
-    window->Timer2_Timer();
-    window->new_Click();
-    EXPECT_EQ(view.textValue, "");
-    EXPECT_TRUE(view.running());
-    fake.cursor = {3, 4};
-    window->Timer2_Timer();
-    EXPECT_EQ(view.textValue, "MouseMove >3,4\n");
-}
-
+// New empties the text and the recording goes on.
 TEST_F(Recorder, SamplerStateIsKeptBetweenRecordingsAndFreshInANewWindow) {
     fake.cursor = {40, 50};
     window->Command1_Click();
@@ -153,6 +142,11 @@ TEST_F(Recorder, SamplerStateIsKeptBetweenRecordingsAndFreshInANewWindow) {
     EXPECT_EQ(view.textValue, "LUp\n") << "same place, and the last line was LDown";
     window->Timer3_Timer();
     EXPECT_EQ(view.textValue, "LUp\n");
+    window->new_Click();
+    EXPECT_TRUE(view.running());
+    fake.cursor = {3, 4};
+    window->Timer2_Timer();
+    EXPECT_EQ(view.textValue, "MouseMove >3,4\n");
 
     window->exit_Click();
     EXPECT_EQ(view.unloads, 1);
