@@ -49,15 +49,14 @@ struct FakeRecordView : mRecordView {
     }
 };
 
-// The program around one recorder window: the main list, and an editor that
-// is created (hidden) when the recorder first asks for it.
+// The program around one recorder window: the main list, and the editor the
+// recorder saves through.
 struct Recorder : ::testing::Test {
     platform::FakePlatform fake;
     RunState state;
     VectorList mainList{{"Wait >1", "LClick"}};
     test::FakeEditorView editorView;
-    std::unique_ptr<macroEditor> editor;
-    int editorsCreated = 0;
+    macroEditor editor{editorView, fake, state, mainList};
     FakeRecordView view;
     std::unique_ptr<mRecord> window;
 
@@ -66,13 +65,8 @@ struct Recorder : ::testing::Test {
     // What the main window's record_Click does when no recorder is loaded.
     void open() {
         view = FakeRecordView{};
-        window = std::make_unique<mRecord>(view, fake, fake, state, mainList, [this]() -> macroEditor* {
-            if (!editor) {
-                editor = std::make_unique<macroEditor>(editorView, fake, state, mainList);
-                ++editorsCreated;
-            }
-            return editor.get();
-        });
+        window = std::make_unique<mRecord>(view, fake, fake, state, mainList,
+                                           [this] { return &editor; });
         window->Form_Load();
     }
     void sampleAll() {
@@ -250,7 +244,7 @@ TEST_F(Recorder, ButtonSampleLetsEventsRunAfterItsLineAndThenPauses) {
     EXPECT_EQ(fake.log, (Strings{"events", "sleep 25"}));
 }
 
-// Saving goes through one editor, made when first needed, and its dialog:
+// Saving goes through the editor's dialog:
 // the text as shown, asking before it overwrites; a cancel says nothing; the
 // recording goes on with its text.
 TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
@@ -283,7 +277,6 @@ TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
         EXPECT_TRUE(view.running());
         EXPECT_EQ(view.textValue, "MouseMove >5,6\nLUp\nWait >2");
     }
-    EXPECT_EQ(editorsCreated, 1);
     EXPECT_EQ(state.lastIndex, 2);
 }
 
