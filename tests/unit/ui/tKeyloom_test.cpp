@@ -1,3 +1,5 @@
+// The main window's handlers against the fake platform, its builder, and the
+// cursor tracker it switches on.
 #include "ui/main/tKeyloom.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +18,9 @@
 #include "support/fileBytes.h"
 #include "support/harness.h"
 #include "support/tempDir.h"
+#include "ui/main/builder.h"
 #include "ui/main/commandWords.h"
+#include "ui/main/mouseTrack.h"
 
 namespace keyloom::ui::test {
 namespace {
@@ -120,6 +124,33 @@ TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
     EXPECT_TRUE(second.comboItems.empty()) << "a second copy takes no further start-up step";
 }
 
+// The builder's entry: what it writes for a word and a value.
+struct ComposeCase {
+    std::string command;
+    int position;  // -1: typed, not picked from the list
+    std::string value;
+    std::optional<std::string> entry;
+    std::string valueAfter;  // before Add empties it
+};
+
+TEST(Builder, ComposesTheEntryAndFillsInTheDefaultCount) {
+    const std::vector<ComposeCase> cases = {
+        {"Wait", 3, " ", "Wait >1", "1"},
+        {"Wait", 3, "  ", "Wait >  ", "  "},
+        {"Repeat", 7, "", "Repeat >1", "1"},
+        {"Repeat", -1, "", "Repeat >1", "1"},
+        {"Press_Enter", -1, "", "Press_Enter >", ""},
+        {"End_Repeat", 8, "5", "End_Repeat", "5"},  // the first word that takes no value
+        {"SendText", 5, "", "SendText >", ""},
+        {"SendText", 5, " a b ", "SendText > a b ", " a b "},
+    };
+    for (const ComposeCase& c : cases) {
+        Composed out = composeEntry(c.command, c.position, c.value);
+        EXPECT_EQ(out.entry, c.entry) << c.command << " '" << c.value << "'";
+        EXPECT_EQ(out.value, c.valueAfter) << c.command << " '" << c.value << "'";
+    }
+}
+
 // The builder's buttons, one step after another on the same list.
 TEST_F(MainWindow, AddInsertAndDeleteEditTheListAndEmptyTheValue) {
     const auto Add = &tKeyloom::add2List_Click, Insert = &tKeyloom::insert_Click,
@@ -190,6 +221,42 @@ TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
     fake.cursor = {41, 50};
     EXPECT_EQ(intervalAfter(1), 10) << "the first movement";
     EXPECT_EQ(view.readout, "41,50");
+}
+
+struct FakeTrackView : mouseTrackView {
+    double dpiX = 96, dpiY = 96;
+    platform::Point corner{-1, -1};
+    std::string label = "0,0";
+    double dotsPerInchX() const override { return dpiX; }
+    double dotsPerInchY() const override { return dpiY; }
+    void moveTo(int left, int top) override { corner = {left, top}; }
+    void setLabel(const std::string& text) override { label = text; }
+    int interval = 10;
+    void setTimerInterval(int ms) override { interval = ms; }
+};
+
+// The pace itself is ReadoutPace's (checked above); the tracker follows it.
+TEST_F(MainWindow, TrackerFollowsTheCursorWithoutClampingAndSlowsDownWhileItStandsStill) {
+    FakeTrackView tracker;
+    mouseTrack track{tracker, fake};
+    fake.cursor = {100, 100};
+    track.Form_Load();
+    // At once; 200 twips at 96 dpi (15 twips a pixel) are 13 1/3 pixels.
+    EXPECT_EQ(tracker.corner, (platform::Point{113, 113}));
+    EXPECT_EQ(tracker.label, "100,100");
+    for (int i = 0; i < 100; ++i) track.Timer1_Timer();
+    EXPECT_EQ(tracker.interval, 50) << "a second without movement";
+    fake.cursor = {1279, -20};
+    track.Timer1_Timer();
+    EXPECT_EQ(tracker.corner, (platform::Point{1292, -7}));
+    EXPECT_EQ(tracker.label, "1279,-20");
+    EXPECT_EQ(tracker.interval, 10);
+}
+
+// Per axis, rounded to the nearest pixel.
+TEST(TrackerPosition, OffsetFollowsTheScreenResolutionOnEachAxis) {
+    EXPECT_EQ(trackerPosition({0, 0}, 192, 96), (platform::Point{27, 13}));
+    EXPECT_EQ(trackerPosition({0, 0}, 72, 120), (platform::Point{10, 17}));
 }
 
 TEST_F(MainWindow, TrackerClosedElsewhereTakesTwoDoubleClicksToReturn) {
