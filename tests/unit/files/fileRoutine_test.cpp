@@ -105,16 +105,12 @@ TEST_F(FileRoutine, FailuresShowTheMessageAndLeaveEverythingAsItWas) {
 }
 
 TEST_F(FileRoutine, EditorTextEndsWithOneMoreLineBreak) {
-    struct Case {
-        std::string text;
-        std::string bytes;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"A\n", "A\r\n\r\n"},
         {"", "\r\n"},
         {"a\r\nb\rc", "a\r\nb\r\nc\r\n"},
     };
-    for (const Case& c : cases) EXPECT_EQ(textFileBytes(c.text), c.bytes) << c.text;
+    for (const auto& [text, bytes] : cases) EXPECT_EQ(textFileBytes(text), bytes) << text;
 }
 
 }  // namespace
