@@ -82,7 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {}},
         RunCase{"EverySpaceCuts", {" Press_Enter  Press_Tab "}, concat({kEnter, kTab})},
         RunCase{"NoMarkerWholeEntryIsArgument", {"SendText hello"}, {"type SendText hello"}},
-        RunCase{"BothWaitsTakeLastArgument", {"Wait >2 Wait >3"}, {"wait 2.500", "wait 2.500"}},
         // The argument follows the second marker when there is one; the
         // blanks right after it are dropped.
         RunCase{"ArgumentAfterTheSecondMarker",
