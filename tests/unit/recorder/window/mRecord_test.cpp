@@ -119,7 +119,8 @@ TEST_F(Recorder, TheButtonRecordsWhatTheDesktopShowsAndSaysWhatItHides) {
     }
 }
 
-// New empties the text and the recording goes on.
+// The samplers' state lasts as long as the window: through a second recording
+// and through New (which empties the text; the recording goes on).
 TEST_F(Recorder, SamplerStateIsKeptBetweenRecordingsAndFreshInANewWindow) {
     fake.cursor = {40, 50};
     window->Command1_Click();
