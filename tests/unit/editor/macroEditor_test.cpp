@@ -75,7 +75,6 @@ TEST_F(Editor, EditMenuGoesThroughTheClipboard) {
         {0, 6, kCopy, "LClick\nLoop\n", "LClick"},
         {7, 11, kCut, "LClick\n\n", "Loop"},
         {0, 0, kPaste, "LoopLClick\n\n", "Loop"},
-        {0, 4, kPaste, "LoopLClick\n\n", "Loop"},
         {0, 0, kCopy, "LoopLClick\n\n", ""},
         {0, 4, kPaste, "LClick\n\n", ""},
     };
