@@ -128,7 +128,7 @@ TEST_F(RecorderWindow, RecordsSavesLoadsAndCloses) {
     EXPECT_FALSE(editor->IsShown());  // its dialog's filters are editorWindow_test's
 
     // Loaded into the main window. (Such entries played into a window are
-    // tests/x11/desktop's: input_test's MouseMove, contract_test's clicks and keys.)
+    // tests/x11/desktop's contract_test: its moves, clicks and keys.)
     dialogs().paths.push_back(file);
     program->chooseMenu("File", "Load");
     EXPECT_EQ(program->main->handlers().macroList().count(), static_cast<Index>(recording.size()));
