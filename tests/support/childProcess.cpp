@@ -211,16 +211,9 @@ bool ChildProcess::readMore(double timeoutSeconds) {
 }
 
 void ChildProcess::writeLine(const std::string& text) {
-    if (in_ < 0) return;
-    std::string line = text + "\n";
-    const char* p = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-        ssize_t n = write(in_, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        p += n;
-        left -= static_cast<std::size_t>(n);
+    const std::string line = text + "\n";
+    // A pipe takes a line of up to PIPE_BUF bytes whole or not at all.
+    while (in_ >= 0 && write(in_, line.data(), line.size()) < 0 && errno == EINTR) {
     }
 }
 

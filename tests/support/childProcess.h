@@ -35,6 +35,7 @@ public:
     // passes first or the output has ended.
     std::optional<std::string> readLine(double timeoutSeconds);
 
+    // A short line (up to PIPE_BUF bytes on POSIX), written whole.
     void writeLine(const std::string& text);
     void closeInput();
 

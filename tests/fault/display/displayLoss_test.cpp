@@ -47,18 +47,15 @@ TEST_P(DisplayLoss, EndsWithinASecondWithAMessage) {
     }
     MacroRun run;
     ASSERT_TRUE(run.start({display.name(), folder, folder + "/stderr"}, s.window, args));
-    test::ChildProcess& program = run.process;
     if (*s.macro != '\0') {
         ASSERT_TRUE(run.began({7, 9}));
         shell("sleep 0.2");  // well inside its wait or loop
     }
-    ASSERT_FALSE(program.wait(0).has_value()) << "ended before the display went";
+    ASSERT_FALSE(run.process.wait(0).has_value()) << "ended before the display went";
 
     ASSERT_TRUE(display.kill());
-    const double lost = test::monotonicNow();
-    auto status = program.wait(1.0);
+    auto status = run.process.wait(1.0);
     ASSERT_TRUE(status.has_value()) << "still running a second after the display went away";
-    EXPECT_LE(test::monotonicNow() - lost, 1.0);
     EXPECT_EQ(*status, platform::kDisplayLostStatus) << "not a plain exit (a signal: 128 + N)";
     const std::string messages = readFile(run.launch.stderrFile);
     EXPECT_NE(messages.find("lost the connection to the X display \"" + display.name() + "\""),

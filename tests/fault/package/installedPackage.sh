@@ -56,14 +56,8 @@ check "package name and version" \
 check "depends on the toolkit and X libraries" \
   bash -c 'd=$(dpkg-deb -f "$1" Depends); [[ $d == *libwxgtk3.2* && $d == *libxtst6* && $d == *libxkbcommon0* ]]' _ "$deb"
 
-# Every file a desktop looks for.
-for file in bin/keyloom bin/keyloom-play \
-    share/applications/org.keyloom.Keyloom.desktop \
-    share/metainfo/org.keyloom.Keyloom.metainfo.xml \
-    share/icons/hicolor/scalable/apps/keyloom.svg \
-    share/icons/hicolor/16x16/apps/keyloom.png share/icons/hicolor/48x48/apps/keyloom.png \
-    share/icons/hicolor/256x256/apps/keyloom.png \
-    share/mime/packages/keyloom.xml share/man/man1/keyloom-play.1.gz \
+# Every file a desktop looks for (its metadata files: the checks below).
+for file in bin/keyloom bin/keyloom-play share/icons/hicolor/scalable/apps/keyloom.svg \
     share/keyloom/help/Loomhlp.hhp share/keyloom/help/commands.html \
     share/gnome-shell/extensions/keyloom@keyloom.org/metadata.json \
     share/gnome-shell/extensions/keyloom@keyloom.org/extension.js; do
@@ -71,7 +65,7 @@ for file in bin/keyloom bin/keyloom-play \
 done
 check "programs are executable and stripped" \
   bash -c 'for p in "$1"/bin/*; do [[ -x $p ]] && ! file "$p" | grep -q "not stripped"; done' _ "$usr"
-check "icons have their sizes" bash -c '
+check "installs the icons in their sizes" bash -c '
   for s in 16 32 48 64 128 256; do
     identify -format "%wx%h" "$1/share/icons/hicolor/${s}x${s}/apps/keyloom.png" | grep -qx "${s}x${s}" || exit 1
   done' _ "$usr"
@@ -105,17 +99,13 @@ check "Keyloom opens macro files" bash -c '
 check "player plays the example dry" bash -c '
   "$1/bin/keyloom-play" --dry-run "$1/share/doc/keyloom/examples/hello.tkl" | head -n 3 |
     diff - <(printf "wait 0.500\ntype Hello from Keyloom!\nkey 13 down\n")' _ "$usr"
-printf 'MouseMove >123,45\r\nMouseMove >124,46\r\n' >"$work/move.tkl"
-check "player moves the pointer on the display" bash -c '
-  "$1/bin/keyloom-play" "$2" && xdotool getmouselocation | grep -q "^x:124 y:46 "' _ "$usr" "$work/move.tkl"
 
-# The installed program: it finds its help book under share/keyloom, loads
-# the macro file it is given and runs it with its Run button.
+# The installed program: it finds its help book under share/keyloom. (That
+# the program loads a macro file it is given and runs it with its Run button
+# is the fault tier's, tests/fault/support/faultSupport.cpp's MacroRun.)
 export HOME=$work/home XDG_RUNTIME_DIR=$work/home GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 mkdir -p "$HOME"
-printf 'MouseMove >321,234\r\n' >"$work/run.tkl"
-xdotool mousemove 600 500
-"$usr/bin/keyloom" "$work/run.tkl" 2>"$work/keyloom.log" &
+"$usr/bin/keyloom" 2>"$work/keyloom.log" &
 program_pid=$!
 windows() { xdotool search --onlyvisible --pid "$program_pid" --name "${1:-.}" 2>/dev/null; }
 eventually windows "^Tervel's Keyloom\$" >/dev/null || true
@@ -123,26 +113,19 @@ window=$(windows "^Tervel's Keyloom\$" | head -n1) || true
 check "installed program shows its main window" test -n "$window"
 if [[ -n "$window" ]]; then
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
-  # Run: 49 x 49 pixels at (152, 16) of the client area below the menu bar,
-  # which is the bottom 260 pixels of the window (its fixed layout).
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  # A click before the toolkit has set up the button is lost: clicked again.
-  run_clicked() {
+  # Help, Contents. Keys before the toolkit has set up the window are lost:
+  # pressed again.
+  help_shown() {
     for _ in 1 2 3; do
-      xdotool mousemove $((X + 176)) $((Y + HEIGHT - 260 + 40)) click 1
-      eventually bash -c 'xdotool getmouselocation | grep -q "^x:321 y:234 "' && return 0
+      xdotool key alt+h
+      eventually bash -c '(( $(xdotool search --onlyvisible --pid "$1" --name . | wc -l) > 1 ))' \
+        _ "$program_pid" || continue
+      xdotool key m
+      eventually windows "^Help" >/dev/null && return 0
     done
     return 1
   }
-  check "installed program loads its file and runs it" run_clicked
-  xdotool key --window "$window" alt+h >/dev/null 2>&1
-  eventually bash -c '(( $(xdotool search --onlyvisible --pid "$1" --name . | wc -l) > 1 ))' \
-    _ "$program_pid" || true
-  xdotool key m
-  check "installed program opens its help book" eventually windows "^Help"
-  kill "$program_pid"
-  check "installed program ends on SIGTERM" \
-    eventually bash -c '! kill -0 "$1" 2>/dev/null' _ "$program_pid"
+  check "installed program opens its help book" help_shown
 fi
 
 if ((failures)); then

@@ -205,8 +205,6 @@ TEST_P(Stops, EndInTimeWithNothingHeldAndTheKeymapAsItWas) {
     }
     EXPECT_EQ(keymap(), keymapBefore) << "the keyboard map was left changed";
     if (c.runs == 1) return;
-    std::printf("%s: %d of %d stops came while keys or buttons were down\n", c.name,
-                stoppedWhileHolding, c.runs);
     EXPECT_GE(stoppedWhileHolding, c.runs / 2)
         << "the stops should mostly come while input is held";
 }

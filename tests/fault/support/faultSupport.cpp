@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>  // first: before Xlib's macros
-#include <stdlib.h>
 
 #include "fault/support/faultSupport.h"
 
@@ -55,9 +54,9 @@ std::string shell(const std::string& command) {
     return out;
 }
 
-unsigned long windowOf(const std::string& display, long pid, double timeoutSeconds) {
-    const std::string command = "DISPLAY=" + display +
-                                " xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+unsigned long windowOf(long pid, double timeoutSeconds, const std::string& display) {
+    const std::string command = (display.empty() ? "" : "DISPLAY=" + display + " ") +
+                                "xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
                                 " --name '^Tervel.s Keyloom$' 2>/dev/null | head -n1";
     unsigned long window = 0;
     test::eventually(
@@ -100,7 +99,7 @@ void clickStop(const std::string& display, unsigned long window) {
     std::string error;
     if (!process.start(commandLine(launch, argv), &error))
         return ::testing::AssertionFailure() << error;
-    if (withWindow && (window = windowOf(launch.display, process.pid(), 60)) == 0)
+    if (withWindow && (window = windowOf(process.pid(), 60, launch.display)) == 0)
         return ::testing::AssertionFailure() << "the main window did not show";
     return ::testing::AssertionSuccess();
 }

@@ -50,8 +50,9 @@ using test::readFile;
 using test::writeFile;
 
 // The visible window of process `pid` titled "Tervel's Keyloom" (its main
-// window or its message box) on `display`; 0 when none shows within the timeout.
-unsigned long windowOf(const std::string& display, long pid, double timeoutSeconds);
+// window or its message box) on `display` (empty: $DISPLAY); 0 when none
+// shows within the timeout.
+unsigned long windowOf(long pid, double timeoutSeconds = 15, const std::string& display = {});
 // Clicks the main window's Run or Stop button (its fixed layout: 49 pixels
 // wide at x 152 of the client area, which is the window's bottom 260 pixels;
 // Run 49 high at y 16, Stop 113 high at y 72).

@@ -1,10 +1,13 @@
 // The runner and its commands against the fake desktop: what each list sends,
-// with the user and the desktop acting as each case sets up.
+// with the user and the desktop acting as each case sets up; and how an
+// entry's argument is read: the numbers in it, the point of a MouseMove.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <utility>
 
+#include "actions/mEvents.h"
+#include "engine/number.h"
 #include "support/harness.h"
 
 namespace keyloom::test {
@@ -53,7 +56,14 @@ SetUp stopAtEvents(int n) {
     };
 }
 
-const SetUp kLogToolkit = [](Harness& h) { h.fake.logToolkit = true; };
+// `setUp`, with the toolkit's calls in the log too ("events", "short N" ...).
+SetUp logged(SetUp setUp = [](Harness&) {}) {
+    return [setUp](Harness& h) {
+        h.fake.logToolkit = true;
+        setUp(h);
+    };
+}
+
 void logWarnings(Harness& h) {
     h.engine.warn = [&h](const std::string& w) { h.fake.log.push_back("warn " + w); };
 }
@@ -71,12 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Press_Enter\tPress_Tab"},
                 {}},
         RunCase{"EverySpaceCuts", {" Press_Enter  Press_Tab "}, concat({kEnter, kTab})},
-        RunCase{"ArgumentIgnoredByKeys", {"Press_Enter >abc"}, kEnter},
-        RunCase{"KeywordInArgumentRunsToo",
-                {"SendText >please Press_Enter"},
-                concat({{"type please Press_Enter"}, kEnter})},
         RunCase{"NoMarkerWholeEntryIsArgument", {"SendText hello"}, {"type SendText hello"}},
-        RunCase{"BothWaitsTakeLastArgument", {"Wait >2 Wait >3"}, {"wait 2.500", "wait 2.500"}},
         // The argument follows the second marker when there is one; the
         // blanks right after it are dropped.
         RunCase{"ArgumentAfterTheSecondMarker",
@@ -101,10 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"LoopRestartsUntilStopLettingEventsRun",
                 {"Press_Tab", "Loop Press_Enter"},
                 repeated(concat({kTab, {"events"}}), 3),
-                [](Harness& h) {
-                    h.fake.logToolkit = true;
-                    stopAtEvents(3)(h);
-                }},
+                logged(stopAtEvents(3))},
         // The wait runs out, the rest of its entry runs, then the run ends.
         RunCase{"StopDuringWaitEndsAfterThatEntry",
                 {"Press_Tab", "Wait Press_Enter Loop >1", "Loop"},
@@ -143,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
             atFirstEvents([](Harness& h) { h.fake.stopRequest = platform::StopRequest::Stop; })},
         // Steps of a long run let window events run once the clock has moved on.
         RunCase{"LongRunsLetEventsRun", concat({{"Wait >1"}, Lines(300, ""), {"Press_Tab"}}),
-                concat({{"wait 0.500", "events"}, kTab}), kLogToolkit},
+                concat({{"wait 0.500", "events"}, kTab}), logged()},
         RunCase{"StopKeyPressedBeforeTheRunDoesNotStopIt",
                 {"Press_Tab", "Wait >1", "Press_Enter"},
                 concat({kTab, {"wait 0.500"}, kEnter}),
@@ -214,29 +216,28 @@ INSTANTIATE_TEST_SUITE_P(
                         {"activate Nowhere Press_Enter"},
                         kAsked,
                         kEnter}),
-                [](Harness& h) {
-                    h.fake.logToolkit = true;
+                logged([](Harness& h) {
                     h.fake.missingTitles = {"Nowhere", "Nowhere Press_Enter"};
                     h.fake.answers = {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes,
                                       platform::MessageAnswer::No};
-                }},
+                })},
         RunCase{"ShiftLetsEventsRunWhenPressedAndReleased",
                 {"Press_Shift", "Release_Shift"},
                 {"key 16 down", "events", "key 16 up", "events"},
-                kLogToolkit},
+                logged()},
         RunCase{"DoubleClickPausesBetweenItsClicks",
                 {"RDblClick"},
                 {"button right down", "button right up", "short 10", "button right down",
                  "button right up"},
-                kLogToolkit},
+                logged()},
         RunCase{"SendTextLetterOrDigitTapsItsKey",
                 {"SendText >a", "SendText >A", "SendText >7"},
                 concat({tap(65), {"short 1"}, tap(65), {"short 1"}, tap(55), {"short 1"}}),
-                kLogToolkit},
+                logged()},
         RunCase{"SendTextOtherCharacterIsTyped",
                 {"SendText >.", "SendText >é", "SendText >"},
                 {"type .", "short 1", "type é", "short 1"},
-                kLogToolkit},
+                logged()},
         // Text the desktop could not deliver is reported, and the run goes on.
         RunCase{
             "UndeliveredTextIsReported",
@@ -252,30 +253,71 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"RunProgramWaitsForItsWindow",
                 {"RunProgram >xterm -e cat", "Press_Tab"},
                 concat({{"run xterm -e cat", "short 20", "short 20"}, kTab}),
-                [](Harness& h) {
-                    h.fake.logToolkit = true;
-                    h.fake.windowlessPolls = 2;
-                }},
+                logged([](Harness& h) { h.fake.windowlessPolls = 2; })},
         // A program without a window is no error: the wait gives up once 5 s
         // have gone by (the clock's sum of 250 polls lies a rounding below).
         RunCase{"WindowlessProgramIsWaitedForFiveSeconds",
                 {"RunProgram >daemon"},
                 concat({{"run daemon"}, Lines(251, "short 20")}),
-                [](Harness& h) {
-                    h.fake.logToolkit = true;
-                    h.fake.windowlessPolls = 1000000;
-                }}),
+                logged([](Harness& h) { h.fake.windowlessPolls = 1000000; })},
+        RunCase{"ListsAndBlocksBeyond32767EntriesRunToTheEnd",
+                concat({Lines(32768, ""),
+                        {"Press_Enter"},
+                        Lines(131, ""),
+                        {"Repeat >3", "Press_Tab", "End_Repeat"},
+                        Lines(7096, ""),
+                        {"Press_Home"}}),
+                concat({kEnter, repeated(kTab, 3), tap(36)})}),
     caseName);
 
-TEST(Runner, ListsAndBlocksBeyond32767EntriesRunToTheEnd) {
-    std::vector<std::string> entries(40000, "");
-    entries[32768] = "Press_Enter";
-    entries[32900] = "Repeat >3";
-    entries[32901] = "Press_Tab";
-    entries[32902] = "End_Repeat";
-    entries[39999] = "Press_Home";
-    Harness h(entries);
-    EXPECT_EQ(h.run(), concat({kEnter, repeated(kTab, 3), tap(36)}));
+TEST(NumberConversion, Counts) {
+    const std::vector<std::pair<std::string, std::optional<std::int32_t>>> cases = {
+        {" \t2 ", 2},
+        {"+3", 3},
+        {"-3", -3},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"2.5000001", 3},
+        {"0.5", 0},
+        {".51", 1},
+        {"5.", 5},
+        {"007", 7},
+        {"2147483647.4", 2147483647},
+        {"-2147483648.5", -2147483647 - 1},
+        {"2147483647.5", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"99999999999999999999999", std::nullopt},
+        {"", std::nullopt},
+        {"abc", std::nullopt},
+        {"1 000", std::nullopt},
+        {"1e3", std::nullopt},
+        {".", std::nullopt},
+        {"+-1", std::nullopt},
+        {"1.2.3", std::nullopt},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(toInt32(text), value) << '"' << text << '"';
+}
+
+// Coordinates are whole 16-bit numbers, rounded as counts are.
+TEST(MouseMove, ParsesAsWritten) {
+    const std::vector<std::pair<std::string, std::optional<platform::Point>>> cases = {
+        {" 100 ,200 ", platform::Point{100, 200}},
+        {"10,20,30", platform::Point{10, 30}},
+        {"-5,-7", platform::Point{-5, -7}},
+        {"10.5,11.5", platform::Point{10, 12}},
+        {"32767,-32768", platform::Point{32767, -32768}},
+        {"100", std::nullopt},
+        {"", std::nullopt},
+        {",200", std::nullopt},
+        {"100,", std::nullopt},
+        {"100,200 LClick", std::nullopt},
+        {"32768,1", std::nullopt},
+        {"1,32767.5", std::nullopt},
+        {"x,y", std::nullopt},
+    };
+    for (const auto& [arg, point] : cases)
+        EXPECT_EQ(mEvents::parseMouseMove(arg), point) << '"' << arg << '"';
 }
 
 }  // namespace

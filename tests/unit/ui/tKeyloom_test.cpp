@@ -1,3 +1,5 @@
+// The main window's handlers against the fake platform, its builder, and the
+// cursor tracker it switches on.
 #include "ui/main/tKeyloom.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +8,9 @@
 #endif
 
 #include <algorithm>
-#include <array>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -16,7 +18,9 @@
 #include "support/fileBytes.h"
 #include "support/harness.h"
 #include "support/tempDir.h"
+#include "ui/main/builder.h"
 #include "ui/main/commandWords.h"
+#include "ui/main/mouseTrack.h"
 
 namespace keyloom::ui::test {
 namespace {
@@ -36,18 +40,14 @@ struct FakeMainView : tKeyloomView {
     std::string value;
     std::string readout;
     std::string readoutTip;
-    struct Timer {
-        int interval = 0;
-        bool enabled = false;
-    };
-    std::array<Timer, 3> timers;
+    std::map<MainTimer, int> intervals;
+    std::map<MainTimer, bool> enabled;
     int unloads = 0;
 
     // The user picks a word of the builder's list, or types any other text.
     void choose(const std::string& text) {
-        auto word = std::ranges::find(kCommandWords, text);
-        const bool listed = word != kCommandWords.end();
-        comboPosition = listed ? static_cast<int>(word - kCommandWords.begin()) : -1;
+        const auto word = std::ranges::find(kCommandWords, text);
+        comboPosition = word == kCommandWords.end() ? -1 : int(word - kCommandWords.begin());
         combo = text;
     }
 
@@ -75,14 +75,10 @@ struct FakeMainView : tKeyloomView {
     void setValueText(const std::string& t) override { value = t; }
     void setReadout(const std::string& t) override { readout = t; }
     void setReadoutToolTip(const std::string& t) override { readoutTip = t; }
-    void setTimerInterval(MainTimer t, int ms) override { timer(t).interval = ms; }
-    void enableTimer(MainTimer t, bool on) override { timer(t).enabled = on; }
-    bool timerEnabled(MainTimer t) const override {
-        return timers[static_cast<std::size_t>(t)].enabled;
-    }
+    void setTimerInterval(MainTimer t, int ms) override { intervals[t] = ms; }
+    void enableTimer(MainTimer t, bool on) override { enabled[t] = on; }
+    bool timerEnabled(MainTimer t) const override { return enabled.contains(t) && enabled.at(t); }
     void unloadWindow() override { ++unloads; }
-
-    Timer& timer(MainTimer t) { return timers[static_cast<std::size_t>(t)]; }
 };
 
 struct FakeWindows : Windows {
@@ -126,6 +122,33 @@ TEST_F(MainWindow, StartUpFillsTheBuilderAndClearsTheRunState) {
     EXPECT_EQ(fake.log, (Lines{"message The program is already running!",
                                "title Tervel's Keyloom"}));
     EXPECT_TRUE(second.comboItems.empty()) << "a second copy takes no further start-up step";
+}
+
+// The builder's entry: what it writes for a word and a value.
+struct ComposeCase {
+    std::string command;
+    int position;  // -1: typed, not picked from the list
+    std::string value;
+    std::optional<std::string> entry;
+    std::string valueAfter;  // before Add empties it
+};
+
+TEST(Builder, ComposesTheEntryAndFillsInTheDefaultCount) {
+    const std::vector<ComposeCase> cases = {
+        {"Wait", 3, " ", "Wait >1", "1"},
+        {"Wait", 3, "  ", "Wait >  ", "  "},
+        {"Repeat", 7, "", "Repeat >1", "1"},
+        {"Repeat", -1, "", "Repeat >1", "1"},
+        {"Press_Enter", -1, "", "Press_Enter >", ""},
+        {"End_Repeat", 8, "5", "End_Repeat", "5"},  // the first word that takes no value
+        {"SendText", 5, "", "SendText >", ""},
+        {"SendText", 5, " a b ", "SendText > a b ", " a b "},
+    };
+    for (const ComposeCase& c : cases) {
+        Composed out = composeEntry(c.command, c.position, c.value);
+        EXPECT_EQ(out.entry, c.entry) << c.command << " '" << c.value << "'";
+        EXPECT_EQ(out.value, c.valueAfter) << c.command << " '" << c.value << "'";
+    }
 }
 
 // The builder's buttons, one step after another on the same list.
@@ -185,9 +208,9 @@ TEST_F(MainWindow, TooltipShowsTheEntryUnderThePointer) {
 TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
     const auto intervalAfter = [this](int ticks) {
         for (int tick = 0; tick < ticks; ++tick) window.Timer1_Timer();
-        return view.timer(MainTimer::Timer1).interval;
+        return view.intervals[MainTimer::Timer1];
     };
-    view.timer(MainTimer::Timer1).interval = 10;
+    view.intervals[MainTimer::Timer1] = 10;
     fake.cursor = {40, 50};
     EXPECT_EQ(intervalAfter(1), 10) << "the cursor came to (40,50)";
     EXPECT_EQ(intervalAfter(99), 10);
@@ -198,6 +221,42 @@ TEST_F(MainWindow, ReadoutLooksLessOftenWhileTheCursorStandsStill) {
     fake.cursor = {41, 50};
     EXPECT_EQ(intervalAfter(1), 10) << "the first movement";
     EXPECT_EQ(view.readout, "41,50");
+}
+
+struct FakeTrackView : mouseTrackView {
+    double dpiX = 96, dpiY = 96;
+    platform::Point corner{-1, -1};
+    std::string label = "0,0";
+    double dotsPerInchX() const override { return dpiX; }
+    double dotsPerInchY() const override { return dpiY; }
+    void moveTo(int left, int top) override { corner = {left, top}; }
+    void setLabel(const std::string& text) override { label = text; }
+    int interval = 10;
+    void setTimerInterval(int ms) override { interval = ms; }
+};
+
+// The pace itself is ReadoutPace's (checked above); the tracker follows it.
+TEST_F(MainWindow, TrackerFollowsTheCursorWithoutClampingAndSlowsDownWhileItStandsStill) {
+    FakeTrackView tracker;
+    mouseTrack track{tracker, fake};
+    fake.cursor = {100, 100};
+    track.Form_Load();
+    // At once; 200 twips at 96 dpi (15 twips a pixel) are 13 1/3 pixels.
+    EXPECT_EQ(tracker.corner, (platform::Point{113, 113}));
+    EXPECT_EQ(tracker.label, "100,100");
+    for (int i = 0; i < 100; ++i) track.Timer1_Timer();
+    EXPECT_EQ(tracker.interval, 50) << "a second without movement";
+    fake.cursor = {1279, -20};
+    track.Timer1_Timer();
+    EXPECT_EQ(tracker.corner, (platform::Point{1292, -7}));
+    EXPECT_EQ(tracker.label, "1279,-20");
+    EXPECT_EQ(tracker.interval, 10);
+}
+
+// Per axis, rounded to the nearest pixel.
+TEST(TrackerPosition, OffsetFollowsTheScreenResolutionOnEachAxis) {
+    EXPECT_EQ(trackerPosition({0, 0}, 192, 96), (platform::Point{27, 13}));
+    EXPECT_EQ(trackerPosition({0, 0}, 72, 120), (platform::Point{10, 17}));
 }
 
 TEST_F(MainWindow, TrackerClosedElsewhereTakesTwoDoubleClicksToReturn) {
@@ -225,13 +284,13 @@ TEST_F(MainWindow, ExitAndCloseUnloadEveryOtherWindow) {
 }
 
 TEST_F(MainWindow, ClosingDuringARunStopsItActingAndReleasesHeldKeys) {
-    view.entries = {"Press_CTRL", "Wait >3", "Press_Tab"};
-    state.lastIndex = 3;
+    view.entries = {"Press_CTRL", "Wait Press_Tab >3"};
+    state.lastIndex = 2;
     fake.onEvents = [this] { window.Form_Unload(); };
     window.Command2_Click();
-    // Ctrl goes down; closing during the wait releases it; Tab is never sent.
+    // Ctrl goes down; closing during the wait releases it; Tab is never sent
+    // (after a Stop the rest of the entry would run).
     EXPECT_EQ(fake.log, (Lines{"key 17 down", "wait 2.500", "key 17 up"}));
-    EXPECT_TRUE(state.abandoned);
     EXPECT_EQ(state.runDepth, 0);
 }
 
@@ -243,21 +302,18 @@ TEST_F(MainWindow, HelpThatCannotBeShownSaysSo) {
     EXPECT_EQ(fake.log, Lines{std::string("message ") + kHelpMissing});
 }
 
+// 10 ms on Timer3, 1 ms on Timer4; each ends when it has fired.
 TEST_F(MainWindow, OneShotTimersServeTheShortWaits) {
-    struct Case {
-        int ms, otherMs;
-        MainTimer timer;
-        void (tKeyloom::*fires)();
-    };
-    for (const Case& c : {Case{10, 1, MainTimer::Timer3, &tKeyloom::Timer3_Timer},
-                          Case{1, 10, MainTimer::Timer4, &tKeyloom::Timer4_Timer}}) {
-        window.startShortTimer(c.ms);
-        EXPECT_EQ(view.timer(c.timer).interval, c.ms);
-        EXPECT_TRUE(window.shortTimerRunning(c.ms));
-        EXPECT_FALSE(window.shortTimerRunning(c.otherMs));
-        (window.*c.fires)();
-        EXPECT_FALSE(view.timer(c.timer).enabled);
-    }
+    window.startShortTimer(10);
+    window.startShortTimer(1);
+    EXPECT_EQ(view.intervals,
+              (std::map<MainTimer, int>{{MainTimer::Timer3, 10}, {MainTimer::Timer4, 1}}));
+    EXPECT_TRUE(window.shortTimerRunning(10));
+    window.Timer3_Timer();
+    EXPECT_FALSE(window.shortTimerRunning(10));
+    EXPECT_TRUE(window.shortTimerRunning(1));
+    window.Timer4_Timer();
+    EXPECT_FALSE(window.shortTimerRunning(1));
 }
 
 TEST_F(MainWindow, RunPressedWhileAFileLoadsRunsThatFileOnceItIsIn) {
@@ -289,7 +345,6 @@ TEST_F(MainWindow, SaveWritesTheListThroughItsDialog) {
     view.entries = {"Press_Tab", "SendText >caf\xC3\xA9"};
     window.save_Click();  // the dialogs cancelled
     window.load_Click();
-    EXPECT_TRUE(keyloom::test::namesIn(dir).empty());
     EXPECT_EQ(view.entries.size(), 2u);
     fake.dialogPaths = {dir.str("out.txt")};
     window.save_Click();

@@ -1,46 +1,13 @@
 #include "x11Fixture.h"
 
-#include "support/desktopContract.h"
-
 #include <X11/XKBlib.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
-#include <filesystem>
+
+#include "support/desktopContract.h"
 
 namespace keyloom::test {
-
-TextTarget::TextTarget(std::string title) : title_(std::move(title)), file_(dir_.str("received")) {}
-
-bool TextTarget::start(Display* display, std::string* error) {
-    // Every byte reaches cat at once, unechoed; Return arrives as a new line.
-    const std::vector<std::string> argv = {
-        "/usr/bin/env", "LC_ALL=C.UTF-8", "xterm", "-u8", "-T", title_, "-e", "/bin/sh", "-c",
-        "stty -icanon -echo -isig -ixon -iexten; exec cat > '" + file_ + "'"};
-    if (!process_.start(argv, error, dir_.str("stdout"))) return false;
-    bool shown = eventually([&] {
-        window_ = windowTitled(display, title_);
-        return window_ != 0 && std::filesystem::exists(file_);
-    });
-    if (!shown) {
-        if (error != nullptr) *error = "the window of " + argv[0] + " did not appear";
-        return false;
-    }
-    // The window manager gives a new window the focus; make sure of it.
-    std::string unused;
-    auto desktop = platform::X11Desktop::open(nullptr, &unused);
-    bool active = eventually([&] {
-        if (desktop) desktop->activateWindow(title_);
-        return activeWindow(display) == window_;
-    });
-    if (!active && error != nullptr) *error = "the window of " + argv[0] + " did not get the focus";
-    return active;
-}
-
-std::string TextTarget::waitFor(const std::string& expected, double timeoutSeconds) const {
-    std::string got;
-    eventually([&] { return (got = text()) == expected; }, timeoutSeconds);
-    return got;
-}
 
 void X11Test::SetUp() {
     ASSERT_TRUE(x) << "no X display: run under scripts/with-display.sh";
@@ -52,11 +19,6 @@ void X11Test::SetUp() {
     engine = std::make_unique<Engine>(state, list, *desktop, platform::Toolkit{realTime, dialogs});
 }
 
-void X11Test::TearDown() {
-    engine.reset();
-    desktop.reset();  // gives back the spare keycodes it bound
-}
-
 void X11Test::play(std::vector<std::string> entries) {
     list.entries() = std::move(entries);
     state.lastIndex = list.count();
@@ -64,15 +26,15 @@ void X11Test::play(std::vector<std::string> entries) {
     desktop->sync();
 }
 
-LayoutGuard::LayoutGuard(const std::string& layout) {
+KeymapGuard::KeymapGuard(const std::string& command) {
     // The map as it is, to be put back exactly: the display serves the
     // tests that follow.
     if (std::system(("xkbcomp -xkb \"$DISPLAY\" '" + saved_.str("map.xkb") + "' 2>/dev/null").c_str()) != 0)
         return;
-    ok_ = std::system(("setxkbmap " + layout).c_str()) == 0;
+    ok_ = command.empty() || std::system(command.c_str()) == 0;
 }
 
-LayoutGuard::~LayoutGuard() {
+KeymapGuard::~KeymapGuard() {
     if (std::system(("xkbcomp '" + saved_.str("map.xkb") + "' \"$DISPLAY\" 2>/dev/null").c_str()) != 0)
         (void)std::system("setxkbmap us");
 }
@@ -89,17 +51,26 @@ std::vector<std::string> X11ProbeTest::describe(const std::vector<ProbeEvent>& e
     return out;
 }
 
-std::vector<ProbeEvent> X11ProbeTest::everything(std::size_t expected) {
+std::string textOf(const std::vector<ProbeEvent>& events) {
+    std::string text;
+    for (const ProbeEvent& e : events)
+        if (e.kind == "KeyPress") {
+            char utf8[8] = {};
+            xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(e.keysym), utf8, sizeof utf8);
+            text += utf8;
+        }
+    return text;
+}
+
+std::vector<ProbeEvent> X11ProbeTest::received(std::size_t expected) {
     desktop->sync();
     std::vector<ProbeEvent> events;
-    std::size_t inputs = 0;
-    if (expected > 0) {
-        events = probe.readUntil(
-            [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && ++inputs >= expected; },
-            30);
-    }
+    if (expected > 0)
+        events = keysAndButtons(probe.readUntil(
+            [&](const ProbeEvent& e) { return (e.isKey() || e.isButton()) && --expected == 0; },
+            30));
     bool done = false;
-    auto rest = probe.sync(30, &done);
+    auto rest = keysAndButtons(probe.sync(30, &done));
     EXPECT_TRUE(done) << "the probe did not answer";
     events.insert(events.end(), rest.begin(), rest.end());
     return events;

@@ -1,15 +1,14 @@
-// The engine driving the real X11 desktop: against the probe window, which
-// reports what it received, and against a real program (xterm running
-// `cat > FILE`), whose file shows what it got.
+// The engine driving the real X11 desktop, against the probe window, which
+// reports what it received.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 
-#include <sstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,45 +17,21 @@
 #include "platform/fake/fakePlatform.h"
 #include "platform/x11/x11Desktop.h"
 #include "support/fileBytes.h"
-#include "support/tempDir.h"
-#include "support/childProcess.h"
 #include "support/probeProcess.h"
+#include "support/tempDir.h"
 #include "x11/support/xState.h"
 
 namespace keyloom::test {
 
-// A terminal running `cat > FILE`, started and given the focus.
-class TextTarget {
-public:
-    explicit TextTarget(std::string title);
-    TextTarget(const TextTarget&) = delete;
-    TextTarget& operator=(const TextTarget&) = delete;
-
-    // Starts the program and makes its window the active one.
-    bool start(Display* display, std::string* error);
-    // Waits until the text received equals `expected`, then returns what was
-    // received (also when it never came to equal it).
-    std::string waitFor(const std::string& expected, double timeoutSeconds = 20) const;
-    std::string text() const { return readFile(file_); }
-
-private:
-    std::string title_;
-    TempDir dir_;
-    std::string file_;
-    ChildProcess process_;
-    Window window_ = 0;
-};
-
 class X11Test : public ::testing::Test {
 public:
     void SetUp() override;
-    void TearDown() override;
     // Runs `entries` as the Run button does.
     void play(std::vector<std::string> entries);
 
     XConnection x;
     std::optional<InputStateGuard> guard;
-    std::unique_ptr<platform::X11Desktop> desktop;
+    std::unique_ptr<platform::X11Desktop> desktop;  // destroyed after the engine
     // Real time and waits; message boxes written down ("message TEXT",
     // "title TITLE") and answered OK / No by the fake.
     std::ostringstream consoleSink;
@@ -84,13 +59,9 @@ public:
     }
 
     // The key and button events the probe received since the last look.
-    std::vector<ProbeEvent> received(std::size_t expected = 0) {
-        return keysAndButtons(everything(expected));
-    }
-    // Every event the probe received since the last look, motion included.
     // Button events pass through the window manager's click-to-focus grab
-    // and can arrive after the barrier: wait for `expected` keys and buttons.
-    std::vector<ProbeEvent> everything(std::size_t expected = 0);
+    // and can arrive after the barrier: wait for `expected` of them.
+    std::vector<ProbeEvent> received(std::size_t expected = 0);
 
     // Key and button events in the form of the desktop contract
     // (support/desktopContract.h): "down Tab", "up a shift ctrl", "down
@@ -100,14 +71,18 @@ public:
     ProbeProcess probe{"keyloom engine probe"};
 };
 
-// Switches the keyboard layout of the display, and puts the map back as it
-// was at the end.
-class LayoutGuard {
+// The characters the key presses among `events` gave (the keysym the window
+// looked up), Tab and Return included.
+std::string textOf(const std::vector<ProbeEvent>& events);
+
+// Saves the keyboard map of the display, runs `command` (a shell command that
+// changes it, or none), and puts the map back as it was at the end.
+class KeymapGuard {
 public:
-    explicit LayoutGuard(const std::string& layout);
-    ~LayoutGuard();
-    LayoutGuard(const LayoutGuard&) = delete;
-    LayoutGuard& operator=(const LayoutGuard&) = delete;
+    explicit KeymapGuard(const std::string& command = {});
+    ~KeymapGuard();
+    KeymapGuard(const KeymapGuard&) = delete;
+    KeymapGuard& operator=(const KeymapGuard&) = delete;
     bool ok() const { return ok_; }
 
 private:

@@ -78,14 +78,12 @@ void InputStateGuard::reset() {
     XSync(display_, False);
 }
 
-std::vector<unsigned long> serverMapping(Display* display, int* low, int* perKeycode) {
+std::vector<unsigned long> serverMapping(Display* display) {
     int first = 0, last = 0, per = 0;
     XDisplayKeycodes(display, &first, &last);
     KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(first), last - first + 1, &per);
     std::vector<unsigned long> out(syms, syms + (last - first + 1) * per);
     XFree(syms);
-    if (low != nullptr) *low = first;
-    if (perKeycode != nullptr) *perKeycode = per;
     return out;
 }
 

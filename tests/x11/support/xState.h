@@ -33,11 +33,9 @@ private:
 std::vector<unsigned> keysDown(Display* display);
 // The Button1Mask ... Button5Mask bits of the pointer state now.
 unsigned buttonsDown(Display* display);
-// The keysyms of every keycode from `*low` on, `*perKeycode` each, and of
-// one keycode (NoSymbol left out): asked of the server, as a connection's own
-// copy of the map may be old.
-std::vector<unsigned long> serverMapping(Display* display, int* low = nullptr,
-                                         int* perKeycode = nullptr);
+// The keysyms of every keycode, and of one keycode (NoSymbol left out): asked
+// of the server, as a connection's own copy of the map may be old.
+std::vector<unsigned long> serverMapping(Display* display);
 std::vector<unsigned long> keysymsOf(Display* display, unsigned keycode);
 
 // Whether the pointer mapping swaps the primary and secondary buttons.

@@ -1,5 +1,5 @@
-// The parts of the X11 desktop's actions that need no display: how a SetFocus
-// title compares without letter case, and which input devices inject synthetic keys.
+// The parts of the X11 desktop's actions that need no display: which window a
+// SetFocus title means, and which input devices inject synthetic keys.
 #include <gtest/gtest.h>
 
 #include "platform/x11/x11StopKey.h"
@@ -20,11 +20,24 @@ TEST(EvdevCodes, VirtualKeysAreTheirKeysOnAUsKeyboard) {
     for (auto [vk, code] : cases) EXPECT_EQ(evdevCodeForVirtualKey(vk), code) << int(vk);
 }
 
-// GLib's folding: letter case beyond ASCII, malformed bytes.
-TEST(TitleMatch, LinuxFoldingCoversUnicodeAndMalformedTitles) {
-    const std::vector<std::string> titles = {"bad \xFF\xFE title", "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9 Editor"};
-    EXPECT_EQ(matchTitle(titles, "\xC3\xBCN\xC3\x8F" "C\xC3\x96" "D\xC3\x89 editor"), 1U);
-    EXPECT_EQ(matchTitle(titles, "BAD \xFF\xFE"), 0U);
+// The title rule of SetFocus, the same on every desktop, with GLib's folding
+// (letter case beyond ASCII, malformed bytes).
+TEST(TitleMatch, ExactThenIgnoringCaseThenByBeginning) {
+    const std::vector<std::string> titles = {"Untitled - Notepad", "untitled",      "Untitled",
+                                             "Calculator",         "Terminal",      "",
+                                             "bad \xFF\xFE title", "Ünïcödé Editor"};
+    const std::vector<std::pair<std::string, std::optional<std::size_t>>> cases = {
+        {"Untitled", 2},  // exact beats an earlier case-insensitive match
+        {"UNTITLED", 1},  // the first of the case-insensitive matches
+        {"calc", 3},      // the beginning, ignoring case
+        {"Calculator 2", std::nullopt},
+        {"", std::nullopt},  // an empty title matches nothing, not even an untitled window
+        {"Term ", std::nullopt},
+        {"üNÏCÖDÉ editor", 7},
+        {"BAD \xFF\xFE", 6},
+    };
+    for (const auto& [wanted, index] : cases)
+        EXPECT_EQ(matchTitle(titles, wanted), index) << wanted;
 }
 
 TEST(StopKeyDevices, OnlyXTestDevicesInject) {
