@@ -318,7 +318,7 @@ int main(int argc, char** argv) {
     // A test reads the lines once its input has been sent: a run typing
     // hundreds of characters must not block the probe, which would then look
     // keys up in a keyboard map already changed again.
-    fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
+    if (fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20) < 0) std::perror("keyloom-probe: pipe size");
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     Display* display = XOpenDisplay(nullptr);

@@ -1,6 +1,6 @@
-// The keyloom program as a user starts it: one copy only. Windows are found
-// and keys sent with xdotool; every wait for the program is bounded, and a
-// copy left running is killed by ChildProcess.
+// The keyloom program as a user starts it: one copy only, and File, Exit
+// ends it. Windows are found and keys sent with xdotool; every wait for the
+// program is bounded, and a copy left running is killed by ChildProcess.
 #include <gtest/gtest.h>  // first: before Xlib's macros
 
 #include <cstdlib>
@@ -54,6 +54,14 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
 
     EXPECT_FALSE(first.wait(0.5).has_value()) << "the first copy is unaffected";
     EXPECT_EQ(windowOf(first.pid(), 2), main);
+
+    // File, Exit ends it.
+    shell("xdotool windowactivate --sync " + std::to_string(main) +
+          " >/dev/null 2>&1; xdotool key --clearmodifiers alt+f");
+    ASSERT_TRUE(test::eventually([&] { return windowCount(first.pid()) == "2"; }, 10))
+        << "no File menu";
+    shell("xdotool key --clearmodifiers x");
+    EXPECT_EQ(first.wait(10), std::optional<int>(0)) << "Exit ends the program";
 }
 
 // A macro file opened while Keyloom runs (the desktop starts a copy with it)

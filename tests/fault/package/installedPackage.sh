@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built from BUILD_DIR, unpacked into a
 # clean folder tree, its metadata checked with the desktop's own tools, the
-# installed player run against the X display, and the installed program
-# started with a macro file, which it loads and runs with its Run button.
+# installed player run dry, and the installed program started and its help
+# book opened.
 #
 #   bash tests/fault/package/installedPackage.sh BUILD_DIR
 #

@@ -126,6 +126,7 @@ TEST_F(EditorWindow, EditMenuAndShortcutsUseTheSystemClipboard) {
     const int cut = bar->FindMenuItem("Edit", "Cut");
     ASSERT_TRUE(pumpUntil([&] { return !bar->IsEnabled(cut); }));
     EXPECT_FALSE(bar->IsEnabled(bar->FindMenuItem("Edit", "Copy")));
+    EXPECT_TRUE(bar->IsEnabled(bar->FindMenuItem("Edit", "Paste")));
     input.chord({XK_Escape});
     pump();
 }

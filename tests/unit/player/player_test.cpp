@@ -8,6 +8,7 @@
 
 #include "platform/consoleToolkit.h"
 #include "support/fileBytes.h"
+#include "support/tempDir.h"
 
 namespace {
 
@@ -16,23 +17,27 @@ struct Result {
     std::string out;
 };
 
-// The player's exit status and output for the command-line arguments `args`
-// (a redirection of the output among them wins); `errors` says where its
-// standard error goes.
-Result play(const std::string& args, const std::string& errors = "2>/dev/null") {
-    const std::string out = testing::TempDir() + "play.out";
-    const int status =
-        std::system((std::string(KEYLOOM_PLAY) + " >" + out + " " + args + " " + errors).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, keyloom::test::readFile(out)};
-}
+// Each test in a folder of its own: several runs of the tier may share the machine.
+class Player : public ::testing::Test {
+protected:
+    // The player's exit status and output for the command-line arguments
+    // `args` (a redirection of the output among them wins); `errors` says
+    // where its standard error goes.
+    Result play(const std::string& args, const std::string& errors = "2>/dev/null") {
+        const std::string out = dir.str("play.out");
+        const int status = std::system(
+            (std::string(KEYLOOM_PLAY) + " >" + out + " " + args + " " + errors).c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, keyloom::test::readFile(out)};
+    }
+    std::string writeMacro(const std::string& name, const std::string& bytes) {
+        keyloom::test::writeFile(dir / name, bytes);
+        return dir.str(name);
+    }
 
-std::string writeMacro(const std::string& name, const std::string& bytes) {
-    std::string path = testing::TempDir() + name;
-    keyloom::test::writeFile(path, bytes);
-    return path;
-}
+    keyloom::test::TempDir dir;
+};
 
-TEST(Player, DryRunPrintsOneLinePerDesktopOperation) {
+TEST_F(Player, DryRunPrintsOneLinePerDesktopOperation) {
     // What the runner's table leaves out: left buttons, a document, a lock.
     std::string path = writeMacro(
         "dry.tkl", "LDblClick\r\nRClick\r\nExecuteFile >/tmp/x y.txt\r\nCapsOn\r\nCapsOn\r\n");
@@ -44,12 +49,12 @@ TEST(Player, DryRunPrintsOneLinePerDesktopOperation) {
         "button right up\nopen /tmp/x y.txt\nkey 20 down\nkey 20 up\n");
 }
 
-TEST(Player, ExitStatusSaysWhatWentWrong) {
+TEST_F(Player, ExitStatusSaysWhatWentWrong) {
     // A Loop too: its dry run would print for ever into the full disk.
     const std::string loop = writeMacro("loop.tkl", "Press_Tab\r\nLoop\r\n");
     const std::vector<std::pair<std::string, int>> cases = {
-        {testing::TempDir() + "does-not-exist.tkl", 2},  // an unreadable file
-        {"--dry-run", 2},                                // wrong arguments
+        {dir.str("does-not-exist.tkl"), 2},  // an unreadable file
+        {"--dry-run", 2},                    // wrong arguments
         {"--bogus x", 2},
         {"--dry-run " + loop + " >/dev/full", 4},  // output that cannot be written
     };
@@ -57,7 +62,7 @@ TEST(Player, ExitStatusSaysWhatWentWrong) {
 }
 
 // A message box of the player is one line, after its entry and command.
-TEST(Player, MessagesAreOneLineEach) {
+TEST_F(Player, MessagesAreOneLineEach) {
     std::ostringstream out;
     keyloom::platform::ConsoleToolkit toolkit(out);
     toolkit.messagePrefix = [] { return std::string("entry 4: RunProgram: "); };
