@@ -38,7 +38,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -52,8 +51,7 @@ struct Options {
     int y = 40;
 };
 
-constexpr const char* kUsage =
-    "usage: keyloom-probe [--batch] [--geometry WxH+X+Y] TITLE\n";
+constexpr const char* kUsage = "usage: keyloom-probe [--batch] [--geometry WxH+X+Y] TITLE\n";
 
 bool parseArgs(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
@@ -87,7 +85,7 @@ private:
     // Whether the window manager has taken the window in (WM_STATE set).
     bool managed();
     void activate();
-    bool hasFocus();
+    Window focus();
     void report(XEvent& event);
     void drainQueue();
     void line(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -111,8 +109,6 @@ Window Probe::createWindow() {
                              options_.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWBackPixel | CWEventMask, &attributes);
     XStoreName(d_, w, options_.title.c_str());
-    // A title that is no UTF-8 is taken for Latin-1 and set as WM_NAME alone,
-    // as old programs set it.
     if (g_utf8_validate(options_.title.data(), static_cast<gssize>(options_.title.size()), nullptr)) {
         Atom utf8 = XInternAtom(d_, "UTF8_STRING", False);
         XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
@@ -165,11 +161,11 @@ void Probe::activate() {
     XSendEvent(d_, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
-bool Probe::hasFocus() {
+Window Probe::focus() {
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(d_, &focus, &revert);
-    return focus == window_;
+    return focus;
 }
 
 bool Probe::show() {
@@ -189,14 +185,11 @@ bool Probe::show() {
         // The window is ready once the window manager has taken it in: it
         // will not be reparented away from the focus later.
         bool settled = viewable && managed();
-        if (settled && hasFocus()) break;
+        if (settled && focus() == window_) break;
         double now = monotonicSeconds();
         if (now > deadline) {
-            Window focus = 0;
-            int revert = 0;
-            XGetInputFocus(d_, &focus, &revert);
             std::fprintf(stderr, "keyloom-probe: window 0x%lx %s, focus on 0x%lx\n", window_,
-                         viewable ? "viewable" : "not viewable", focus);
+                         viewable ? "viewable" : "not viewable", focus());
             return false;
         }
         if (viewable && now >= nextActivation) {

@@ -65,10 +65,8 @@ public:
     // The window in root coordinates, from the "ready" line.
     int left() const { return ready_.x; }
     int top() const { return ready_.y; }
-    int width() const { return ready_.width; }
-    int height() const { return ready_.height; }
-    int centerX() const { return left() + width() / 2; }
-    int centerY() const { return top() + height() / 2; }
+    int centerX() const { return left() + ready_.width / 2; }
+    int centerY() const { return top() + ready_.height / 2; }
 
     // Reads events until one satisfies `stop` (it is the last one returned);
     // `*found` tells whether it came before the timeout.

@@ -1,10 +1,9 @@
 // The Wayland desktops under a headless sway (scripts/with-sway.sh, label
 // wayland), gnome-shell and plain mutter (scripts/with-gnome.sh [--mutter],
 // labels gnome, mutter) and KWin (scripts/with-kwin.sh, label kde), against
-// our own Wayland probe windows: text of any
-// script arrives as written, the pointer lands where it is put, windows are
-// activated by title, a stopped run leaves nothing held, and the player picks
-// its desktop as the session asks.
+// our own Wayland probe windows: text of any script arrives as written, the
+// pointer lands where it is put, windows are activated by title, a stopped run
+// leaves nothing held, and the player picks its desktop as the session asks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,7 +71,6 @@ class Wayland : public ::testing::Test {
 protected:
     void SetUp() override {
         if (std::getenv("WAYLAND_DISPLAY") == nullptr) GTEST_SKIP() << kNoCompositor;
-        std::string error;
         // The desktop first: the headless seat has a keyboard only once it exists.
         platform::SystemDesktop chosen = platform::chooseSystemDesktop();
         ASSERT_NE(chosen.desktop, nullptr) << chosen.error;
@@ -375,8 +373,7 @@ TEST(WaylandChoice, ThePlayerTakesTheDesktopTheSessionAsksFor) {
          "keyloom-play: KEYLOOM_DESKTOP is \"mir\": it may be x11 or wayland"},
         {"WAYLAND_DISPLAY=no-such-socket",
          "keyloom-play: no way into this Wayland desktop (cannot connect to the Wayland "
-         "compositor): "
-         "using X11 instead, which reaches only the X programs (XWayland)"},
+         "compositor): using X11 instead, which reaches only the X programs (XWayland)"},
     };
     for (const Case& c : cases) {
         ChildProcess player;

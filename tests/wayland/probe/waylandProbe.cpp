@@ -7,8 +7,8 @@
 // to fill the output (fullscreen), so that its positions are the layout's.
 // Shows an xdg-shell window titled TITLE; once it is shown, and holds the
 // keyboard focus if the seat has a keyboard (a headless one has none until a
-// virtual keyboard is made), it prints "ready window=0 x=0 y=0 width=W height=H", then one line per
-// event:
+// virtual keyboard is made), it prints "ready window=0 x=0 y=0 width=W
+// height=H", then one line per event:
 //
 //   KeyPress keycode=K keysym=0xS name=NAME state=0xM base=NAME (K: XKB keycode)
 //   KeyRelease ...
@@ -19,11 +19,11 @@
 //   Commit text=TEXT                                       (from an input method)
 //   Keymap                                                 (a new keyboard map)
 //
-// The keysym is the one the key gives in the keyboard state of the event,
-// the base one the key's first (unshifted) keysym; positions are in the window (which a lone borderless window in sway puts
-// at the layout's origin). A line "sync" on standard input answers "synced"
-// after every event the compositor sent before it; any other line or the end
-// of the input ends the probe.
+// The keysym is the one the key gives in the keyboard state of the event, the
+// base one the key's first (unshifted) keysym; positions are in the window
+// (which a lone borderless window in sway puts at the layout's origin). A line
+// "sync" on standard input answers "synced" after every event the compositor
+// sent before it; any other line or the end of the input ends the probe.
 #include <linux/input-event-codes.h>
 #include <poll.h>
 #include <sys/mman.h>
