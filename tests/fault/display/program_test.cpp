@@ -49,8 +49,7 @@ TEST_F(Program, SecondCopyShowsItsMessageAndEndsTheFirstGoesOn) {
     EXPECT_FALSE(second.wait(0.5).has_value()) << "it waits for OK";
     shell("xdotool windowactivate --sync " + std::to_string(box) +
           " >/dev/null 2>&1; xdotool key --clearmodifiers Return");  // OK
-    auto status = second.wait(10);
-    ASSERT_TRUE(status.has_value()) << "the second copy did not end";
+    ASSERT_TRUE(second.wait(10).has_value()) << "the second copy did not end";
 
     EXPECT_FALSE(first.wait(0.5).has_value()) << "the first copy is unaffected";
     EXPECT_EQ(windowOf(first.pid(), 2), main);
@@ -75,9 +74,7 @@ TEST_F(Program, SecondCopyWithAFileHandsItToTheFirst) {
     writeFile(home / "handed.tkl", "Press_Tab\n\x01\n");
     ChildProcess second;
     ASSERT_TRUE(second.start({KEYLOOM_BIN, (home / "handed.tkl").string()}, &error)) << error;
-    auto status = second.wait(10);
-    ASSERT_TRUE(status.has_value()) << "the second copy did not end";
-    EXPECT_EQ(*status, 0);
+    ASSERT_EQ(second.wait(10), std::optional<int>(0)) << "the second copy did not end";
     EXPECT_TRUE(test::eventually([&] { return windowCount(first.pid()) == "2"; }, 10))
         << "the file was not read";
 }

@@ -135,7 +135,9 @@ void Stops::stop(Stop how, MacroRun& run) {
         keyboard.tap(XK_Pause);
         break;
     }
-    case Stop::StopButton: clickStop(display.name(), run.window); break;
+    case Stop::StopButton:
+        clickButton(display.name(), run.window, true);
+        break;
     case Stop::StopCommand: {
         test::ChildProcess stopper;
         ASSERT_TRUE(stopper.start(commandLine(

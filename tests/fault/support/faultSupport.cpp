@@ -65,9 +65,8 @@ unsigned long windowOf(long pid, double timeoutSeconds, const std::string& displ
     return window;
 }
 
-namespace {
-
-void clickAt(const std::string& display, unsigned long window, int clientX, int clientY) {
+void clickButton(const std::string& display, unsigned long window, bool stop) {
+    const int clientX = 152 + 24, clientY = stop ? 72 + 56 : 16 + 24;
     const std::string env = "DISPLAY=" + display + " ";
     std::istringstream geometry(shell(env + "xdotool getwindowgeometry --shell " +
                                       std::to_string(window)));
@@ -79,16 +78,6 @@ void clickAt(const std::string& display, unsigned long window, int clientX, int 
     }
     shell(env + "xdotool mousemove " + std::to_string(x + clientX) + " " +
           std::to_string(y + height - 260 + clientY) + " click 1");
-}
-
-}  // namespace
-
-void clickRun(const std::string& display, unsigned long window) {
-    clickAt(display, window, 152 + 24, 16 + 24);
-}
-
-void clickStop(const std::string& display, unsigned long window) {
-    clickAt(display, window, 152 + 24, 72 + 56);
 }
 
 ::testing::AssertionResult MacroRun::start(const Launch& where, bool withWindow,
@@ -107,7 +96,7 @@ void clickStop(const std::string& display, unsigned long window) {
 ::testing::AssertionResult MacroRun::began(std::pair<int, int> at, double seconds) {
     if (test::eventually(
             [&] {
-                if (window != 0) clickRun(launch.display, window);
+                if (window != 0) clickButton(launch.display, window, false);
                 return test::eventually([&] { return pointerOn(launch.display) == at; }, 2);
             },
             seconds))

@@ -56,8 +56,7 @@ unsigned long windowOf(long pid, double timeoutSeconds = 15, const std::string& 
 // Clicks the main window's Run or Stop button (its fixed layout: 49 pixels
 // wide at x 152 of the client area, which is the window's bottom 260 pixels;
 // Run 49 high at y 16, Stop 113 high at y 72).
-void clickRun(const std::string& display, unsigned long window);
-void clickStop(const std::string& display, unsigned long window);
+void clickButton(const std::string& display, unsigned long window, bool stop);
 
 // A run of a macro in one of our programs on `launch.display`.
 struct MacroRun {
