@@ -64,8 +64,6 @@ protected:
     wxWeakRef<tKeyloomFrame> frame;  // null once the window is gone
 };
 
-using keyloom::test::tap;
-
 TEST_F(MainWindowGui, AddInsertDeleteAndClearByClicksAndKeys) {
     pick("Wait");
     press("add2List");
@@ -114,7 +112,7 @@ TEST_F(MainWindowGui, StopDuringAWaitEndsTheWaitAndTheRun) {
     press("Command2");
     ASSERT_TRUE(pumpUntil([&] { return !fake.log.empty() && program->state.runDepth == 0; }, 20))
         << "the wait ran on after Stop";
-    EXPECT_EQ(fake.log, tap(9)) << "Enter never came";
+    EXPECT_EQ(fake.log, keyloom::test::tap(9)) << "Enter never came";
 }
 
 TEST_F(MainWindowGui, DoubleClickOnTheReadoutSwitchesTheTracker) {
@@ -169,10 +167,8 @@ TEST_F(MainWindowGui, HelpBookOpensAtItsContentsInItsViewerAndGoesWithTheProgram
     EXPECT_TRUE(pumpUntil([&] { return keyloom::test::windowTitled(x.get(), window) == 0; }, 10));
 
     // Help that cannot be shown is reported, never a hang or a box.
-    WxToolkit noBook("/nonexistent/Loomhlp.hhp", KEYLOOM_HELP_VIEWER);
-    EXPECT_FALSE(noBook.showHelp());
-    WxToolkit noViewer(KEYLOOM_HELP_BOOK, "/nonexistent/keyloom-help");
-    EXPECT_FALSE(noViewer.showHelp());
+    EXPECT_FALSE(WxToolkit("/nonexistent/Loomhlp.hhp", KEYLOOM_HELP_VIEWER).showHelp());
+    EXPECT_FALSE(WxToolkit(KEYLOOM_HELP_BOOK, "/nonexistent/keyloom-help").showHelp());
 }
 
 }  // namespace
