@@ -96,9 +96,8 @@ TEST_P(BadFiles, PlayToTheEndAndLeaveNothingDown) {
     test::ChildProcess player;
     std::string error;
     ASSERT_TRUE(player.start(commandLine(launch, argv), &error, "/dev/null")) << error;
-    auto status = player.wait(300);
-    ASSERT_TRUE(status.has_value()) << "the player did not end";
-    EXPECT_EQ(*status, 0) << readFile(launch.stderrFile).substr(0, 2000);
+    EXPECT_EQ(player.wait(300), std::optional<int>(0))
+        << readFile(launch.stderrFile).substr(0, 2000);
     EXPECT_EQ(heldInput(test::XConnection(display.name()).get()), "");
 }
 

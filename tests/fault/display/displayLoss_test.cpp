@@ -54,9 +54,8 @@ TEST_P(DisplayLoss, EndsWithinASecondWithAMessage) {
     ASSERT_FALSE(run.process.wait(0).has_value()) << "ended before the display went";
 
     ASSERT_TRUE(display.kill());
-    auto status = run.process.wait(1.0);
-    ASSERT_TRUE(status.has_value()) << "still running a second after the display went away";
-    EXPECT_EQ(*status, platform::kDisplayLostStatus) << "not a plain exit (a signal: 128 + N)";
+    // Nothing: still running a second after the display went away; 128 + N: a signal.
+    EXPECT_EQ(run.process.wait(1.0), std::optional<int>(platform::kDisplayLostStatus));
     const std::string messages = readFile(run.launch.stderrFile);
     EXPECT_NE(messages.find("lost the connection to the X display \"" + display.name() + "\""),
               std::string::npos)
