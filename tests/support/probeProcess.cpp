@@ -3,13 +3,6 @@
 #include <sstream>
 
 namespace keyloom::test {
-namespace {
-
-unsigned long number(const std::string& text) {
-    return std::stoul(text, nullptr, text.rfind("0x", 0) == 0 ? 16 : 10);
-}
-
-}  // namespace
 
 std::string playerPath() { return KEYLOOM_PLAY; }
 std::string probePath() { return KEYLOOM_PROBE; }
@@ -31,7 +24,7 @@ ProbeEvent parseProbeLine(const std::string& line) {
         }
         unsigned long v = 0;
         try {
-            v = number(value);
+            v = std::stoul(value, nullptr, value.rfind("0x", 0) == 0 ? 16 : 10);
         } catch (...) {
             continue;
         }

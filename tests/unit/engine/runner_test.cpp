@@ -244,6 +244,12 @@ INSTANTIATE_TEST_SUITE_P(
             {"SendText >日本", "Press_Tab"},
             concat({{"type 日本", "message Cannot type this text: \"日本\" was not typed."}, kTab}),
             [](Harness& h) { h.fake.untypableTexts = {"日本"}; }},
+        // A text the notation rejects is said and types nothing; the run goes on.
+        RunCase{"RejectedNotationIsReported",
+                {"SendText >ab{LEFT 4x}", "SendText >ok"},
+                {"message Cannot type this text: \"{LEFT 4x}\": the repeat count must be a "
+                 "whole number from 0 to 10000.",
+                 "type ok"}},
         RunCase{"BadMouseMoveIsSkippedWithAWarning",
                 {"MouseMove >100", "MouseMove >3,4"},
                 {"warn entry 1: MouseMove argument \"100\" is not x,y in whole numbers from -32768 "

@@ -125,17 +125,5 @@ TEST_F(Typing, HeldShiftAndCapsLockDoNotChangeTheText) {
         (std::vector<std::string>{"down Shift_L", "down Tab shift", "up Tab shift", "up Shift_L"}));
 }
 
-TEST_F(Typing, RejectedNotationTypesNothingAndTheRunGoesOn) {
-    EXPECT_EQ(textOf(play({"SendText >ab{LEFT 4x}", "SendText >C++", "SendText >ok"})), "ok");
-    EXPECT_EQ(dialogs.log,
-              (std::vector<std::string>{
-                  "message Cannot type this text: \"{LEFT 4x}\": the repeat count must be "
-                  "a whole number from 0 to 10000.",
-                  "title Tervel's Keyloom",
-                  "message Cannot type this text: \"+\" at character 3 repeats a "
-                  "modifier before its key.",
-                  "title Tervel's Keyloom"}));
-}
-
 }  // namespace
 }  // namespace keyloom::test
