@@ -42,12 +42,11 @@ protected:
         List1->EnsureVisible(index);
         wxPoint at;
         auto find = [&] {
-            for (int y = 0; y < List1->GetClientSize().y; ++y) {
+            for (int y = 0; y < List1->GetClientSize().y; ++y)
                 if (List1->HitTest(wxPoint(10, y)) == index) {
                     at = wxPoint(10, y + 4);
                     return true;
                 }
-            }
             return false;
         };
         // Clicks further apart than the double-click time start a new gesture;

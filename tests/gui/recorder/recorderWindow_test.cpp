@@ -42,10 +42,7 @@ protected:
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
-    long count(const std::string& line) const {
-        Strings all = lines();
-        return std::count(all.begin(), all.end(), line);
-    }
+    long count(const std::string& line) const { return std::ranges::count(lines(), line); }
     // Waits until the recording holds one more `line` than it did.
     ::testing::AssertionResult recorded(const std::string& line, long before) {
         if (pumpUntil([&] { return count(line) > before; })) return ::testing::AssertionSuccess();

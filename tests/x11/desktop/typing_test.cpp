@@ -28,12 +28,10 @@ public:
 // Every program (the window manager too) is told of each change once: each
 // notice makes a window manager grab all its key bindings again.
 TEST_F(Typing, TheKeyboardMapIsPutBackAfterwardsAndEachChangeToldOnce) {
-    // The keyboard map notices that came to the test's connection since the
-    // previous call.
     // A program that follows the keyboard map through XKB, as toolkits do,
     // is still sent the core notice.
     XkbSelectEvents(x.get(), XkbUseCoreKbd, XkbMapNotifyMask, XkbMapNotifyMask);
-    auto mapNotices = [&] {
+    auto mapNotices = [&] {  // those that came since the previous call
         XSync(x.get(), False);
         int count = 0;
         XEvent event;

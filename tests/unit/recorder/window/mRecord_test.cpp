@@ -244,9 +244,8 @@ TEST_F(Recorder, ButtonSampleLetsEventsRunAfterItsLineAndThenPauses) {
     EXPECT_EQ(fake.log, (Strings{"events", "sleep 25"}));
 }
 
-// Saving goes through the editor's dialog:
-// the text as shown, asking before it overwrites; a cancel says nothing; the
-// recording goes on with its text.
+// Saving goes through the editor's dialog: the text as shown, asking before it
+// overwrites; a cancel says nothing; the recording goes on with its text.
 TEST_F(Recorder, SaveWritesTheTextAsShownThroughTheEditorsDialog) {
     test::TempDir dir;
     window->Command1_Click();
