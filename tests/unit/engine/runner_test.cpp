@@ -249,7 +249,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {"SendText >ab{LEFT 4x}", "SendText >ok"},
                 {"message Cannot type this text: \"{LEFT 4x}\": the repeat count must be a "
                  "whole number from 0 to 10000.",
-                 "type ok"}},
+                 "title Tervel's Keyloom", "type ok"},
+                logged()},
         RunCase{"BadMouseMoveIsSkippedWithAWarning",
                 {"MouseMove >100", "MouseMove >3,4"},
                 {"warn entry 1: MouseMove argument \"100\" is not x,y in whole numbers from -32768 "
