@@ -19,7 +19,9 @@ fi
 work=$(mktemp -d)
 program_pid=
 cleanup() {
-  if [[ -n "$program_pid" ]]; then kill "$program_pid" 2>/dev/null || true; fi
+  if [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null; then
+    eventually bash -c '! kill -0 "$1" 2>/dev/null' _ "$program_pid" || kill -KILL "$program_pid"
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -126,6 +128,9 @@ if [[ -n "$window" ]]; then
     return 1
   }
   check "installed program opens its help book" help_shown
+  kill "$program_pid"
+  check "installed program ends on SIGTERM" \
+    eventually bash -c '! kill -0 "$1" 2>/dev/null' _ "$program_pid"
 fi
 
 if ((failures)); then
