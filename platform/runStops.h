@@ -4,6 +4,7 @@
 // folder, and `keyloom --stop` or `keyloom-play --stop` knocks at each one.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace keyloom::platform {
@@ -20,10 +21,14 @@ public:
     void listen();
     void close();
     // True when a program of this user has knocked since the previous call.
+    // Looks at the socket at most every `kInterval`: a run asks before every
+    // entry, and a system call each time would slow its keys down.
     bool stopAsked();
+    static constexpr std::chrono::milliseconds kInterval{5};
 
 private:
     int socket_ = -1;
+    std::chrono::steady_clock::time_point nextLook_{};
     std::string path_;
 };
 

@@ -71,6 +71,9 @@ void RunStopListener::close() {
 }
 
 bool RunStopListener::stopAsked() {
+    const auto now = std::chrono::steady_clock::now();
+    if (socket_ < 0 || now < nextLook_) return false;
+    nextLook_ = now + kInterval;
     bool asked = false;
     for (int peer; socket_ >= 0 && (peer = accept4(socket_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
         ucred credentials{};
